@@ -1,0 +1,10 @@
+// The product version that the programs carry in their version resources.
+// The setup replaces an installed uninstaller only with a newer one, so the
+// build number goes up whenever the uninstaller changes.
+#pragma once
+
+#define VL_VERSION_MAJOR 3
+#define VL_VERSION_MINOR 19
+#define VL_VERSION_RELEASE 0
+#define VL_VERSION_BUILD 1
+#define VL_VERSION_TEXT "3.19.0.1"

@@ -1,0 +1,5 @@
+#include "UScriptItems.h"
+
+#include "UConst.h"
+
+#include "UScriptItems.inc"

@@ -1,0 +1,94 @@
+// The install script: a constant table of 705 items executed in table order.
+//
+// The table itself is generated at build time from the compact description
+// in tools/gen_product.py, together with the payload it names.
+#pragma once
+
+#include <stdint.h>
+
+#include "UPaths.h"
+
+// Opcodes: the low 16 bits of ScriptItem::Id. Bit 0x8000 marks the
+// file-system class, bit 0x4000 the control class, the rest is the
+// registration class; copy-only installs run only the first two.
+enum TScriptOpcode : uint32_t {
+    siCompilePackage = 0x0006,
+    siRegisterPackage = 0x0008,
+    siModifyFile = 0x000A,
+    siDeleteFile = 0x000B,
+    siRegisterWinHelp = 0x000C,
+    siSetHelpDir = 0x000D,
+    siCreateRegKey = 0x000F,
+    siCheckFile = 0x0013,
+    siAddSearchPath = 0x0015,
+    siUninstallPrevious = 0x0018,
+    siCopyFiles = 0x001A,
+    siDeleteFiles = 0x001B,
+    siMergeFiles = 0x001C,
+    siReplaceText = 0x001D,
+    siIfVersions = 0x4003,
+    siEndIfVersions = 0x4004,
+    siSelectIde = 0x4009,
+    siUninstallHeader = 0x400E,
+    siIfItems = 0x4016,
+    siEndIfItems = 0x4017,
+    siIfCustomized = 0x401E,
+    siEndIfCustomized = 0x401F,
+    siIfNotCustomized = 0x4020,
+    siEndIfNotCustomized = 0x4021,
+    siCreateDirectory = 0x8001,
+    siExtractFile = 0x8002,
+    siClearDirectory = 0x8005,
+    siSetCurrentDir = 0x8007,
+    siExtractIfAbsent = 0x8010,
+    siExtractIfNewer = 0x8011,
+    siRegisterUninstall = 0x8012,
+    siCopyFile = 0x8014,
+};
+
+const uint32_t OpcodeMask = 0xFFFF;
+const uint32_t FileSystemClass = 0x8000;
+const uint32_t ControlClass = 0x4000;
+
+// Flags: the high 16 bits of ScriptItem::Id.
+enum TScriptFlag : uint32_t {
+    sfRecordUndo = 0x10000,  // the item leaves a record in the uninstall log
+    sfKeepable = 0x20000,    // an uninstaller may leave the recorded action in place
+};
+
+// Kinds of the uninstall-log header (Value of siUninstallHeader).
+enum TUninstallHeaderKind : uint32_t {
+    uhProductName = 1,
+    uhVersion = 2,
+    uhEdition = 3,
+    uhInstallDir = 4,
+    uhProductKey = 5,
+    uhEndOfHeader = 6,
+    uhUninstallKey = 7,
+};
+
+// A destination of siCopyFile: a name relative to a directory kind.
+struct TFileReference {
+    const char* Name;
+    uint32_t DirKind;
+};
+
+struct ScriptItem {
+    uint32_t Id;           // opcode | flags
+    const char* Name;      // relative name, argument, value name or text, by opcode
+    uint32_t Value;        // payload id, IDE index or mask, selection mask, kind, slot or root key
+    uint32_t DirKind;      // directory kind that Name is relative to
+    const char* Text;      // text to find (siReplaceText)
+    const char* Name2;     // destination or replacement
+    uint32_t DirKind2;     // directory kind of Name2
+    uint32_t Reserved;     // always 0
+    const TFileReference* Target;  // destination of siCopyFile
+};
+
+const int ScriptItemCount = 705;
+const int FileReferenceCount = 12;
+
+extern const ScriptItem ScriptItems[ScriptItemCount];
+extern const TFileReference FileReferences[FileReferenceCount];
+
+inline uint32_t ItemOpcode(const ScriptItem& item) { return item.Id & OpcodeMask; }

@@ -1,0 +1,120 @@
+// Directory kinds and directory creation on the real file system.
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "TestSupport.h"
+#include "UPaths.h"
+#include "UProducts.h"
+
+namespace {
+
+std::string Kind(uint32_t kind) { return GetKindDirectory(kind).CStr(); }
+
+class DirectoryKinds : public ::testing::Test {
+protected:
+    void TearDown() override {
+        CurrentIdeIndex = 0;
+        InstallDir = AnsiString();
+        BorlandProducts[8].RootDir = AnsiString();
+    }
+};
+
+TEST_F(DirectoryKinds, SystemFoldersComeFromTheSystem) {
+    char expected[MAX_PATH];
+    GetWindowsDirectoryA(expected, MAX_PATH);
+    EXPECT_EQ(Kind(dkWindows), expected);
+    GetSystemDirectoryA(expected, MAX_PATH);
+    EXPECT_EQ(Kind(dkSystem), expected);
+    GetTempPathA(MAX_PATH, expected);
+    EXPECT_EQ(Kind(dkTemp), expected);
+    EXPECT_EQ(Kind(dkTemp).back(), '\\');
+}
+
+TEST_F(DirectoryKinds, UnknownKindsAreEmpty) {
+    for (uint32_t kind : {0u, 7u, 100u, 0xFFFFFFFFu}) EXPECT_EQ(Kind(kind), "") << kind;
+}
+
+TEST_F(DirectoryKinds, InstallDirIsTakenAsItIs) {
+    EXPECT_EQ(Kind(dkInstallDir), "");
+    InstallDir = "C:\\Lib\\";
+    EXPECT_EQ(Kind(dkInstallDir), "C:\\Lib\\");
+}
+
+TEST_F(DirectoryKinds, IdeFoldersFollowTheCurrentIde) {
+    BorlandProducts[8].RootDir = "C:\\Borland\\D7";
+    for (int index : {0, 10, -1}) {
+        CurrentIdeIndex = index;
+        EXPECT_EQ(Kind(dkIdeRoot), "") << index;
+        EXPECT_EQ(Kind(dkIdeHelp), "") << index;
+    }
+    CurrentIdeIndex = 9;
+    EXPECT_EQ(Kind(dkIdeRoot), "C:\\Borland\\D7");
+    EXPECT_EQ(Kind(dkIdeHelp), "C:\\Borland\\D7\\Help\\");
+    BorlandProducts[8].RootDir = AnsiString();
+    EXPECT_EQ(Kind(dkIdeHelp), "\\Help\\");
+}
+
+bool IsDirectory(const std::string& path) {
+    DWORD attributes = GetFileAttributesA(path.c_str());
+    return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY);
+}
+
+TEST(CreateDirectoryPath, CreatesEveryMissingParent) {
+    TempDir temp;
+    std::string path = temp / "a\\b\\c";
+    EXPECT_EQ(CreateDirectoryPath(path.c_str()), 0u);
+    EXPECT_TRUE(IsDirectory(path));
+    EXPECT_EQ(CreateDirectoryPath(path.c_str()), 0u) << "an existing path is fine";
+}
+
+TEST(CreateDirectoryPath, AcceptsDoubledTrailingAndForwardSeparators) {
+    TempDir temp;
+    EXPECT_EQ(CreateDirectoryPath((temp / "a\\\\b\\").c_str()), 0u);
+    EXPECT_EQ(CreateDirectoryPath((temp / "c/d/").c_str()), 0u);
+    EXPECT_TRUE(IsDirectory(temp / "a\\b"));
+    EXPECT_TRUE(IsDirectory(temp / "c\\d"));
+}
+
+TEST(CreateDirectoryPath, FailsBelowAFile) {
+    TempDir temp;
+    CreateDirectoryA((temp / "a").c_str(), nullptr);
+    WriteFileBytes(temp / "a\\b", "file");
+    EXPECT_NE(CreateDirectoryPath((temp / "a\\b\\c").c_str()), 0u);
+    EXPECT_FALSE(IsDirectory(temp / "a\\b\\c"));
+}
+
+TEST(CreateDirectoryPath, RefusesPathsLongerThanItsBuffer) {
+    TempDir temp;
+    std::string path = temp / "x\\";
+    path += std::string(MaxDirectoryPath + 1 - path.size(), 'y');
+    ASSERT_EQ(path.size(), MaxDirectoryPath + 1);
+    EXPECT_EQ(CreateDirectoryPath(path.c_str()), uint32_t(ERROR_FILENAME_EXCED_RANGE));
+    EXPECT_TRUE(ListTree(temp.Path()).empty()) << "nothing is created";
+
+    // One character less is walked: the parents are created, whatever the
+    // system answers for the long last component.
+    path.pop_back();
+    CreateDirectoryPath(path.c_str());
+    EXPECT_TRUE(IsDirectory(temp / "x"));
+}
+
+TEST(CreateDirectoryPath, HandlesRootedAndEmptyPaths) {
+    TempDir temp;
+    // The temporary folder without its drive: rooted on the current drive.
+    CurrentDirectory inside(temp.Path());
+    std::string rooted = (temp / "r\\s").substr(2);
+    ASSERT_EQ(rooted[0], '\\');
+    EXPECT_EQ(CreateDirectoryPath(rooted.c_str()), 0u);
+    EXPECT_TRUE(IsDirectory(temp / "r\\s"));
+
+    EXPECT_NE(CreateDirectoryPath(""), 0u);
+    EXPECT_EQ(CreateDirectoryPath("C:"), 0u) << "a drive alone is not created";
+}
+
+TEST(CreateDirectoryPath, DoesNotTryToCreateAServerOrShare) {
+    // The server does not exist; the result is a failure, not a crash.
+    EXPECT_NE(CreateDirectoryPath("\\\\vl-no-such-server\\share\\dir"), 0u);
+}
+
+}  // namespace

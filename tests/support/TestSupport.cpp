@@ -1,0 +1,276 @@
+#include "TestSupport.h"
+
+#include <algorithm>
+#include <fstream>
+#include <map>
+#include <set>
+#include <sstream>
+
+std::string WindowsPath(const std::string& path) {
+    std::string result(path);
+    std::replace(result.begin(), result.end(), '/', '\\');
+    return result;
+}
+
+std::string BuildFile(const std::string& relative) {
+    return WindowsPath(std::string(VL_BUILD_DIR) + "/" + relative);
+}
+
+std::string GeneratedFile(const std::string& relative) {
+    return WindowsPath(std::string(VL_GENERATED_DIR) + "/" + relative);
+}
+
+TempDir::TempDir() {
+    char temp[MAX_PATH];
+    GetTempPathA(sizeof temp, temp);
+    static unsigned counter = 0;
+    for (;;) {
+        path_ = std::string(temp) + "vltest-" + std::to_string(GetCurrentProcessId()) + "-" +
+                std::to_string(++counter);
+        if (CreateDirectoryA(path_.c_str(), nullptr)) break;
+    }
+}
+
+TempDir::~TempDir() { RemoveTree(path_); }
+
+CurrentDirectory::CurrentDirectory(const std::string& dir) {
+    char current[MAX_PATH];
+    GetCurrentDirectoryA(sizeof current, current);
+    previous_ = current;
+    SetCurrentDirectoryA(dir.c_str());
+}
+
+CurrentDirectory::~CurrentDirectory() { SetCurrentDirectoryA(previous_.c_str()); }
+
+bool ReadFileBytes(const std::string& path, std::string* data) {
+    std::ifstream in(path, std::ios::binary);
+    if (!in) return false;
+    std::ostringstream bytes;
+    bytes << in.rdbuf();
+    *data = bytes.str();
+    return true;
+}
+
+bool WriteFileBytes(const std::string& path, const std::string& data) {
+    std::ofstream out(path, std::ios::binary | std::ios::trunc);
+    out.write(data.data(), static_cast<std::streamsize>(data.size()));
+    return static_cast<bool>(out);
+}
+
+bool SetReadOnly(const std::string& path, bool readOnly) {
+    return SetFileAttributesA(path.c_str(),
+                              readOnly ? FILE_ATTRIBUTE_READONLY : FILE_ATTRIBUTE_NORMAL) != 0;
+}
+
+void RemoveTree(const std::string& path) {
+    WIN32_FIND_DATAA found;
+    HANDLE search = FindFirstFileA((path + "\\*").c_str(), &found);
+    if (search != INVALID_HANDLE_VALUE) {
+        do {
+            std::string name = found.cFileName;
+            if (name == "." || name == "..") continue;
+            std::string child = path + "\\" + name;
+            if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
+                RemoveTree(child);
+            } else {
+                SetReadOnly(child, false);
+                DeleteFileA(child.c_str());
+            }
+        } while (FindNextFileA(search, &found));
+        FindClose(search);
+    }
+    SetReadOnly(path, false);
+    RemoveDirectoryA(path.c_str());
+}
+
+namespace {
+
+void ListInto(const std::string& root, const std::string& prefix, std::vector<std::string>* out) {
+    WIN32_FIND_DATAA found;
+    HANDLE search = FindFirstFileA((root + "\\" + prefix + "*").c_str(), &found);
+    if (search == INVALID_HANDLE_VALUE) return;
+    do {
+        std::string name = found.cFileName;
+        if (name == "." || name == "..") continue;
+        if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
+            out->push_back(prefix + name + "\\");
+            ListInto(root, prefix + name + "\\", out);
+        } else {
+            out->push_back(prefix + name);
+        }
+    } while (FindNextFileA(search, &found));
+    FindClose(search);
+}
+
+std::string Lower(std::string text) {
+    std::transform(text.begin(), text.end(), text.begin(),
+                   [](unsigned char c) { return static_cast<char>(tolower(c)); });
+    return text;
+}
+
+}  // namespace
+
+std::vector<std::string> ListTree(const std::string& root) {
+    std::vector<std::string> entries;
+    ListInto(root, "", &entries);
+    std::sort(entries.begin(), entries.end());
+    return entries;
+}
+
+std::vector<ManifestEntry> LoadManifest() {
+    std::vector<ManifestEntry> entries;
+    std::ifstream in(GeneratedFile("manifest.txt"));
+    std::string line;
+    while (std::getline(in, line)) {
+        if (line.empty() || line[0] == '#') continue;
+        std::istringstream fields(line);
+        std::string index, id, size;
+        ManifestEntry entry;
+        fields >> entry.kind >> index >> id >> size;
+        std::getline(fields >> std::ws, entry.name);
+        entry.index = index == "-" ? -1 : std::stoi(index);
+        entry.id = id == "-" ? 0 : static_cast<unsigned>(std::stoul(id));
+        entry.size = size == "-" ? -1 : std::stol(size);
+        entries.push_back(entry);
+    }
+    return entries;
+}
+
+std::string PayloadBytes(unsigned id) {
+    std::string data;
+    ReadFileBytes(GeneratedFile("payload\\" + std::to_string(id) + ".bin"), &data);
+    return data;
+}
+
+std::vector<std::string> CompareWithManifest(const std::string& root,
+                                             const std::vector<std::string>& except) {
+    std::vector<std::string> problems;
+    // Windows names compare without regard to case.
+    std::map<std::string, const ManifestEntry*> expected;
+    std::vector<ManifestEntry> manifest = LoadManifest();
+    for (const ManifestEntry& entry : manifest) {
+        if (entry.kind == "dir" && !entry.name.empty()) expected[Lower(entry.name + "\\")] = &entry;
+        if (entry.kind == "file") expected[Lower(entry.name)] = &entry;
+    }
+    std::set<std::string> skip;
+    for (const std::string& name : except) skip.insert(Lower(name));
+
+    std::set<std::string> present;
+    for (const std::string& entry : ListTree(root)) {
+        std::string key = Lower(entry);
+        present.insert(key);
+        auto it = expected.find(key);
+        if (it == expected.end()) {
+            problems.push_back("unexpected: " + entry);
+            continue;
+        }
+        if (it->second->kind != "file" || skip.count(key)) continue;
+        std::string actual;
+        ReadFileBytes(root + "\\" + entry, &actual);
+        if (actual != PayloadBytes(it->second->id)) {
+            problems.push_back("content differs: " + entry);
+        }
+    }
+    for (const auto& [key, entry] : expected) {
+        if (!present.count(key)) problems.push_back("missing: " + entry->name);
+    }
+    return problems;
+}
+
+ChildProcess::ChildProcess(const std::string& commandLine, const std::string& currentDir) {
+    STARTUPINFOA startup{};
+    startup.cb = sizeof startup;
+    std::string line = commandLine;
+    if (!CreateProcessA(nullptr, &line[0], nullptr, nullptr, FALSE, 0, nullptr,
+                        currentDir.c_str(), &startup, &process_)) {
+        process_ = PROCESS_INFORMATION{};
+    }
+}
+
+ChildProcess::~ChildProcess() {
+    if (!Started()) return;
+    if (WaitForSingleObject(process_.hProcess, 0) == WAIT_TIMEOUT) {
+        TerminateProcess(process_.hProcess, 1);
+        WaitForSingleObject(process_.hProcess, 5000);
+    }
+    CloseHandle(process_.hThread);
+    CloseHandle(process_.hProcess);
+}
+
+namespace {
+
+struct WindowSearch {
+    DWORD processId;
+    std::vector<HWND> found;
+};
+
+BOOL CALLBACK CollectWindow(HWND window, LPARAM param) {
+    auto* search = reinterpret_cast<WindowSearch*>(param);
+    DWORD owner = 0;
+    GetWindowThreadProcessId(window, &owner);
+    if (owner == search->processId) search->found.push_back(window);
+    return TRUE;
+}
+
+std::vector<HWND> WindowsOf(DWORD processId) {
+    WindowSearch search{processId, {}};
+    EnumWindows(CollectWindow, reinterpret_cast<LPARAM>(&search));
+    return search.found;
+}
+
+}  // namespace
+
+bool ChildProcess::Wait(DWORD timeoutMs, std::vector<std::string>* windows) {
+    if (!Started()) return false;
+    DWORD start = GetTickCount();
+    for (;;) {
+        if (windows) {
+            for (HWND window : WindowsOf(process_.dwProcessId)) {
+                std::string seen = WindowClass(window) + ":" + WindowText(window);
+                if (std::find(windows->begin(), windows->end(), seen) == windows->end()) {
+                    windows->push_back(seen);
+                }
+            }
+        }
+        if (WaitForSingleObject(process_.hProcess, 5) == WAIT_OBJECT_0) return true;
+        if (GetTickCount() - start > timeoutMs) return false;
+    }
+}
+
+DWORD ChildProcess::ExitCode() const {
+    DWORD code = STILL_ACTIVE;
+    if (Started()) GetExitCodeProcess(process_.hProcess, &code);
+    return code;
+}
+
+HWND ChildProcess::WaitForDialog(DWORD timeoutMs) {
+    if (!Started()) return nullptr;
+    DWORD start = GetTickCount();
+    while (GetTickCount() - start <= timeoutMs) {
+        for (HWND window : WindowsOf(process_.dwProcessId)) {
+            if (WindowClass(window) == "#32770" && IsWindowVisible(window)) return window;
+        }
+        if (WaitForSingleObject(process_.hProcess, 10) == WAIT_OBJECT_0) return nullptr;
+    }
+    return nullptr;
+}
+
+std::string WindowText(HWND window) {
+    char text[4096];
+    int length = GetWindowTextA(window, text, sizeof text);
+    return std::string(text, length > 0 ? length : 0);
+}
+
+std::string WindowClass(HWND window) {
+    char name[256];
+    int length = GetClassNameA(window, name, sizeof name);
+    return std::string(name, length > 0 ? length : 0);
+}
+
+std::string MessageBoxText(HWND box) {
+    HWND label = GetDlgItem(box, 0xFFFF);
+    if (!label) return std::string();
+    char text[4096];
+    LRESULT length = SendMessageA(label, WM_GETTEXT, sizeof text, reinterpret_cast<LPARAM>(text));
+    return std::string(text, length > 0 ? static_cast<size_t>(length) : 0);
+}

@@ -1,0 +1,89 @@
+// Helpers for the tests that run under Wine: scratch folders, file trees,
+// the generator's manifest, and child processes watched for windows.
+#pragma once
+
+#include <windows.h>
+
+#include <string>
+#include <vector>
+
+// A path of the build (VL_BUILD_DIR or VL_GENERATED_DIR + relative) with
+// backslashes, as Windows programs expect it.
+std::string WindowsPath(const std::string& path);
+std::string BuildFile(const std::string& relative);
+std::string GeneratedFile(const std::string& relative);
+
+// A fresh, empty folder below the temporary directory; removed with all it
+// holds (read-only files included) when the object goes.
+class TempDir {
+public:
+    TempDir();
+    ~TempDir();
+    TempDir(const TempDir&) = delete;
+    TempDir& operator=(const TempDir&) = delete;
+    const std::string& Path() const { return path_; }
+    std::string operator/(const std::string& name) const { return path_ + "\\" + name; }
+
+private:
+    std::string path_;
+};
+
+// Runs the current thread in `dir` until the object goes.
+class CurrentDirectory {
+public:
+    explicit CurrentDirectory(const std::string& dir);
+    ~CurrentDirectory();
+
+private:
+    std::string previous_;
+};
+
+bool ReadFileBytes(const std::string& path, std::string* data);
+bool WriteFileBytes(const std::string& path, const std::string& data);
+bool SetReadOnly(const std::string& path, bool readOnly);
+void RemoveTree(const std::string& path);
+
+// Every entry below `root`, as relative paths; directories end with "\".
+std::vector<std::string> ListTree(const std::string& root);
+
+// One line of the generator's manifest.
+struct ManifestEntry {
+    std::string kind;  // dir, file, absent, newer or unused
+    int index;         // script item, -1 for none
+    unsigned id;       // payload id, 0 for none
+    long size;         // -1 when not known
+    std::string name;  // relative to the install folder (or its directory kind)
+};
+std::vector<ManifestEntry> LoadManifest();
+std::string PayloadBytes(unsigned id);
+
+// The differences between the tree below `root` and what the extraction is
+// to write there (directories, and files byte for byte); empty when equal.
+// `except` names files left out of the byte comparison.
+std::vector<std::string> CompareWithManifest(const std::string& root,
+                                             const std::vector<std::string>& except = {});
+
+// A child process, ended and released when the object goes.
+class ChildProcess {
+public:
+    ChildProcess(const std::string& commandLine, const std::string& currentDir);
+    ~ChildProcess();
+    ChildProcess(const ChildProcess&) = delete;
+    ChildProcess& operator=(const ChildProcess&) = delete;
+
+    bool Started() const { return process_.hProcess != nullptr; }
+    // Waits for the end; every top-level window that the process has meanwhile
+    // (checked every few milliseconds) is added to `windows` as "class:title".
+    bool Wait(DWORD timeoutMs, std::vector<std::string>* windows = nullptr);
+    DWORD ExitCode() const;
+    // Waits until the process shows a dialog box; null on timeout.
+    HWND WaitForDialog(DWORD timeoutMs);
+
+private:
+    PROCESS_INFORMATION process_{};
+};
+
+std::string WindowText(HWND window);
+std::string WindowClass(HWND window);
+// The text of a message box: its static control with id 65535.
+std::string MessageBoxText(HWND box);

@@ -1,0 +1,66 @@
+# Shared by the two README commands: package installation and the switch to
+# the unprivileged build user. Sourced, not run.
+
+VL_ROOT=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
+VL_USER=vlbuild
+VL_BUILD=${VL_BUILD:-$VL_ROOT/build}
+
+vl_packages="wine wine32:i386 wine64 g++-mingw-w64-i686 binutils-mingw-w64-i686
+  mingw-w64-i686-dev xvfb xauth googletest cmake ninja-build g++ python3 util-linux"
+
+# Installs the Debian packages that are missing (as root).
+vl_install_packages() {
+    if ! dpkg --print-foreign-architectures | grep -qx i386; then
+        dpkg --add-architecture i386
+    fi
+    local missing=()
+    for package in $vl_packages; do
+        dpkg-query -W -f='${Status}' "$package" 2>/dev/null | grep -q "ok installed" ||
+            missing+=("$package")
+    done
+    if [ ${#missing[@]} -gt 0 ]; then
+        echo "Installing ${missing[*]}"
+        apt-get update -q
+        DEBIAN_FRONTEND=noninteractive apt-get install -y -q --no-install-recommends "${missing[@]}"
+    fi
+}
+
+# Wine honours read-only files only for an unprivileged user, and a Wine
+# prefix must belong to the user who runs it: as root, install what is
+# missing, then run the rest of the calling script as $VL_USER.
+vl_become_builder() {
+    [ "$(id -u)" = 0 ] || return 0
+    vl_install_packages
+    id "$VL_USER" >/dev/null 2>&1 || useradd --create-home --shell /bin/bash "$VL_USER"
+    local source=$VL_ROOT
+    if ! runuser -u "$VL_USER" -- test -r "$VL_ROOT/CMakeLists.txt"; then
+        # The checkout is not readable by the build user: work on a copy.
+        source=/var/tmp/vellorin-src
+        rm -rf "$source"
+        cp -a "$VL_ROOT" "$source"
+        chown -R "$VL_USER": "$source"
+        VL_BUILD=$source/build
+    fi
+    mkdir -p "$VL_BUILD"
+    chown -R "$VL_USER": "$VL_BUILD"
+    exec runuser -u "$VL_USER" -- env VL_BUILD="$VL_BUILD" "$source/tools/$(basename "$0")" "$@"
+}
+
+# Configures and builds the Windows programs and their tests.
+vl_build_windows() {
+    cmake -S "$VL_ROOT" -B "$VL_BUILD/win" -G Ninja \
+        -DCMAKE_TOOLCHAIN_FILE="$VL_ROOT/cmake/toolchain-i686-mingw.cmake" >/dev/null
+    cmake --build "$VL_BUILD/win"
+}
+
+# Runs a command under a fresh X display with the build's Wine prefix and a
+# persistent wineserver that knows that display; stops the server afterwards.
+vl_with_wine() {
+    export WINEPREFIX="$VL_BUILD/win/wineprefix"
+    xvfb-run -a -s "-screen 0 1024x768x24" bash -c '
+        wineserver -k 2>/dev/null || true
+        "$0" && "$@"
+        status=$?
+        wineserver -k 2>/dev/null || true
+        exit $status' "$VL_ROOT/tools/wine-prefix.sh" "$@"
+}

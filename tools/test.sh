@@ -1,0 +1,15 @@
+#!/bin/bash
+# Builds and runs every test. On a fresh Debian 12 machine run it as root: it
+# installs what is missing and then works as an unprivileged user.
+set -euo pipefail
+source "$(dirname "$0")/common.sh"
+vl_become_builder "$@"
+
+# The logic without Windows calls, natively, with sanitizers.
+cmake -S "$VL_ROOT" -B "$VL_BUILD/native" -G Ninja >/dev/null
+cmake --build "$VL_BUILD/native"
+ctest --test-dir "$VL_BUILD/native" --output-on-failure -j "$(nproc)"
+
+# Everything, cross-built, under Wine.
+vl_build_windows
+vl_with_wine ctest --test-dir "$VL_BUILD/win" --output-on-failure -j "$(nproc)"

@@ -1,0 +1,20 @@
+#!/bin/sh
+# Makes sure that the Wine prefix $WINEPREFIX exists and that a persistent
+# wineserver serves it. Safe to call from many processes at once.
+set -e
+: "${WINEPREFIX:?WINEPREFIX must be set}"
+export WINEARCH=win32 WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
+mkdir -p "$(dirname "$WINEPREFIX")"
+
+exec 9>"$WINEPREFIX.lock"
+flock 9
+if [ ! -f "$WINEPREFIX/system.reg" ]; then
+    wineboot --init 9>&- >/dev/null 2>&1
+    # Without a window manager every dialog close would wait 2 s for one.
+    wine reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f 9>&- >/dev/null 2>&1
+    wineserver -w 9>&-
+fi
+# A persistent server makes each later start fast. Its streams and the lock
+# are detached so that it holds neither the caller's output pipe nor the lock;
+# when a server already runs this one exits at once.
+wineserver -p 9>&- </dev/null >/dev/null 2>&1 || true

@@ -1,0 +1,17 @@
+// Allocation for the programs. The library's operator new would bring in the
+// exception machinery (about 100 KB) only to throw on exhaustion; here
+// running out of memory ends the process instead.
+#include <stddef.h>
+#include <stdlib.h>
+
+void* operator new(size_t size) {
+    void* p = malloc(size ? size : 1);
+    if (!p) abort();
+    return p;
+}
+
+void* operator new[](size_t size) { return operator new(size); }
+void operator delete(void* p) noexcept { free(p); }
+void operator delete[](void* p) noexcept { free(p); }
+void operator delete(void* p, size_t) noexcept { free(p); }
+void operator delete[](void* p, size_t) noexcept { free(p); }

@@ -1,0 +1,69 @@
+#include "UPaths.h"
+
+#include <string.h>
+#include <windows.h>
+
+#include "UProducts.h"
+
+AnsiString InstallDir;
+int32_t CurrentIdeIndex = 0;
+
+namespace {
+
+// Asks one of the system's directory functions into a MAX_PATH buffer. A
+// result that does not fit the buffer leaves it unfilled, so it counts as a
+// failure like a zero result.
+template <typename Query>
+AnsiString SystemDirectory(Query query) {
+    char buffer[MAX_PATH];
+    UINT length = query(buffer, sizeof buffer);
+    if (length == 0 || length >= sizeof buffer) return AnsiString();
+    return AnsiString(buffer);
+}
+
+const TBorlandProduct* CurrentIde() {
+    if (CurrentIdeIndex < 1 || CurrentIdeIndex > BorlandProductCount) return nullptr;
+    return &BorlandProducts[CurrentIdeIndex - 1];
+}
+
+}  // namespace
+
+AnsiString GetKindDirectory(uint32_t kind) {
+    switch (kind) {
+    case dkWindows:
+        return SystemDirectory([](char* b, UINT n) { return GetWindowsDirectoryA(b, n); });
+    case dkIdeRoot:
+        return CurrentIde() ? CurrentIde()->RootDir : AnsiString();
+    case dkInstallDir:
+        return InstallDir;
+    case dkIdeHelp:
+        return CurrentIde() ? CurrentIde()->RootDir + "\\Help\\" : AnsiString();
+    case dkTemp:
+        return SystemDirectory([](char* b, UINT n) { return UINT(GetTempPathA(n, b)); });
+    case dkSystem:
+        return SystemDirectory([](char* b, UINT n) { return GetSystemDirectoryA(b, n); });
+    default:
+        return AnsiString();
+    }
+}
+
+uint32_t CreateDirectoryPath(const char* path) {
+    char buffer[MaxDirectoryPath + 1];
+    size_t length = strlen(path);
+    if (length > MaxDirectoryPath) return ERROR_FILENAME_EXCED_RANGE;
+    memcpy(buffer, path, length + 1);
+
+    // Each prefix that ends at a separator or at the end of the text is
+    // created in turn; "C:" alone is a drive, not a directory.
+    for (size_t i = DirectoryPathStart(buffer); i <= length; ++i) {
+        char c = buffer[i];
+        if (c != '\0' && c != '\\' && c != '/') continue;
+        if (i > 0 && buffer[i - 1] == ':') continue;
+        buffer[i] = '\0';
+        BOOL created = CreateDirectoryA(buffer, nullptr);
+        DWORD error = created ? 0 : GetLastError();
+        buffer[i] = c;
+        if (error != 0 && error != ERROR_ALREADY_EXISTS) return error;
+    }
+    return 0;
+}

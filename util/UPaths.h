@@ -1,0 +1,47 @@
+// Directory kinds and path helpers.
+//
+// Script items, file references and uninstall records never hold an absolute
+// path: they hold a directory kind and a name relative to the directory that
+// the kind stands for. Every file operation forms its paths here.
+#pragma once
+
+#include <stddef.h>
+#include <stdint.h>
+
+#include "UAnsiString.h"
+
+enum TDirKind : uint32_t {
+    dkNone = 0,
+    dkWindows = 1,     // GetWindowsDirectoryA
+    dkIdeRoot = 2,     // RootDir of the IDE at CurrentIdeIndex
+    dkInstallDir = 3,  // InstallDir
+    dkIdeHelp = 4,     // RootDir of the current IDE + "\Help\"
+    dkTemp = 5,        // GetTempPathA, with its trailing backslash
+    dkSystem = 6,      // GetSystemDirectoryA
+};
+
+// The install folder, without a trailing separator; empty until set.
+extern AnsiString InstallDir;
+// 1-based index into BorlandProducts of the IDE being worked on; 0 until set.
+extern int32_t CurrentIdeIndex;
+
+// The longest path CreateDirectoryPath accepts, without its NUL.
+const size_t MaxDirectoryPath = 263;
+
+// The directory a kind stands for; empty for kind 0, an unknown kind, an IDE
+// index outside 1..9 or a failing system call.
+AnsiString GetKindDirectory(uint32_t kind);
+
+// `base` and `name` with one backslash between them where needed. Only "\"
+// counts as a separator; an empty base gives `name` alone.
+AnsiString JoinPath(const AnsiString& base, const char* name);
+
+// Creates the directory and every missing parent. Returns 0 or the Windows
+// error of the first component that could not be created; a path longer than
+// MaxDirectoryPath is refused with ERROR_FILENAME_EXCED_RANGE.
+uint32_t CreateDirectoryPath(const char* path);
+
+// Where CreateDirectoryPath starts looking for separators in `path`: after a
+// leading separator (a rooted path has no directory before it) and after the
+// server and share of a UNC path (they cannot be created).
+size_t DirectoryPathStart(const char* path);

@@ -1,0 +1,49 @@
+#include "UPayload.h"
+
+#include <windows.h>
+
+#include "UPaths.h"
+#include "UScriptItems.h"
+
+uint32_t ExtractPayload(uint32_t id, const char* path) {
+    HRSRC resource = FindResourceA(nullptr, MAKEINTRESOURCEA(id), "vllib");
+    if (!resource) return GetLastError();
+    // The bytes are written straight from the mapped image, never copied.
+    DWORD size = SizeofResource(nullptr, resource);
+    const void* bytes = LockResource(LoadResource(nullptr, resource));
+
+    HANDLE file = CreateFileA(path, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                              FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (file == INVALID_HANDLE_VALUE) return GetLastError();
+    DWORD written = 0;
+    uint32_t result = 0;
+    if (!WriteFile(file, bytes, size, &written, nullptr)) {
+        result = GetLastError();
+    } else if (written != size) {
+        // A short write leaves a truncated file; on a local disk it means
+        // the disk filled up.
+        result = ERROR_DISK_FULL;
+    }
+    CloseHandle(file);
+    return result;
+}
+
+void ExtractAllPayload() {
+    char current[MAX_PATH];
+    DWORD length = GetCurrentDirectoryA(sizeof current, current);
+    // A current directory too long for the buffer leaves InstallDir empty:
+    // the names are then taken relative to the current directory, which is
+    // the same place.
+    InstallDir = (length > 0 && length < sizeof current) ? AnsiString(current) : AnsiString();
+
+    for (const ScriptItem& item : ScriptItems) {
+        uint32_t op = ItemOpcode(item);
+        if (op != siCreateDirectory && op != siExtractFile) continue;
+        AnsiString path = JoinPath(GetKindDirectory(item.DirKind), item.Name);
+        if (op == siCreateDirectory) {
+            CreateDirectoryPath(path.CStr());
+        } else {
+            ExtractPayload(item.Value, path.CStr());
+        }
+    }
+}

@@ -1,0 +1,14 @@
+// The payload: every installed file travels inside the program as a resource
+// of type VLLIB with an integer id, and only ExtractPayload reads them.
+#pragma once
+
+#include <stdint.h>
+
+// Writes payload `id` to the file `path`, replacing an existing file; the
+// directory must exist. Returns 0 or the Windows error of the failing step.
+uint32_t ExtractPayload(uint32_t id, const char* path);
+
+// The extraction run mode: sets InstallDir to the current directory and
+// writes every directory and every always-replaced file of the script below
+// it. Failures are ignored; nothing is shown.
+void ExtractAllPayload();
