@@ -43,7 +43,9 @@ vl_become_builder() {
     fi
     mkdir -p "$VL_BUILD"
     chown -R "$VL_USER": "$VL_BUILD"
-    exec runuser -u "$VL_USER" -- env VL_BUILD="$VL_BUILD" "$source/tools/$(basename "$0")" "$@"
+    local script
+    script=$(realpath --relative-to="$VL_ROOT" "$0")
+    exec runuser -u "$VL_USER" -- env VL_BUILD="$VL_BUILD" "$source/$script" "$@"
 }
 
 # Configures and builds the Windows programs and their tests.
