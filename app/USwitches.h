@@ -6,7 +6,8 @@ extern bool EnableControls;  // /E: accepted; nothing reads it
 extern bool ShowParameters;  // /? or /H: show the parameter description
 extern bool ExtractOnly;     // /X: extract below the current directory, no window
 
-// Reads the process's arguments (the program name excluded) and sets the flags.
+// Reads the process's arguments (the program name excluded) and sets the
+// flags. It lives with the program entry, which owns the arguments.
 void ParseSwitches();
 
 // The same over an argument list, argv[0] being the program name. A switch is

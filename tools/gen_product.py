@@ -407,9 +407,8 @@ def assign_sizes(payloads):
     for p in free:
         lo, hi = SIZE_RANGES[p.ext]
         p.size = Rng("size:" + p.key).between(lo, hi)
-    fixed = sum(p.size for p in payloads if p.ext not in SCALABLE or
-                p not in free)
     scalable = [p for p in free if p.ext in SCALABLE]
+    fixed = sum(p.size for p in payloads if p not in scalable)
     factor = (PAYLOAD_TOTAL - fixed) / sum(p.size for p in scalable)
     for p in scalable:
         p.size = max(SIZE_RANGES[p.ext][0] // 2, int(p.size * factor))
