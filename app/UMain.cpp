@@ -3,6 +3,7 @@
 #include <windows.h>
 
 #include "UPayload.h"
+#include "URegistry.h"
 #include "USwitches.h"
 
 namespace {
@@ -28,6 +29,7 @@ void RunWizard() {
 void ParseSwitches() { ParseSwitchList(__argc, __argv); }
 
 int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
+    DetectPlatform();
     ParseSwitches();
     if (ShowParameters) {
         MessageBoxA(nullptr, ParametersText, "Parameters description", MB_OK);

@@ -1,11 +1,69 @@
 // The names of the packaged product, in one place: every text that names it
-// is composed from these.
+// is composed here from these.
 #pragma once
 
-extern const char ProductRegistryKey[];  // below HKEY_LOCAL_MACHINE
+#include <stdint.h>
+
+#include "UAnsiString.h"
+
+extern const char ProductMaker[];        // "Brindlecraft"
+extern const char ProductName[];         // "Vellorin library"
+extern const char ProductVersion[];      // "3.19", a text, never a number
+extern const char EditionLabel[];        // lower-case; composed texts put it before " of "
+extern const char ProductWord[];         // last component of the default install folder
+extern const char ProductDescription[];  // ends with two line breaks
+extern const char ProductRegistryKey[];  // the installation record, below HKEY_LOCAL_MACHINE
+
+// Value names of the installation record (its "RootDir" is RootDirValueName).
+extern const char InstallVersionsValueName[];
+extern const char InstallItemsValueName[];
+extern const char VersionValueName[];
+extern const char TypeValueName[];
+extern const char InstallDateValueName[];
+extern const char CustomizeItemsValueName[];
+
 extern const char UninstallerName[];     // the uninstaller program in the install folder
+extern const char InstallLogName[];      // the two logs in the install folder
+extern const char UninstallLogName[];
 
 // Lines that the script appends to the IDEs' help configuration files, each
 // with its leading line break so that it always starts a line of its own.
 extern const char HelpIndexLine[];
 extern const char HelpLinkLine[];
+
+// The rows of the IDE selection list, in display order.
+struct TSelectionItem {
+    uint32_t ItemBit;         // bit in InstallItems
+    const char* DisplayName;
+    bool Checked;             // kept by the selection page
+    uint32_t IdeBit;          // Mask of the IDE; 0 for an optional part
+};
+const int SelectionItemCount = 11;
+extern TSelectionItem SelectionItems[SelectionItemCount];
+
+// The rows of the Customize dialog; bit i of CustomizeItems stands for row i.
+struct TCustomizeOption {
+    const char* Name;
+    const char* Description;
+};
+const int CustomizeOptionCount = 1;
+extern const TCustomizeOption CustomizeOptions[CustomizeOptionCount];
+
+// The selection: IDE bits and item bits of the checked rows, and the
+// Customize choice.
+extern uint32_t InstallVersions;
+extern uint32_t InstallItems;
+extern uint32_t CustomizeItems;
+
+// "Vellorin library v3.19"
+AnsiString ProductNameAndVersion();
+// "<edition> of Vellorin library v3.19"
+AnsiString EditionText();
+// The edition text with its first letter upper-cased: the description under
+// which the IDEs list the design packages.
+AnsiString PackageDescription();
+// "Brindlecraft Vellorin library v3.19": the Add/Remove Programs entry.
+AnsiString UninstallDisplayName();
+// The uninstaller and the uninstall log of an installation in `installDir`,
+// each quoted when it holds a blank.
+AnsiString UninstallCommand(const AnsiString& installDir);

@@ -47,6 +47,23 @@ void AnsiString::Reserve(size_t capacity) {
     capacity_ = grown;
 }
 
+void AnsiString::SetLength(size_t length) {
+    if (length > length_) {
+        Reserve(length);
+        memset(data_ + length_, 0, length - length_);
+    }
+    length_ = length;
+    if (data_) data_[length_] = '\0';
+}
+
+char* AnsiString::Data() {
+    if (!data_) {
+        Reserve(1);
+        data_[0] = '\0';
+    }
+    return data_;
+}
+
 AnsiString& AnsiString::Append(const char* text, size_t length) {
     if (length == 0) return *this;
     // `text` may point into this string, so take its offset before moving.

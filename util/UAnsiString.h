@@ -27,6 +27,11 @@ public:
     // The last character, or NUL for the empty string.
     char Last() const { return length_ ? data_[length_ - 1] : '\0'; }
 
+    // Makes the string `length` characters long: cut, or extended with NULs.
+    void SetLength(size_t length);
+    // The characters for writing in place, Length() of them plus the NUL.
+    char* Data();
+
     AnsiString& Append(const char* text, size_t length);
     AnsiString& operator+=(const AnsiString& other);
     AnsiString& operator+=(const char* text);

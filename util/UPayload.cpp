@@ -3,6 +3,7 @@
 #include <windows.h>
 
 #include "UPaths.h"
+#include "UScoped.h"
 #include "UScriptItems.h"
 
 uint32_t ExtractPayload(uint32_t id, const char* path) {
@@ -12,20 +13,14 @@ uint32_t ExtractPayload(uint32_t id, const char* path) {
     DWORD size = SizeofResource(nullptr, resource);
     const void* bytes = LockResource(LoadResource(nullptr, resource));
 
-    HANDLE file = CreateFileA(path, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
-                              FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (file == INVALID_HANDLE_VALUE) return GetLastError();
+    TScopedFile file(CreateFileA(path, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                                 FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!file.IsValid()) return GetLastError();
     DWORD written = 0;
-    uint32_t result = 0;
-    if (!WriteFile(file, bytes, size, &written, nullptr)) {
-        result = GetLastError();
-    } else if (written != size) {
-        // A short write leaves a truncated file; on a local disk it means
-        // the disk filled up.
-        result = ERROR_DISK_FULL;
-    }
-    CloseHandle(file);
-    return result;
+    if (!WriteFile(file.Get(), bytes, size, &written, nullptr)) return GetLastError();
+    // A short write leaves a truncated file; on a local disk it means the
+    // disk filled up.
+    return written == size ? 0 : ERROR_DISK_FULL;
 }
 
 void ExtractAllPayload() {

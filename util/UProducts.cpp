@@ -19,3 +19,18 @@ TBorlandProduct BorlandProducts[BorlandProductCount] = {
     {"Delphi7", 0x100, {}, false, false, "Software\\Borland\\Delphi\\7.0",
      {"d7.ohi", "d7.ohl", "d7.als"}},
 };
+
+const char KnownPackagesKey[] = "\\Known Packages";
+const char LibraryKey[] = "\\Library";
+const char RootDirValueName[] = "RootDir";
+
+const char* SearchPathValueName(int32_t ideIndex) {
+    return ideIndex == 1 ? "SearchPath" : "Search Path";
+}
+
+TBorlandProduct* FindProduct(uint32_t mask) {
+    for (TBorlandProduct& product : BorlandProducts) {
+        if (product.Mask == mask) return &product;
+    }
+    return nullptr;
+}

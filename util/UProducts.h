@@ -21,3 +21,21 @@ struct TBorlandProduct {
 
 const int BorlandProductCount = 9;
 extern TBorlandProduct BorlandProducts[BorlandProductCount];
+
+// Suffixes of an IDE's RegKey, below HKEY_CURRENT_USER: its registered design
+// packages and its library settings.
+extern const char KnownPackagesKey[];
+extern const char LibraryKey[];
+// The value of an IDE key that holds its root folder.
+extern const char RootDirValueName[];
+
+// The name of the library search path value below RegKey + LibraryKey for
+// the IDE at `ideIndex`: Delphi 3 spells it without the blank.
+const char* SearchPathValueName(int32_t ideIndex);
+
+// The first record whose Mask equals `mask` exactly, or null.
+TBorlandProduct* FindProduct(uint32_t mask);
+
+// Reads "RootDir" of every IDE key below HKEY_LOCAL_MACHINE into RootDir and
+// sets Installed by whether a string value was found; Selected stays.
+void DetectIdes();

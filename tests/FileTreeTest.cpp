@@ -1,0 +1,80 @@
+// Tree deletion on real trees, and product versions of real programs.
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "TestSupport.h"
+#include "UFileTree.h"
+#include "version.h"
+
+namespace {
+
+void MakeTree(const TempDir& temp) {
+    CreateDirectoryA((temp / "d").c_str(), nullptr);
+    CreateDirectoryA((temp / "d\\s").c_str(), nullptr);
+    CreateDirectoryA((temp / "d\\s\\deep").c_str(), nullptr);
+    for (const char* file : {"d\\a.txt", "d\\b.txt", "d\\s\\c.txt", "d\\s\\deep\\e.txt"}) {
+        WriteFileBytes(temp / file, "x");
+    }
+}
+
+TEST(DeleteDirectoryTree, RemovesEverythingAndReportsSuccess) {
+    TempDir temp;
+    MakeTree(temp);
+    EXPECT_EQ(DeleteDirectoryTree((temp / "d").c_str(), false), 0u);
+    EXPECT_TRUE(ListTree(temp.Path()).empty());
+}
+
+TEST(DeleteDirectoryTree, KeepsTheDirectoryWhenAsked) {
+    TempDir temp;
+    MakeTree(temp);
+    EXPECT_EQ(DeleteDirectoryTree((temp / "d").c_str(), true), 0u);
+    EXPECT_EQ(ListTree(temp.Path()), std::vector<std::string>{"d\\"});
+}
+
+TEST(DeleteDirectoryTree, LeavesReadOnlyFilesAndTheirFolders) {
+    TempDir temp;
+    MakeTree(temp);
+    SetReadOnly(temp / "d\\s\\c.txt", true);
+    EXPECT_EQ(DeleteDirectoryTree((temp / "d").c_str(), true), 0x8000000Au);
+    EXPECT_EQ(ListTree(temp.Path()), (std::vector<std::string>{"d\\", "d\\s\\", "d\\s\\c.txt"}));
+}
+
+TEST(DeleteDirectoryTree, ReportsAMissingDirectoryOnlyWhenRemovingIt) {
+    TempDir temp;
+    EXPECT_EQ(DeleteDirectoryTree((temp / "absent").c_str(), false), 0x80000020u);
+    EXPECT_EQ(DeleteDirectoryTree((temp / "absent").c_str(), true), 0u);
+}
+
+TEST(DeleteDirectoryTree, LeavesDotFoldersWithWhatTheyHold) {
+    TempDir temp;
+    MakeTree(temp);
+    CreateDirectoryA((temp / "d\\.svn").c_str(), nullptr);
+    WriteFileBytes(temp / "d\\.svn\\entries", "x");
+    WriteFileBytes(temp / "d\\.hidden-file", "x");
+    EXPECT_EQ(DeleteDirectoryTree((temp / "d").c_str(), false), 0x80000008u);
+    EXPECT_EQ(ListTree(temp.Path()), (std::vector<std::string>{"d\\", "d\\.svn\\", "d\\.svn\\entries"}));
+}
+
+TEST(GetFileProductVersion, ReadsTheUninstallersProductVersion) {
+    uint32_t ms = 0, ls = 0;
+    ASSERT_TRUE(GetFileProductVersion(BuildFile("redud.exe").c_str(), &ms, &ls));
+    EXPECT_EQ(ms, uint32_t(VL_VERSION_MAJOR << 16 | VL_VERSION_MINOR));
+    EXPECT_EQ(ms, 0x00030013u);
+    EXPECT_EQ(ls, uint32_t(VL_VERSION_RELEASE << 16 | VL_VERSION_BUILD));
+}
+
+TEST(GetFileProductVersion, IsFalseWithoutAUsableVersionResource) {
+    TempDir temp;
+    WriteFileBytes(temp / "a.txt", "text");
+    for (const std::string& path : {temp / "a.txt", temp / "missing.exe",
+                                    BuildFile("fixtures/no_fixed_version.exe")}) {
+        uint32_t ms = 11, ls = 22;
+        EXPECT_FALSE(GetFileProductVersion(path.c_str(), &ms, &ls)) << path;
+        EXPECT_EQ(ms, 11u) << path;
+        EXPECT_EQ(ls, 22u) << path;
+    }
+}
+
+}  // namespace

@@ -1,0 +1,36 @@
+#include <gtest/gtest.h>
+
+#include "UText.h"
+
+namespace {
+
+TEST(FindTextPos, GivesTheFirstOccurrenceOneBased) {
+    EXPECT_EQ(FindTextPos("aaab", "aab"), 2u);
+    EXPECT_EQ(FindTextPos("abc", "abc"), 1u);
+    EXPECT_EQ(FindTextPos("xabcabc", "bc"), 3u);
+    EXPECT_EQ(FindTextPos("abc", "abcd"), 0u);
+    EXPECT_EQ(FindTextPos("abc", "B"), 0u) << "bytes compare exactly";
+}
+
+TEST(FindTextPos, EmptyTextOrPatternIsNotFound) {
+    EXPECT_EQ(FindTextPos("", "a"), 0u);
+    EXPECT_EQ(FindTextPos("a", ""), 0u);
+    EXPECT_EQ(FindTextPos("", ""), 0u);
+}
+
+TEST(FindLastChar, GivesTheLastOccurrenceOneBased) {
+    EXPECT_EQ(FindLastChar("C:\\a\\b", '\\'), 5u);
+    EXPECT_EQ(FindLastChar("\\", '\\'), 1u);
+    EXPECT_EQ(FindLastChar("abc", '\\'), 0u);
+    EXPECT_EQ(FindLastChar("", '\\'), 0u);
+}
+
+TEST(RegStringText, DropsTheLastByteAsTheNul) {
+    EXPECT_STREQ(RegStringText("abc\0", 4).CStr(), "abc");
+    EXPECT_EQ(RegStringText("abc", 3).Length(), 2u) << "stored without its NUL";
+    EXPECT_STREQ(RegStringText("abc", 3).CStr(), "ab");
+    EXPECT_STREQ(RegStringText("\0", 1).CStr(), "");
+    EXPECT_STREQ(RegStringText("", 0).CStr(), "");
+}
+
+}  // namespace

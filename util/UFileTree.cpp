@@ -1,0 +1,54 @@
+#include "UFileTree.h"
+
+#include <stdlib.h>
+#include <windows.h>
+
+#include "UAnsiString.h"
+#include "UScoped.h"
+
+uint32_t DeleteDirectoryTree(const char* dir, bool keepDir) {
+    uint32_t result = 0;
+    AnsiString base = AnsiString(dir) + "\\";
+    WIN32_FIND_DATAA found;
+    TScopedFind listing((base + "*.*").CStr(), &found);
+    if (listing.IsValid()) {
+        do {
+            AnsiString path = base + found.cFileName;
+            if (!(found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)) {
+                if (!DeleteFileA(path.CStr())) result |= dtFileNotDeleted;
+            } else if (found.cFileName[0] != '.') {
+                result |= DeleteDirectoryTree(path.CStr(), false);
+            }
+        } while (listing.Next(&found));
+        if (!listing.Close()) result |= dtListingNotClosed;
+    }
+    if (keepDir) return result;
+
+    TScopedFind probe(dir, &found);
+    if (!probe.IsValid()) return result | dtDirectoryNotFound;
+    if (!RemoveDirectoryA(dir)) result |= dtDirectoryNotRemoved;
+    if (!probe.Close()) result |= dtProbeNotClosed;
+    return result;
+}
+
+bool GetFileProductVersion(const char* path, uint32_t* ms, uint32_t* ls) {
+    DWORD handle = 0;
+    DWORD size = GetFileVersionInfoSizeA(path, &handle);
+    if (size == 0) return false;
+    void* info = malloc(size);
+    if (!info) return false;
+    bool found = false;
+    VS_FIXEDFILEINFO* fixed = nullptr;
+    UINT length = 0;
+    // A version resource may lack the fixed block: then the root query gives
+    // no block of the full size, and nothing is read.
+    if (GetFileVersionInfoA(path, 0, size, info) &&
+        VerQueryValueA(info, "\\", reinterpret_cast<void**>(&fixed), &length) && fixed &&
+        length >= sizeof(VS_FIXEDFILEINFO)) {
+        *ms = fixed->dwProductVersionMS;
+        *ls = fixed->dwProductVersionLS;
+        found = true;
+    }
+    free(info);
+    return found;
+}

@@ -1,0 +1,22 @@
+// Removing directory trees and reading product versions of files.
+#pragma once
+
+#include <stdint.h>
+
+// Result bits of DeleteDirectoryTree; 0 is complete success.
+const uint32_t dtFileNotDeleted = 0x80000002;      // at any depth
+const uint32_t dtListingNotClosed = 0x80000004;
+const uint32_t dtDirectoryNotRemoved = 0x80000008;
+const uint32_t dtProbeNotClosed = 0x80000010;
+const uint32_t dtDirectoryNotFound = 0x80000020;   // when it was to be removed
+
+// Deletes every file below `dir` and every subdirectory (except those whose
+// name begins with a dot, which stay with all they hold), then `dir` itself
+// unless `keepDir`. Read-only files are not made writable: they stay and
+// are reported. Never stops early; returns the union of what failed.
+uint32_t DeleteDirectoryTree(const char* dir, bool keepDir);
+
+// The product version of a file's version resource, as its most and least
+// significant halves. False, with `ms` and `ls` untouched, for a missing
+// file or one without a version resource or without its fixed block.
+bool GetFileProductVersion(const char* path, uint32_t* ms, uint32_t* ls);

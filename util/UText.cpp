@@ -1,0 +1,23 @@
+#include "UText.h"
+
+#include <string.h>
+
+size_t FindTextPos(const AnsiString& text, const AnsiString& pattern) {
+    size_t n = text.Length(), m = pattern.Length();
+    if (n == 0 || m == 0 || m > n) return 0;
+    for (size_t i = 0; i + m <= n; ++i) {
+        if (memcmp(text.CStr() + i, pattern.CStr(), m) == 0) return i + 1;
+    }
+    return 0;
+}
+
+size_t FindLastChar(const AnsiString& text, char c) {
+    for (size_t i = text.Length(); i > 0; --i) {
+        if (text[i - 1] == c) return i;
+    }
+    return 0;
+}
+
+AnsiString RegStringText(const char* data, size_t size) {
+    return AnsiString(data, size > 0 ? size - 1 : 0);
+}

@@ -1,0 +1,16 @@
+// Text search over 8-bit strings. Positions are 1-based; 0 means not found.
+#pragma once
+
+#include "UAnsiString.h"
+
+// Where `pattern` first occurs in `text`, comparing bytes exactly; 0 when it
+// does not, or when either is empty. Case-insensitive callers pass
+// lower-cased copies of both.
+size_t FindTextPos(const AnsiString& text, const AnsiString& pattern);
+
+// Where the character last occurs in `text`; 0 when it does not.
+size_t FindLastChar(const AnsiString& text, char c);
+
+// The text of a REG_SZ value from its `size` stored bytes: the last byte is
+// taken for the terminating NUL and dropped, whatever it is.
+AnsiString RegStringText(const char* data, size_t size);
