@@ -19,6 +19,7 @@ const char InstallDateValueName[] = "InstallDate";
 const char CustomizeItemsValueName[] = "CustomizeItems";
 
 const char UninstallerName[] = "redud.exe";
+const char UninstallKeyName[] = "vllLib";
 const char InstallLogName[] = "install.log";
 const char UninstallLogName[] = "uninst.log";
 
@@ -70,6 +71,10 @@ AnsiString PackageDescription() {
 
 AnsiString UninstallDisplayName() {
     return AnsiString(ProductMaker) + " " + ProductNameAndVersion();
+}
+
+AnsiString UninstallRegistryKey() {
+    return AnsiString("Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\") + UninstallKeyName;
 }
 
 AnsiString UninstallCommand(const AnsiString& installDir) {

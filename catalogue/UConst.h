@@ -23,6 +23,7 @@ extern const char InstallDateValueName[];
 extern const char CustomizeItemsValueName[];
 
 extern const char UninstallerName[];     // the uninstaller program in the install folder
+extern const char UninstallKeyName[];    // the Add/Remove Programs entry's key name
 extern const char InstallLogName[];      // the two logs in the install folder
 extern const char UninstallLogName[];
 
@@ -64,6 +65,8 @@ AnsiString EditionText();
 AnsiString PackageDescription();
 // "Brindlecraft Vellorin library v3.19": the Add/Remove Programs entry.
 AnsiString UninstallDisplayName();
+// The Add/Remove Programs entry, below HKEY_LOCAL_MACHINE.
+AnsiString UninstallRegistryKey();
 // The uninstaller and the uninstall log of an installation in `installDir`,
 // each quoted when it holds a blank.
 AnsiString UninstallCommand(const AnsiString& installDir);

@@ -15,6 +15,11 @@ public:
 
     bool IsValid() const { return handle_ != INVALID_HANDLE_VALUE; }
     HANDLE Get() const { return handle_; }
+    // Closes the handle held and takes on `handle`.
+    void Reset(HANDLE handle) {
+        Close();
+        handle_ = handle;
+    }
     bool Close() {
         if (!IsValid()) return true;
         BOOL closed = CloseFunction(handle_);

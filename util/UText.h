@@ -14,3 +14,6 @@ size_t FindLastChar(const AnsiString& text, char c);
 // The text of a REG_SZ value from its `size` stored bytes: the last byte is
 // taken for the terminating NUL and dropped, whatever it is.
 AnsiString RegStringText(const char* data, size_t size);
+
+// A copy lower-cased by the system's ANSI rules (CharLowerBuffA).
+AnsiString LowerCase(const AnsiString& text);

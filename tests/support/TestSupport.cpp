@@ -51,6 +51,16 @@ bool ReadFileBytes(const std::string& path, std::string* data) {
     return true;
 }
 
+std::string RegistryString(HKEY root, const std::string& key, const std::string& name) {
+    char value[4096];
+    DWORD size = sizeof value;
+    if (RegGetValueA(root, key.c_str(), name.c_str(), RRF_RT_REG_SZ, nullptr, value, &size) !=
+        ERROR_SUCCESS) {
+        return "(none)";
+    }
+    return value;
+}
+
 bool WriteFileBytes(const std::string& path, const std::string& data) {
     std::ofstream out(path, std::ios::binary | std::ios::trunc);
     out.write(data.data(), static_cast<std::streamsize>(data.size()));

@@ -39,6 +39,8 @@ private:
 };
 
 bool ReadFileBytes(const std::string& path, std::string* data);
+// A REG_SZ value, or "(none)".
+std::string RegistryString(HKEY root, const std::string& key, const std::string& name);
 bool WriteFileBytes(const std::string& path, const std::string& data);
 bool SetReadOnly(const std::string& path, bool readOnly);
 void RemoveTree(const std::string& path);

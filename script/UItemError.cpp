@@ -1,0 +1,37 @@
+#include "UItemError.h"
+
+namespace {
+
+AnsiString Decimal(int32_t value) {
+    char digits[12];
+    int n = 0;
+    uint32_t magnitude = value < 0 ? 0u - static_cast<uint32_t>(value) : static_cast<uint32_t>(value);
+    do {
+        digits[n++] = static_cast<char>('0' + magnitude % 10);
+        magnitude /= 10;
+    } while (magnitude != 0);
+    AnsiString text(value < 0 ? "-" : "");
+    while (n > 0) text += digits[--n];
+    return text;
+}
+
+AnsiString Hexadecimal(uint32_t value) {
+    AnsiString text;
+    bool started = false;
+    for (int shift = 28; shift >= 0; shift -= 4) {
+        unsigned digit = (value >> shift) & 0xF;
+        if (digit != 0 || started || shift == 0) {
+            text += "0123456789abcdef"[digit];
+            started = true;
+        }
+    }
+    return text;
+}
+
+}  // namespace
+
+AnsiString ItemErrorText(int32_t index, int32_t code, uint32_t id, const AnsiString& logLine) {
+    return AnsiString("Error in ScriptItem=") + Decimal(index) +
+           ", ErrorCode=" + Hexadecimal(static_cast<uint32_t>(code)) +
+           "h ScriptItemId=" + Hexadecimal(id) + " with text\r\n" + logLine;
+}

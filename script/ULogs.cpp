@@ -1,0 +1,74 @@
+// install.log, the account of the run for people, and uninst.log, the
+// journal of what can be undone, for the uninstaller.
+#include "UConst.h"
+#include "UPaths.h"
+#include "UProducts.h"
+#include "UScript.h"
+#include "UUninstallRecord.h"
+
+namespace {
+
+HANDLE CreateLog(const char* name) {
+    // The folder may not exist yet: the script creates it only later.
+    CreateDirectoryPath(InstallDir.CStr());
+    return CreateFileA(JoinPath(InstallDir, name).CStr(), GENERIC_WRITE, 0, nullptr,
+                       CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+}
+
+void WriteBytes(const TScopedFile& file, const AnsiString& bytes) {
+    if (!file.IsValid()) return;
+    DWORD written;
+    WriteFile(file.Get(), bytes.CStr(), static_cast<DWORD>(bytes.Length()), &written, nullptr);
+}
+
+// The header text that a siUninstallHeader record carries for its kind.
+AnsiString HeaderText(uint32_t kind) {
+    switch (kind) {
+    case uhProductName: return ProductName;
+    case uhVersion: return ProductVersion;
+    case uhEdition: return EditionLabel;
+    case uhInstallDir: return InstallDir;
+    case uhProductKey: return ProductRegistryKey;
+    case uhUninstallKey: return UninstallKeyName;
+    default: return AnsiString();
+    }
+}
+
+}  // namespace
+
+void TScript::OpenInstallLog() {
+    installLog_.Reset(CreateLog(InstallLogName));
+    if (!installLog_.IsValid()) return;
+    AnsiString products("Borland products: ");
+    bool any = false;
+    for (const TBorlandProduct& product : BorlandProducts) {
+        if ((product.Mask & InstallVersions) && product.Selected) {
+            if (any) products += ',';
+            products += product.Name;
+            any = true;
+        }
+    }
+    WriteInstallLogLine(AnsiString("Start installation for ") + EditionText());
+    WriteInstallLogLine(AnsiString("RootPath: ") + InstallDir);
+    WriteInstallLogLine(products);
+}
+
+void TScript::OpenUninstLog() {
+    uninstLog_.Reset(CreateLog(UninstallLogName));
+    WriteBytes(uninstLog_, AnsiString(UninstallLogMagic, UninstallLogMagicLength));
+}
+
+void TScript::WriteInstallLogLine(const AnsiString& line) { WriteBytes(installLog_, line + "\r\n"); }
+
+void TScript::WriteUninstRecord(const ScriptItem& item) {
+    uint32_t op = ItemOpcode(item);
+    AnsiString text(item.Name);
+    uint32_t dirKind = item.DirKind;
+    if (op == siUninstallHeader) {
+        text = HeaderText(item.Value);
+    } else if (op == siCopyFile && item.Target) {
+        text = item.Target->Name;
+        dirKind = item.Target->DirKind;
+    }
+    WriteBytes(uninstLog_, EncodeUninstallRecord(item.Id, item.Value, dirKind, text));
+}

@@ -1,0 +1,39 @@
+// The operations behind the script's opcodes. Each works on one item, sets
+// `line` to its install-log line (or leaves it empty) and returns 0 or an
+// error: a Windows error code, or the operation's own small numbers.
+#pragma once
+
+#include <stdint.h>
+
+#include "UAnsiString.h"
+#include "UScriptItems.h"
+
+// The item's path: the directory of its kind joined with its name; the
+// second path likewise from Name2 and DirKind2.
+AnsiString ItemPath(const ScriptItem& item);
+AnsiString ItemPath2(const ScriptItem& item);
+
+// File operations.
+int32_t OpCreateDirectory(const ScriptItem& item, AnsiString* line);
+// siExtractFile with `replace`, siExtractIfAbsent without.
+int32_t OpExtractFile(const ScriptItem& item, AnsiString* line, bool replace);
+int32_t OpExtractIfNewer(const ScriptItem& item, AnsiString* line);
+int32_t OpClearDirectory(const ScriptItem& item, AnsiString* line);
+int32_t OpSetCurrentDir(const ScriptItem& item);
+int32_t OpCopyFile(const ScriptItem& item, AnsiString* line);
+int32_t OpCopyFiles(const ScriptItem& item, AnsiString* line);
+int32_t OpDeleteFile(const ScriptItem& item, AnsiString* line);
+int32_t OpDeleteFiles(const ScriptItem& item, AnsiString* line);
+int32_t OpCheckFile(const ScriptItem& item, AnsiString* line);
+int32_t OpModifyFile(const ScriptItem& item, AnsiString* line);
+int32_t OpMergeFiles(const ScriptItem& item, AnsiString* line);
+int32_t OpReplaceText(const ScriptItem& item, AnsiString* line);
+
+// IDE and registry operations.
+int32_t OpCompilePackage(const ScriptItem& item, AnsiString* line);
+int32_t OpRegisterPackage(const ScriptItem& item, AnsiString* line);
+int32_t OpAddSearchPath(const ScriptItem& item, AnsiString* line);
+int32_t OpSetHelpDir(const ScriptItem& item);
+int32_t OpRegisterWinHelp(const ScriptItem& item, AnsiString* line);
+int32_t OpCreateRegKey(const ScriptItem& item);
+int32_t OpRegisterUninstall(AnsiString* line);

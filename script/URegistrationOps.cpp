@@ -1,0 +1,139 @@
+// The operations that make the library usable in the IDEs and in Windows:
+// compiling packages with each IDE's own tools, registering design packages
+// and search paths, Windows help, the product key and the uninstall entry.
+#include <windows.h>
+
+#include "UConst.h"
+#include "UOperations.h"
+#include "UPaths.h"
+#include "UProducts.h"
+#include "URegistry.h"
+#include "UScript.h"
+#include "USearchPath.h"
+#include "UText.h"
+
+namespace {
+
+const char WinHelpKey[] = "Software\\Microsoft\\Windows\\Help";
+
+const TBorlandProduct* CurrentIde() {
+    if (CurrentIdeIndex < 1 || CurrentIdeIndex > BorlandProductCount) return nullptr;
+    return &BorlandProducts[CurrentIdeIndex - 1];
+}
+
+bool IsDelphi(int index) { return index == 1 || index == 2 || index == 3 || index == 7 || index == 9; }
+
+// Adds `folder` to the current IDE's library search path unless one of its
+// entries already is that folder (compared without regard to case).
+// Appends "...Already" or "...Success" to the line; -3 when the value
+// cannot be written back.
+int32_t AddToSearchPath(const TBorlandProduct& ide, const AnsiString& value,
+                        const AnsiString& folder, AnsiString* line) {
+    if (SearchPathHasEntry(LowerCase(value), LowerCase(folder))) {
+        *line += "...Already";
+        return 0;
+    }
+    AnsiString key = AnsiString(ide.RegKey) + LibraryKey;
+    if (!WriteRegString(RootCurrentUser, key.CStr(), SearchPathValueName(CurrentIdeIndex),
+                        AddSearchPathEntry(value, folder).CStr())) {
+        return -3;
+    }
+    *line += "...Success";
+    return 0;
+}
+
+bool ReadSearchPath(const TBorlandProduct& ide, AnsiString* value) {
+    AnsiString key = AnsiString(ide.RegKey) + LibraryKey;
+    return ReadRegString(RootCurrentUser, key.CStr(), SearchPathValueName(CurrentIdeIndex), value);
+}
+
+}  // namespace
+
+int32_t OpCompilePackage(const ScriptItem& item, AnsiString* line) {
+    if (item.Value == 0) return -1;
+    int index = 1;
+    while (!(item.Value & (1u << (index - 1)))) ++index;
+    if (index > BorlandProductCount) return -2;
+    const AnsiString& root = BorlandProducts[index - 1].RootDir;
+    // Without a root folder the tool would be looked for at the root of the
+    // current drive; nothing is started then.
+    if (root.IsEmpty()) return ERROR_FILE_NOT_FOUND;
+
+    AnsiString command = root + (IsDelphi(index) ? "\\bin\\dcc32 " : "\\bin\\make /f") + item.Name;
+    STARTUPINFOA startup{};
+    startup.cb = sizeof startup;
+    startup.dwFlags = STARTF_USESHOWWINDOW;
+    startup.wShowWindow = SW_HIDE;
+    PROCESS_INFORMATION process;
+    if (!CreateProcessA(nullptr, command.Data(), nullptr, nullptr, FALSE, CREATE_NO_WINDOW,
+                        nullptr, nullptr, &startup, &process)) {
+        return static_cast<int32_t>(GetLastError());
+    }
+    // The compiler's exit code is not read: the siCheckFile item that follows
+    // judges the outcome by the package it should have written.
+    WaitForSingleObject(process.hProcess, INFINITE);
+    CloseHandle(process.hThread);
+    CloseHandle(process.hProcess);
+    *line = AnsiString("Compiling package: ") + item.Name + "...Success";
+    return 0;
+}
+
+int32_t OpRegisterPackage(const ScriptItem& item, AnsiString* line) {
+    const TBorlandProduct* ide = CurrentIde();
+    if (!ide) return -1;
+    AnsiString path = ItemPath(item);
+    AnsiString packagesKey = AnsiString(ide->RegKey) + KnownPackagesKey;
+    if (!WriteRegString(RootCurrentUser, packagesKey.CStr(), path.CStr(),
+                        PackageDescription().CStr())) {
+        return -1;
+    }
+    *line = AnsiString("Registering package: ") + path + "...Success";
+    AnsiString value;
+    if (!ReadSearchPath(*ide, &value)) return -2;
+    size_t slash = FindLastChar(path, '\\');
+    AnsiString folder = slash ? AnsiString(path.CStr(), slash - 1) : path;
+    *line += AnsiString("\r\nAdding search path: ") + folder;
+    return AddToSearchPath(*ide, value, folder, line);
+}
+
+int32_t OpAddSearchPath(const ScriptItem& item, AnsiString* line) {
+    const TBorlandProduct* ide = CurrentIde();
+    AnsiString value;
+    if (!ide || !ReadSearchPath(*ide, &value)) return -2;
+    AnsiString path = ItemPath(item);
+    *line = AnsiString("Adding search path: ") + path;
+    return AddToSearchPath(*ide, value, path, line);
+}
+
+int32_t OpSetHelpDir(const ScriptItem& item) {
+    HelpDir = ItemPath(item);
+    return 0;
+}
+
+int32_t OpRegisterWinHelp(const ScriptItem& item, AnsiString* line) {
+    bool written = WriteRegString(RootLocalMachine, WinHelpKey, item.Name, HelpDir.CStr());
+    *line = AnsiString("Registering windows help: ") + item.Name + (written ? "...Success" : "...Fail");
+    return written ? 0 : -1;
+}
+
+int32_t OpCreateRegKey(const ScriptItem& item) {
+    CreateRegKey(item.Value, item.Name);
+    return 0;
+}
+
+int32_t OpRegisterUninstall(AnsiString* line) {
+    AnsiString key = UninstallRegistryKey();
+    int32_t result = 0;
+    if (!CreateRegKey(RootLocalMachine, key.CStr())) {
+        result = -1;
+    } else if (!WriteRegString(RootLocalMachine, key.CStr(), "DisplayName",
+                               UninstallDisplayName().CStr())) {
+        result = -2;
+    } else if (!WriteRegString(RootLocalMachine, key.CStr(), "UninstallString",
+                               UninstallCommand(InstallDir).CStr())) {
+        result = -3;
+    }
+    *line = AnsiString("Registering Uninstall: ") + UninstallerName +
+            (result == 0 ? "...Success" : "...Fail");
+    return result;
+}

@@ -1,0 +1,103 @@
+#include "UScript.h"
+
+#include "UConst.h"
+#include "UOperations.h"
+#include "USwitches.h"
+
+AnsiString HelpDir;
+
+TScript::TScript(const ScriptItem* items, int32_t count) : items_(items), count_(count) {}
+
+TScript::~TScript() { Finish(); }
+
+int32_t TScript::Start() {
+    // An earlier installation is to be taken back here, before the logs of
+    // this one are created in its place.
+    OpenInstallLog();
+    OpenUninstLog();
+    Index = 0;
+    return 0;
+}
+
+int32_t TScript::Finish() {
+    uninstLog_.Close();
+    installLog_.Close();
+    return 0;
+}
+
+void TScript::ItemCaption(AnsiString* caption) const {
+    if (Index < 0 || Index >= count_) return;
+    switch (ItemOpcode(items_[Index])) {
+    case siCompilePackage: *caption = "Compiling package"; break;
+    case siCreateDirectory: *caption = "Creating directory"; break;
+    case siExtractFile: *caption = "Copying file"; break;
+    default: break;
+    }
+}
+
+int32_t TScript::ExecuteItem() {
+    if (Index < 0 || Index >= count_) return 0;
+    const ScriptItem& item = items_[Index];
+    uint32_t op = ItemOpcode(item);
+
+    // Inside a block whose test failed, only its own end item counts.
+    if (SkipOp != 0) {
+        if (op == SkipOp && item.Value == SkipMask) SkipOp = SkipMask = 0;
+        return 0;
+    }
+    LogLine = AnsiString();
+    if (CopyOnly && !(op & (FileSystemClass | ControlClass))) return 0;
+
+    int32_t result = Perform(item);
+    if (!LogLine.IsEmpty()) WriteInstallLogLine(LogLine);
+    // Recorded whether or not the operation succeeded: undoing what did not
+    // happen is harmless.
+    if (item.Id & sfRecordUndo) WriteUninstRecord(item);
+    return result;
+}
+
+int32_t TScript::Perform(const ScriptItem& item) {
+    // A block start whose test fails skips to the end item of its own kind
+    // (the start opcode + 1) with the same Value.
+    auto skipUnless = [this, &item](bool run) {
+        if (!run) {
+            SkipOp = ItemOpcode(item) + 1;
+            SkipMask = item.Value;
+        }
+        return 0;
+    };
+    switch (ItemOpcode(item)) {
+    case siSelectIde: CurrentIdeIndex = static_cast<int32_t>(item.Value); return 0;
+    case siIfVersions: return skipUnless((item.Value & InstallVersions) != 0);
+    case siIfItems: return skipUnless((item.Value & InstallItems) != 0);
+    case siIfCustomized: return skipUnless((item.Value & CustomizeItems) != 0);
+    case siIfNotCustomized: return skipUnless((item.Value & CustomizeItems) == 0);
+
+    case siCreateDirectory: return OpCreateDirectory(item, &LogLine);
+    case siExtractFile: return OpExtractFile(item, &LogLine, true);
+    case siExtractIfAbsent: return OpExtractFile(item, &LogLine, false);
+    case siExtractIfNewer: return OpExtractIfNewer(item, &LogLine);
+    case siClearDirectory: return OpClearDirectory(item, &LogLine);
+    case siSetCurrentDir: return OpSetCurrentDir(item);
+    case siCopyFile: return OpCopyFile(item, &LogLine);
+    case siCopyFiles: return OpCopyFiles(item, &LogLine);
+    case siDeleteFile: return OpDeleteFile(item, &LogLine);
+    case siDeleteFiles: return OpDeleteFiles(item, &LogLine);
+    case siCheckFile: return OpCheckFile(item, &LogLine);
+    case siModifyFile: return OpModifyFile(item, &LogLine);
+    case siMergeFiles: return OpMergeFiles(item, &LogLine);
+    case siReplaceText: return OpReplaceText(item, &LogLine);
+
+    case siCompilePackage: return OpCompilePackage(item, &LogLine);
+    case siRegisterPackage: return OpRegisterPackage(item, &LogLine);
+    case siAddSearchPath: return OpAddSearchPath(item, &LogLine);
+    case siSetHelpDir: return OpSetHelpDir(item);
+    case siRegisterWinHelp: return OpRegisterWinHelp(item, &LogLine);
+    case siCreateRegKey: return OpCreateRegKey(item);
+    case siRegisterUninstall: return OpRegisterUninstall(&LogLine);
+
+    // Header items exist for their records; end items of running blocks
+    // and unknown opcodes do nothing.
+    default: return 0;
+    }
+}

@@ -1,0 +1,64 @@
+// TScript executes the install script one item per call, on behalf of the
+// progress page, which owns the loop:
+//
+//   TScript script;  script.Start();
+//   while (script.Index < script.ItemCount()) {
+//       script.ItemCaption(&caption);
+//       int32_t code = script.ExecuteItem();   // report LogLine when non-zero
+//       script.Index += 1;                     // progress by ItemStep()
+//   }
+//   (the destructor closes the logs)
+//
+// Each executed item appends its line to install.log and, when recorded, a
+// record to uninst.log; a failing item does not stop the run.
+#pragma once
+
+#include <stdint.h>
+#include <windows.h>
+
+#include "UAnsiString.h"
+#include "UScoped.h"
+#include "UScriptItems.h"
+
+// Set by siSetHelpDir and written by siRegisterWinHelp as the folder of the
+// product's help files; empty at program start.
+extern AnsiString HelpDir;
+
+class TScript {
+public:
+    // Runs `items` (the install script unless a test gives another table).
+    explicit TScript(const ScriptItem* items = ScriptItems, int32_t count = ScriptItemCount);
+    ~TScript();
+    TScript(const TScript&) = delete;
+    TScript& operator=(const TScript&) = delete;
+
+    // Creates install.log and uninst.log in InstallDir with their headers
+    // and sets Index to 0. A log that cannot be created is not written.
+    int32_t Start();
+    int32_t ItemCount() const { return count_; }
+    int32_t ItemStep() const { return 1; }
+    // Sets the caption for the item at Index by its kind; other kinds leave
+    // it as it is, so the last category stays shown.
+    void ItemCaption(AnsiString* caption) const;
+    // Executes the item at Index; 0 is success.
+    int32_t ExecuteItem();
+    // Closes uninst.log, then install.log.
+    int32_t Finish();
+
+    int32_t Index = 0;        // the item ExecuteItem executes next; the caller advances it
+    uint32_t SkipOp = 0;      // 0, or the end opcode that ends the block being skipped
+    uint32_t SkipMask = 0;    // the Value that end item must carry
+    AnsiString LogLine;       // the install-log line of the last executed item
+
+private:
+    int32_t Perform(const ScriptItem& item);
+    void OpenInstallLog();
+    void OpenUninstLog();
+    void WriteInstallLogLine(const AnsiString& line);
+    void WriteUninstRecord(const ScriptItem& item);
+
+    const ScriptItem* items_;
+    int32_t count_;
+    TScopedFile installLog_{INVALID_HANDLE_VALUE};
+    TScopedFile uninstLog_{INVALID_HANDLE_VALUE};
+};

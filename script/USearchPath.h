@@ -1,0 +1,13 @@
+// An IDE's library search path: one string of folders separated by ";".
+#pragma once
+
+#include "UAnsiString.h"
+
+// Whether `folder` is one of the entries of `value`. Both are compared as
+// given: callers pass lower-cased copies to compare without regard to case.
+// Only whole entries count, so C:\Lib\D7 is not in C:\Lib\D7Old.
+bool SearchPathHasEntry(const AnsiString& value, const AnsiString& folder);
+
+// `value` with `folder` added as its last entry, with a ";" before it unless
+// the value is empty or already ends with one.
+AnsiString AddSearchPathEntry(const AnsiString& value, const AnsiString& folder);

@@ -1,0 +1,24 @@
+#include "UUninstallRecord.h"
+
+const char UninstallLogMagic[] = "REDUD01";
+
+namespace {
+
+void PutLittleEndian(AnsiString* out, uint32_t value, int bytes) {
+    for (int i = 0; i < bytes; ++i) *out += static_cast<char>((value >> (8 * i)) & 0xFF);
+}
+
+}  // namespace
+
+AnsiString EncodeUninstallRecord(uint32_t code, uint32_t arg, uint32_t dirKind,
+                                 const AnsiString& text) {
+    size_t length = text.Length() < MaxUninstallRecordText ? text.Length() : MaxUninstallRecordText;
+    AnsiString record;
+    PutLittleEndian(&record, code, 4);
+    PutLittleEndian(&record, arg, 4);
+    PutLittleEndian(&record, dirKind, 4);
+    PutLittleEndian(&record, static_cast<uint32_t>(length), 2);
+    record.Append(text.CStr(), length);
+    PutLittleEndian(&record, static_cast<uint32_t>(length + UninstallRecordOverhead), 2);
+    return record;
+}

@@ -1,0 +1,114 @@
+// A clean install setting for engine tests: globals reset, an install
+// folder (with a blank in its name) below a scratch folder, and no traces of
+// earlier installs in the registry, the Windows folder or the system folder.
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "FakeIde.h"
+#include "TestSupport.h"
+#include "UConst.h"
+#include "UPaths.h"
+#include "UProducts.h"
+#include "URegistry.h"
+#include "UScript.h"
+#include "USwitches.h"
+
+struct Failure {
+    int32_t index;
+    int32_t code;
+    std::string line;
+};
+
+struct Record {
+    uint32_t code, arg, dirKind;
+    std::string text;
+    bool operator==(const Record& o) const {
+        return code == o.code && arg == o.arg && dirKind == o.dirKind && text == o.text;
+    }
+};
+
+inline void PrintTo(const Record& r, std::ostream* out) {
+    *out << std::hex << "{" << r.code << ", " << r.arg << ", " << r.dirKind << ", \"" << r.text << "\"}";
+}
+
+class EngineFixture : public ::testing::Test {
+protected:
+    void SetUp() override {
+        DetectPlatform();
+        RemoveInstallTraces();
+        ResetGlobals();
+        installDir_ = temp_ / "Vellorin Lib";
+        InstallDir = installDir_.c_str();
+    }
+    void TearDown() override {
+        ResetGlobals();
+        RemoveInstallTraces();
+    }
+    static void ResetGlobals() {
+        InstallDir = AnsiString();
+        HelpDir = AnsiString();
+        CurrentIdeIndex = 0;
+        CopyOnly = false;
+        InstallVersions = InstallItems = 0;
+        CustomizeItems = 5;
+        for (TBorlandProduct& product : BorlandProducts) {
+            product.RootDir = AnsiString();
+            product.Installed = product.Selected = false;
+        }
+    }
+
+    // Drives the engine over every item as the progress page does.
+    static std::vector<Failure> RunScript(TScript& script) {
+        std::vector<Failure> failures;
+        script.Start();
+        AnsiString caption;
+        while (script.Index < script.ItemCount()) {
+            script.ItemCaption(&caption);
+            int32_t code = script.ExecuteItem();
+            if (code != 0) failures.push_back({script.Index, code, script.LogLine.CStr()});
+            script.Index += script.ItemStep();
+        }
+        script.Finish();
+        return failures;
+    }
+
+    std::vector<std::string> InstallLog() const {
+        std::string text;
+        ReadFileBytes(installDir_ + "\\install.log", &text);
+        std::vector<std::string> lines;
+        for (size_t start = 0, end; (end = text.find("\r\n", start)) != std::string::npos;
+             start = end + 2) {
+            lines.push_back(text.substr(start, end - start));
+        }
+        return lines;
+    }
+
+    // The records of uninst.log in file order; `magic` receives its first bytes.
+    std::vector<Record> UninstallLog(std::string* magic = nullptr) const {
+        std::string data;
+        ReadFileBytes(installDir_ + "\\uninst.log", &data);
+        if (magic) *magic = data.substr(0, 7);
+        auto word = [&data](size_t at, int bytes) {
+            uint32_t value = 0;
+            for (int i = bytes - 1; i >= 0; --i) value = value << 8 | static_cast<uint8_t>(data[at + i]);
+            return value;
+        };
+        std::vector<Record> records;
+        for (size_t at = 7; at + 16 <= data.size();) {
+            uint32_t length = word(at + 12, 2);
+            EXPECT_EQ(word(at + 14 + length, 2), length + 16) << "RecLen at " << at;
+            records.push_back({word(at, 4), word(at + 4, 4), word(at + 8, 4), data.substr(at + 14, length)});
+            at += length + 16;
+        }
+        return records;
+    }
+
+    TempDir temp_;
+    CurrentDirectory current_{temp_.Path()};  // the script changes it
+    std::string installDir_;
+};

@@ -1,0 +1,66 @@
+// The engine's byte and text formats: uninstall records, search path
+// entries and the error report.
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "UItemError.h"
+#include "UScriptItems.h"
+#include "USearchPath.h"
+#include "UUninstallRecord.h"
+
+namespace {
+
+std::string Bytes(const AnsiString& text) { return std::string(text.CStr(), text.Length()); }
+
+TEST(UninstallRecord, MatchesTheWorkedExamples) {
+    // The closing select-IDE item of the Delphi 7 block.
+    EXPECT_EQ(Bytes(EncodeUninstallRecord(0x00014009, 9, 0, "")),
+              std::string("\x09\x40\x01\x00" "\x09\x00\x00\x00" "\x00\x00\x00\x00" "\x00\x00" "\x10\x00", 16));
+    // The header record of kind 2.
+    EXPECT_EQ(Bytes(EncodeUninstallRecord(0x0001400E, 2, 0, "3.19")),
+              std::string("\x0E\x40\x01\x00" "\x02\x00\x00\x00" "\x00\x00\x00\x00" "\x04\x00"
+                          "3.19" "\x14\x00", 20));
+}
+
+TEST(UninstallRecord, CutsATextTooLongForItsLengthFields) {
+    std::string huge(70000, 'x');
+    std::string record = Bytes(EncodeUninstallRecord(1, 2, 3, huge.c_str()));
+    ASSERT_EQ(record.size(), 0xFFFFu);
+    EXPECT_EQ(record.substr(12, 2), "\xEF\xFF");  // TextLen 65519
+    EXPECT_EQ(record.substr(record.size() - 2), "\xFF\xFF");
+}
+
+TEST(SearchPath, FindsOnlyWholeEntries) {
+    EXPECT_TRUE(SearchPathHasEntry("c:\\a;c:\\lib\\delphi7", "c:\\lib\\delphi7"));
+    EXPECT_TRUE(SearchPathHasEntry("c:\\lib\\delphi7;c:\\b", "c:\\lib\\delphi7"));
+    EXPECT_TRUE(SearchPathHasEntry("c:\\lib\\delphi7", "c:\\lib\\delphi7"));
+    EXPECT_FALSE(SearchPathHasEntry("c:\\a;c:\\lib\\delphi7old", "c:\\lib\\delphi7"));
+    EXPECT_FALSE(SearchPathHasEntry("c:\\x\\lib\\delphi7", "c:\\lib\\delphi7"));
+    EXPECT_FALSE(SearchPathHasEntry("", "c:\\lib"));
+}
+
+TEST(SearchPath, AddsASeparatorOnlyWhenNeeded) {
+    EXPECT_STREQ(AddSearchPathEntry("c:\\a", "C:\\Lib").CStr(), "c:\\a;C:\\Lib");
+    EXPECT_STREQ(AddSearchPathEntry("c:\\a;", "C:\\Lib").CStr(), "c:\\a;C:\\Lib");
+    EXPECT_STREQ(AddSearchPathEntry("", "C:\\Lib").CStr(), "C:\\Lib");
+}
+
+TEST(ItemError, ReadsAsTheProgressPageShowsIt) {
+    ASSERT_EQ(ScriptItems[12].Id, 0x8002u);
+    EXPECT_STREQ(ItemErrorText(12, 2, ScriptItems[12].Id, "Copying file: C:\\x...Fail").CStr(),
+                 "Error in ScriptItem=12, ErrorCode=2h ScriptItemId=8002 with text\r\n"
+                 "Copying file: C:\\x...Fail");
+    EXPECT_STREQ(ItemErrorText(704, -2, 0x3000F, "").CStr(),
+                 "Error in ScriptItem=704, ErrorCode=fffffffeh ScriptItemId=3000f with text\r\n");
+    EXPECT_STREQ(ItemErrorText(0, 0, 0, "").CStr(),
+                 "Error in ScriptItem=0, ErrorCode=0h ScriptItemId=0 with text\r\n");
+}
+
+TEST(ItemError, KeepsALongLogLineWhole) {
+    std::string line(100000, 'p');
+    AnsiString text = ItemErrorText(1, 1, 0x13, line.c_str());
+    EXPECT_EQ(std::string(text.CStr()).substr(text.Length() - line.size()), line);
+}
+
+}  // namespace

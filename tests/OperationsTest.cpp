@@ -1,0 +1,221 @@
+// The script's operations one at a time, on items made for the test: result
+// codes of the failing paths and the edge cases of the file edits.
+#include "EngineFixture.h"
+#include "UOperations.h"
+
+namespace {
+
+ScriptItem Item(uint32_t op, const std::string& name, uint32_t value = 0, uint32_t dirKind = dkNone) {
+    // The names live as long as the test: keep them in a pool.
+    static std::vector<std::unique_ptr<std::string>> names;
+    names.push_back(std::make_unique<std::string>(name));
+    return ScriptItem{op, names.back()->c_str(), value, dirKind, nullptr, nullptr, dkNone, 0, nullptr};
+}
+
+std::string Read(const std::string& path) {
+    std::string data;
+    ReadFileBytes(path, &data);
+    return data;
+}
+
+class Operations : public EngineFixture {
+protected:
+    void SetUp() override {
+        EngineFixture::SetUp();
+        CreateDirectoryA(installDir_.c_str(), nullptr);
+    }
+    // A fake Delphi 7 as the current IDE.
+    void UseDelphi7(const FakeIdeOptions& options = {}) {
+        ide_ = std::make_unique<FakeIde>(9, temp_ / "D7", options);
+        DetectIdes();
+        CurrentIdeIndex = 9;
+    }
+    void TearDown() override {
+        ide_.reset();
+        EngineFixture::TearDown();
+    }
+    std::unique_ptr<FakeIde> ide_;
+    AnsiString line;
+};
+
+TEST_F(Operations, ModifyFileNeedsTheHelpFile) {
+    FakeIdeOptions options;
+    options.helpFiles = false;
+    UseDelphi7(options);
+    EXPECT_EQ(OpModifyFile(Item(siModifyFile, HelpLinkLine, 2, dkIdeHelp), &line), -1);
+    EXPECT_STREQ(line.CStr(), "");
+}
+
+TEST_F(Operations, ModifyFileAppendsTheLineOnceOnALineOfItsOwn) {
+    UseDelphi7();
+    ScriptItem link = Item(siModifyFile, HelpLinkLine, 2, dkIdeHelp);
+    struct Case {
+        std::string before, after;
+    } cases[] = {
+        {"a\r\n", "a\r\n:Link vllib.hlp\r\n"},
+        {"a", "a\r\n:Link vllib.hlp\r\n"},
+        {"", "\r\n:Link vllib.hlp\r\n"},
+        {"\n", "\n\r\n:Link vllib.hlp\r\n"},
+        {"a\r\n:LINK VLLIB.HLP\r\n", "a\r\n:LINK VLLIB.HLP\r\n"},   // case does not matter
+        {":Link vllib.hlp\r\n", ":Link vllib.hlp\r\n:Link vllib.hlp\r\n"},  // only after a line break
+    };
+    for (const Case& c : cases) {
+        WriteFileBytes(ide_->HelpFile(2), c.before);
+        EXPECT_EQ(OpModifyFile(link, &line), 0);
+        EXPECT_EQ(Read(ide_->HelpFile(2)), c.after) << c.before;
+        bool already = c.before == c.after;
+        EXPECT_STREQ(line.CStr(), ("Modifying file: " + ide_->HelpFile(2) +
+                                   (already ? "...Already" : "...Success")).c_str());
+    }
+}
+
+TEST_F(Operations, SearchPathsNeedTheirValue) {
+    FakeIdeOptions options;
+    options.searchPath = false;
+    UseDelphi7(options);
+    EXPECT_EQ(OpAddSearchPath(Item(siAddSearchPath, "Source", 0, dkInstallDir), &line), -2);
+    EXPECT_STREQ(line.CStr(), "");
+    ScriptItem package = Item(siRegisterPackage, "Delphi7\\dclvll70.bpl", 0, dkInstallDir);
+    EXPECT_EQ(OpRegisterPackage(package, &line), -2);
+    EXPECT_EQ(std::string(line.CStr()),
+              "Registering package: " + installDir_ + "\\Delphi7\\dclvll70.bpl...Success");
+    EXPECT_EQ(ide_->KnownPackage(installDir_ + "\\Delphi7\\dclvll70.bpl"), PackageDescription().CStr());
+}
+
+TEST_F(Operations, SearchPathsCompareWholeEntriesWithoutCase) {
+    const std::string folder = installDir_ + "\\Delphi7";
+    FakeIdeOptions options;
+    options.searchPathValue = "c:\\a;" + folder + "Old";
+    UseDelphi7(options);
+    ScriptItem package = Item(siRegisterPackage, "Delphi7\\dclvll70.bpl", 0, dkInstallDir);
+    EXPECT_EQ(OpRegisterPackage(package, &line), 0);
+    EXPECT_EQ(ide_->LibraryPath(), "c:\\a;" + folder + "Old;" + folder) << "a longer entry is another folder";
+    EXPECT_NE(std::string(line.CStr()).find("Adding search path: " + folder + "...Success"), std::string::npos);
+
+    ide_.reset();
+    std::string upper = folder;
+    CharUpperA(&upper[0]);
+    options.searchPathValue = "c:\\a;" + upper + ";";
+    UseDelphi7(options);
+    EXPECT_EQ(OpRegisterPackage(package, &line), 0);
+    EXPECT_EQ(ide_->LibraryPath(), "c:\\a;" + upper + ";");
+    EXPECT_NE(std::string(line.CStr()).find("...Already"), std::string::npos);
+
+    ide_.reset();
+    options.searchPathValue = "";
+    UseDelphi7(options);
+    EXPECT_EQ(OpAddSearchPath(Item(siAddSearchPath, "Source", 0, dkInstallDir), &line), 0);
+    EXPECT_EQ(ide_->LibraryPath(), installDir_ + "\\Source");
+}
+
+TEST_F(Operations, CompilingChoosesTheToolOfTheLowestIdeBit) {
+    UseDelphi7();
+    FakeIde builder(8, temp_ / "CB6");
+    DetectIdes();
+    EXPECT_EQ(OpCompilePackage(Item(siCompilePackage, "x.dpk", 0), &line), -1);
+    EXPECT_EQ(OpCompilePackage(Item(siCompilePackage, "x.dpk", 0x200), &line), -2);
+    EXPECT_STREQ(line.CStr(), "");
+    EXPECT_TRUE(ide_->Calls().empty());
+
+    EXPECT_EQ(OpCompilePackage(Item(siCompilePackage, "vll60.mak", 0x180), &line), 0);
+    EXPECT_STREQ(line.CStr(), "Compiling package: vll60.mak...Success");
+    EXPECT_EQ(builder.Calls(), std::vector<std::string>{builder.Root() + "\\bin\\make /fvll60.mak|" +
+                                                        temp_.Path()});
+}
+
+TEST_F(Operations, AMissingPackageFailsItsCheckWithOne) {
+    FakeIdeOptions options;
+    options.failing = {"vll70"};
+    UseDelphi7(options);
+    SetCurrentDirectoryA(installDir_.c_str());
+    EXPECT_EQ(OpCompilePackage(Item(siCompilePackage, "vll70.dpk", 0x100), &line), 0);
+    EXPECT_EQ(OpCheckFile(Item(siCheckFile, "vll70.bpl", 0, dkInstallDir), &line), 1);
+    EXPECT_EQ(std::string(line.CStr()), "Check file: " + installDir_ + "\\vll70.bpl...Fail");
+    EXPECT_EQ(OpCompilePackage(Item(siCompilePackage, "dclvll70.dpk", 0x100), &line), 0);
+    EXPECT_EQ(OpCheckFile(Item(siCheckFile, "dclvll70.bpl", 0, dkInstallDir), &line), 0);
+}
+
+TEST_F(Operations, ExtractIfAbsentKeepsWhatIsThere) {
+    CreateDirectoryA((installDir_ + "\\taken").c_str(), nullptr);
+    EXPECT_EQ(OpExtractFile(Item(siExtractIfAbsent, "taken", 1, dkInstallDir), &line, false), 0);
+    EXPECT_EQ(std::string(line.CStr()), "Copying file: " + installDir_ + "\\taken...Already");
+    EXPECT_EQ(OpExtractFile(Item(siExtractIfAbsent, "new", 1, dkInstallDir), &line, false), 0);
+    EXPECT_EQ(Read(installDir_ + "\\new"), PayloadBytes(1));
+}
+
+TEST_F(Operations, ExtractIfNewerReplacesOnlyAnOlderOrUnversionedFile) {
+    unsigned id = 0;
+    for (const ManifestEntry& entry : LoadManifest()) {
+        if (entry.kind == "newer") id = entry.id;
+    }
+    ScriptItem uninstaller = Item(siExtractIfNewer, "redud.exe", id, dkInstallDir);
+    const std::string path = installDir_ + "\\redud.exe";
+    WriteFileBytes(path, "no version resource");
+    EXPECT_EQ(OpExtractIfNewer(uninstaller, &line), 0);
+    EXPECT_EQ(Read(path), Read(BuildFile("redud.exe")));
+    EXPECT_EQ(std::string(line.CStr()), "Copying file: " + path + "...Success");
+
+    EXPECT_EQ(OpExtractIfNewer(uninstaller, &line), 0) << "the same version";
+    EXPECT_EQ(std::string(line.CStr()), "Copying file: " + path + "...Already");
+    char temp[MAX_PATH];
+    GetTempPathA(MAX_PATH, temp);
+    EXPECT_EQ(GetFileAttributesA((std::string(temp) + "redud.exe").c_str()), INVALID_FILE_ATTRIBUTES)
+        << "the temporary copy is gone";
+}
+
+TEST_F(Operations, ClearingReportsFilesItCannotDeleteButSucceeds) {
+    const std::string folder = installDir_ + "\\D";
+    ScriptItem clear = Item(siClearDirectory, "D", 0, dkInstallDir);
+    EXPECT_EQ(OpClearDirectory(clear, &line), 0);
+    EXPECT_EQ(std::string(line.CStr()), "Clearing directory: " + folder + "...Success");
+    CreateDirectoryA(folder.c_str(), nullptr);
+    WriteFileBytes(folder + "\\kept", "x");
+    SetReadOnly(folder + "\\kept", true);
+    WriteFileBytes(folder + "\\gone", "x");
+    EXPECT_EQ(OpClearDirectory(clear, &line), 0);
+    EXPECT_EQ(std::string(line.CStr()), "Clearing directory: " + folder + "...Fail");
+    EXPECT_EQ(ListTree(folder), std::vector<std::string>{"kept"});
+}
+
+TEST_F(Operations, ReplaceTextRewritesFromTheFirstMatch) {
+    const std::string path = installDir_ + "\\a.cfg";
+    ScriptItem item = Item(siReplaceText, "a.cfg", 0, dkInstallDir);
+    item.Text = "OLD-VALUE";
+    item.Name2 = "new";
+    EXPECT_EQ(OpReplaceText(item, &line), -1);
+    WriteFileBytes(path, "x=old-value;y=old-value\r\n");
+    EXPECT_EQ(OpReplaceText(item, &line), 0);
+    EXPECT_EQ(Read(path), "x=new;y=old-value\r\n");
+    EXPECT_EQ(std::string(line.CStr()),
+              "Replace text: File=" + path + ", FindText=OLD-VALUE, ReplaceTo=new...Success");
+    WriteFileBytes(path, "nothing here");
+    EXPECT_EQ(OpReplaceText(item, &line), 0);
+    EXPECT_NE(std::string(line.CStr()).find("...Already"), std::string::npos);
+}
+
+TEST_F(Operations, MasksCopyAndDeleteEveryMatch) {
+    CreateDirectoryA((installDir_ + "\\from").c_str(), nullptr);
+    CreateDirectoryA((installDir_ + "\\to").c_str(), nullptr);
+    for (const char* name : {"a.hpp", "b.hpp", "c.obj"}) WriteFileBytes(installDir_ + "\\from\\" + name, name);
+    ScriptItem copy = Item(siCopyFiles, "from\\*.hpp", 0, dkInstallDir);
+    copy.Name2 = "to\\anything";
+    copy.DirKind2 = dkInstallDir;
+    EXPECT_EQ(OpCopyFiles(copy, &line), 0);
+    EXPECT_EQ(ListTree(installDir_ + "\\to"), (std::vector<std::string>{"a.hpp", "b.hpp"}));
+    EXPECT_EQ(OpDeleteFiles(Item(siDeleteFiles, "from\\*.hpp", 0, dkInstallDir), &line), 0);
+    EXPECT_EQ(ListTree(installDir_ + "\\from"), std::vector<std::string>{"c.obj"});
+    EXPECT_EQ(OpDeleteFile(Item(siDeleteFile, "from\\absent", 0, dkInstallDir), &line), 0);
+    EXPECT_NE(std::string(line.CStr()).find("...Success"), std::string::npos);
+}
+
+TEST_F(Operations, WindowsHelpTakesTheHelpFolderSetBefore) {
+    EXPECT_EQ(OpRegisterWinHelp(Item(siRegisterWinHelp, "vllib.hlp"), &line), 0);
+    EXPECT_EQ(RegistryString(HKEY_LOCAL_MACHINE, "Software\\Microsoft\\Windows\\Help", "vllib.hlp"), "");
+    EXPECT_EQ(OpSetHelpDir(Item(siSetHelpDir, "Help", 0, dkInstallDir)), 0);
+    EXPECT_EQ(OpRegisterWinHelp(Item(siRegisterWinHelp, "vllib.hlp"), &line), 0);
+    EXPECT_EQ(RegistryString(HKEY_LOCAL_MACHINE, "Software\\Microsoft\\Windows\\Help", "vllib.hlp"),
+              installDir_ + "\\Help");
+    EXPECT_STREQ(line.CStr(), "Registering windows help: vllib.hlp...Success");
+}
+
+}  // namespace
