@@ -80,12 +80,7 @@ protected:
     std::vector<std::string> InstallLog() const {
         std::string text;
         ReadFileBytes(installDir_ + "\\install.log", &text);
-        std::vector<std::string> lines;
-        for (size_t start = 0, end; (end = text.find("\r\n", start)) != std::string::npos;
-             start = end + 2) {
-            lines.push_back(text.substr(start, end - start));
-        }
-        return lines;
+        return CrLfLines(text);
     }
 
     // The records of uninst.log in file order; `magic` receives its first bytes.

@@ -225,8 +225,8 @@ TEST_F(TypicalInstall, RegistersTheLibraryWithDelphi7AndWindows) {
     std::string aliases;
     ReadFileBytes(d + "\\Help\\vllib.als", &aliases);
     size_t added = 0;
-    for (size_t start = 0, end; (end = aliases.find("\r\n", start)) != std::string::npos; start = end + 2) {
-        std::string line = "\n" + aliases.substr(start, end - start) + "\r";
+    for (const std::string& alias : CrLfLines(aliases)) {
+        std::string line = "\n" + alias + "\r";
         EXPECT_NE(text.find(line), std::string::npos) << line;
         EXPECT_EQ(text.find(line), text.rfind(line)) << line;
         ++added;

@@ -89,12 +89,7 @@ std::string FakeIde::IndexFile() const {
 std::vector<std::string> FakeIde::Calls() const {
     std::string text;
     ReadFileBytes(root_ + "\\bin\\calls.log", &text);
-    std::vector<std::string> calls;
-    for (size_t start = 0, end; (end = text.find("\r\n", start)) != std::string::npos;
-         start = end + 2) {
-        calls.push_back(text.substr(start, end - start));
-    }
-    return calls;
+    return CrLfLines(text);
 }
 
 std::string FakeIde::LibraryPath() const {

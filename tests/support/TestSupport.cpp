@@ -51,6 +51,15 @@ bool ReadFileBytes(const std::string& path, std::string* data) {
     return true;
 }
 
+std::vector<std::string> CrLfLines(const std::string& text) {
+    std::vector<std::string> lines;
+    for (size_t start = 0, end; (end = text.find("\r\n", start)) != std::string::npos;
+         start = end + 2) {
+        lines.push_back(text.substr(start, end - start));
+    }
+    return lines;
+}
+
 std::string RegistryString(HKEY root, const std::string& key, const std::string& name) {
     char value[4096];
     DWORD size = sizeof value;

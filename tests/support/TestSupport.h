@@ -39,6 +39,8 @@ private:
 };
 
 bool ReadFileBytes(const std::string& path, std::string* data);
+// The lines of a text whose lines end with CR LF; a last line without one is dropped.
+std::vector<std::string> CrLfLines(const std::string& text);
 // A REG_SZ value, or "(none)".
 std::string RegistryString(HKEY root, const std::string& key, const std::string& name);
 bool WriteFileBytes(const std::string& path, const std::string& data);
