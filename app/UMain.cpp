@@ -5,6 +5,8 @@
 #include "UPayload.h"
 #include "URegistry.h"
 #include "USwitches.h"
+#include "UWizard.h"
+#include "UbrcCheckListBox.h"
 
 namespace {
 
@@ -15,21 +17,13 @@ const char ParametersText[] =
     "  /X - Extract files to the current directory. No dialog. No package,help registration;\r\n"
     "  /? - Parameters description.";
 
-// The installation wizard is not part of this build yet; say so rather than
-// end silently or pretend to have installed anything.
-void RunWizard() {
-    MessageBoxA(nullptr,
-                "The installation wizard is not available in this build.\r\n"
-                "Run setup.exe /X to extract the files, or /? for the parameters.",
-                "Install", MB_OK | MB_ICONINFORMATION);
-}
-
 }  // namespace
 
 void ParseSwitches() { ParseSwitchList(__argc, __argv); }
 
 int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
     DetectPlatform();
+    InitCheckListBoxes();
     ParseSwitches();
     if (ShowParameters) {
         MessageBoxA(nullptr, ParametersText, "Parameters description", MB_OK);
@@ -38,5 +32,6 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
     } else {
         RunWizard();
     }
+    DoneCheckListBoxes();
     return 0;
 }

@@ -10,6 +10,7 @@ const char ProductWord[] = "Vellorin";
 const char ProductDescription[] =
     "Vellorin library - collection of components for working with the application settings.\r\n\r\n";
 const char ProductRegistryKey[] = "Software\\Brindlecraft\\Vellorin library";
+const char ProductWebPage[] = "https://www.brindlecraft.example/vellorin/";
 
 const char InstallVersionsValueName[] = "InstallVersions";
 const char InstallItemsValueName[] = "InstallItems";

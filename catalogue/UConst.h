@@ -13,6 +13,7 @@ extern const char EditionLabel[];        // lower-case; composed texts put it be
 extern const char ProductWord[];         // last component of the default install folder
 extern const char ProductDescription[];  // ends with two line breaks
 extern const char ProductRegistryKey[];  // the installation record, below HKEY_LOCAL_MACHINE
+extern const char ProductWebPage[];      // the maker's page that the wizard's link opens
 
 // Value names of the installation record (its "RootDir" is RootDirValueName).
 extern const char InstallVersionsValueName[];

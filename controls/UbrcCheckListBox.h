@@ -79,7 +79,7 @@ private:
 // refused (Add returns -1) and its list box is then drawn by nobody.
 class TbrcCLBArray {
 public:
-    static const int Capacity = 32;
+    static constexpr int Capacity = 32;
     int Add(TbrcCheckListBox* box);
     void Remove(TbrcCheckListBox* box);
     int IndexOf(TbrcCheckListBox* box) const;

@@ -136,12 +136,21 @@ TEST(ParameterDescription, IsShownForQuestionMarkAndH) {
     }
 }
 
-TEST(WizardMode, SaysThatTheWizardIsNotThereAndInstallsNothing) {
+TEST(WizardMode, OpensTheWizardAndEndsWithExitCodeZero) {
     for (const char* switches : {"", "/E", "/C", "/X /Z", "x", "/"}) {
         TempDir temp;
-        Box box = AnswerMessageBox(switches, temp.Path());
-        EXPECT_EQ(box.caption, "Install") << switches;
-        EXPECT_NE(box.text.find("not available"), std::string::npos) << switches;
+        ChildProcess setup(SetupCommand(switches), temp.Path());
+        HWND wizard = setup.WaitForDialog(Timeout);
+        ASSERT_NE(wizard, nullptr) << switches;
+        EXPECT_EQ(WindowText(wizard), "Installation Wizard for Vellorin library v3.19") << switches;
+        EXPECT_EQ(GetWindow(wizard, GW_OWNER), nullptr);
+        // Cancel asks first; Yes ends the program.
+        PostMessageA(wizard, WM_COMMAND, IDCANCEL, 0);
+        HWND question = setup.WaitForDialog(Timeout, "Install");
+        ASSERT_NE(question, nullptr) << switches;
+        PostMessageA(question, WM_COMMAND, IDYES, 0);
+        EXPECT_TRUE(setup.Wait(Timeout)) << switches;
+        EXPECT_EQ(setup.ExitCode(), 0u) << switches;
         EXPECT_TRUE(ListTree(temp.Path()).empty()) << switches;
     }
 }

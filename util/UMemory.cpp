@@ -15,3 +15,7 @@ void operator delete(void* p) noexcept { free(p); }
 void operator delete[](void* p) noexcept { free(p); }
 void operator delete(void* p, size_t) noexcept { free(p); }
 void operator delete[](void* p, size_t) noexcept { free(p); }
+
+// Called only if an abstract page operation were ever invoked; the library's
+// own version would bring in its verbose terminate handler.
+extern "C" void __cxa_pure_virtual() { abort(); }

@@ -262,12 +262,15 @@ DWORD ChildProcess::ExitCode() const {
     return code;
 }
 
-HWND ChildProcess::WaitForDialog(DWORD timeoutMs) {
+HWND ChildProcess::WaitForDialog(DWORD timeoutMs, const char* caption) {
     if (!Started()) return nullptr;
     DWORD start = GetTickCount();
     while (GetTickCount() - start <= timeoutMs) {
         for (HWND window : WindowsOf(process_.dwProcessId)) {
-            if (WindowClass(window) == "#32770" && IsWindowVisible(window)) return window;
+            if (WindowClass(window) == "#32770" && IsWindowVisible(window) &&
+                (!caption || WindowText(window) == caption)) {
+                return window;
+            }
         }
         if (WaitForSingleObject(process_.hProcess, 10) == WAIT_OBJECT_0) return nullptr;
     }

@@ -80,8 +80,9 @@ public:
     // (checked every few milliseconds) is added to `windows` as "class:title".
     bool Wait(DWORD timeoutMs, std::vector<std::string>* windows = nullptr);
     DWORD ExitCode() const;
-    // Waits until the process shows a dialog box; null on timeout.
-    HWND WaitForDialog(DWORD timeoutMs);
+    // Waits until the process shows a dialog box (with this caption, when
+    // one is given); null on timeout.
+    HWND WaitForDialog(DWORD timeoutMs, const char* caption = nullptr);
 
 private:
     PROCESS_INFORMATION process_{};

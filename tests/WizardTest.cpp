@@ -1,0 +1,445 @@
+// The installation wizard, driven as a user drives it: pages, texts,
+// buttons, the IDE choice, the folder, the install with its error boxes and
+// Cancel, and the installation record. The wizard runs in this program on a
+// thread of its own; screenshots of the pages go to the build's
+// "screenshots" folder.
+#include <windows.h>
+#include <commctrl.h>
+#include <shlobj.h>
+
+#include <memory>
+
+#include "EngineFixture.h"
+#include "UPage.h"
+#include "UResources.h"
+#include "UbrcCheckListBox.h"
+#include "WizardDriver.h"
+
+namespace {
+
+const DWORD Wait = 60000;
+const std::string Edition = std::string(EditionLabel) + " of Vellorin library v3.19";
+const char RecordKey[] = "Software\\Brindlecraft\\Vellorin library";
+const unsigned Checked = clbChecked, Unchecked = 0, Disabled = clbDisabled;
+
+class WizardTest : public EngineFixture {
+protected:
+    void SetUp() override {
+        EngineFixture::SetUp();
+        InitCheckListBoxes();
+        for (TSelectionItem& row : SelectionItems) row.Checked = false;
+        CurrentPage = 1;
+    }
+    void TearDown() override {
+        wizard_.reset();
+        ides_.clear();
+        DoneCheckListBoxes();
+        for (TSelectionItem& row : SelectionItems) row.Checked = false;
+        EngineFixture::TearDown();
+    }
+    FakeIde& AddIde(int index, const std::string& root, const FakeIdeOptions& options = {}) {
+        ides_.push_back(std::make_unique<FakeIde>(index, temp_ / root, options));
+        return *ides_.back();
+    }
+    WizardDriver& Start() {
+        wizard_ = std::make_unique<WizardDriver>();
+        EXPECT_NE(wizard_->Dialog(), nullptr);
+        return *wizard_;
+    }
+    // Installs from the ready page and waits for the finish page.
+    void Install() {
+        wizard_->PressLater(IDC_NEXT);
+        ASSERT_TRUE(wizard_->WaitForPage(6, Wait));
+        EXPECT_EQ(wizard_->WaitForBox("Error", 0), nullptr);
+    }
+    uint32_t RecordDword(const char* name) const {
+        DWORD value = 0, size = sizeof value;
+        RegGetValueA(HKEY_LOCAL_MACHINE, RecordKey, name, RRF_RT_ANY, nullptr, &value, &size);
+        return value;
+    }
+    static std::string Today() {
+        char date[128];
+        GetDateFormatA(LOCALE_USER_DEFAULT, DATE_SHORTDATE, nullptr, nullptr, date, sizeof date);
+        return date;
+    }
+
+    std::vector<std::unique_ptr<FakeIde>> ides_;
+    std::unique_ptr<WizardDriver> wizard_;
+};
+
+TEST_F(WizardTest, WalksThePagesOfAFirstInstall) {
+    AddIde(9, "Tools\\Delphi7");
+    FakeIde& builder = AddIde(8, "Builders\\CBuilder6");
+    WizardDriver& wizard = Start();
+
+    EXPECT_EQ(WindowText(wizard.Dialog()), "Installation Wizard for Vellorin library v3.19");
+    EXPECT_EQ(wizard.Text(IDC_TEXT),
+              "Welcome to the Vellorin library Setup program. This program will install " + Edition +
+                  " on you computer.\r\n\r\nVellorin library - collection of components for working "
+                  "with the application settings.\r\n\r\nIt is strongly recommended that you exit all "
+                  "version of Delphi and CBuilder before running this Setup program.\r\n\r\nClick Next "
+                  "to continue with the Setup program.");
+    EXPECT_TRUE(wizard.Visible(IDC_TEXT));
+    EXPECT_FALSE(wizard.Visible(IDC_LIST));
+    EXPECT_FALSE(wizard.Enabled(IDC_BACK));
+    EXPECT_TRUE(wizard.Enabled(IDC_NEXT));
+    EXPECT_TRUE(wizard.HasFocus(IDC_NEXT));
+    wizard.Screenshot("1-welcome");
+
+    wizard.Press(IDC_NEXT);
+    EXPECT_EQ(wizard.Text(IDC_TEXT),
+              "Which versions of Delphi and/or CBuilder will you be installing Vellorin library to ?");
+    EXPECT_TRUE(wizard.Visible(IDC_LIST));
+    EXPECT_FALSE(wizard.Visible(IDC_CUSTOMIZE));
+    EXPECT_TRUE(wizard.Enabled(IDC_BACK));
+    // Delphi 7 (row 4) and C++Builder 6 (row 7) found; the optional parts come checked.
+    EXPECT_EQ(wizard.RowStates(), (std::vector<unsigned>{Disabled, Disabled, Disabled, Disabled, Checked,
+                                                         Disabled, Disabled, Checked, Checked, Checked,
+                                                         Checked}));
+    wizard.Screenshot("2-select");
+
+    wizard.Press(IDC_NEXT);
+    EXPECT_FALSE(wizard.Visible(IDC_LIST));
+    for (int id : {IDC_FOLDER_GROUP, IDC_FOLDER, IDC_BROWSE}) EXPECT_TRUE(wizard.Visible(id)) << id;
+    EXPECT_EQ(wizard.Text(IDC_TEXT),
+              "Setup will install Vellorin library into following folder, click Browse, and select "
+              "another folder.\r\n\r\nYou can choose not to install Vellorin library by clicking Cancel "
+              "to exit Setup.");
+    // Beside the first selected IDE in table order: C++Builder 6 comes before Delphi 7.
+    EXPECT_EQ(wizard.Text(IDC_FOLDER), temp_ / "Builders\\Vellorin");
+    EXPECT_EQ(InstallVersions, 0x180u) << "set when the IDE page was left";
+    EXPECT_EQ(InstallItems, 0x7C0u);
+    wizard.Screenshot("3-directory");
+    wizard.SetFolder(installDir_ + "\\");
+
+    wizard.Press(IDC_NEXT);
+    EXPECT_EQ(std::string(InstallDir.CStr()), installDir_) << "one trailing separator goes";
+    EXPECT_EQ(wizard.Text(IDC_NEXT), "Start");
+    EXPECT_EQ(wizard.Text(IDC_TEXT),
+              "You are now ready to install " + Edition + " on you computer.\r\n\r\nPress the Start "
+              "button to begin the installation or the Back button to reenter the installation "
+              "information.");
+    wizard.Screenshot("4-ready");
+    wizard.Press(IDC_BACK);
+    EXPECT_EQ(wizard.Text(IDC_NEXT), "&Next >");
+    EXPECT_EQ(wizard.Text(IDC_FOLDER), installDir_) << "the folder as last left";
+    wizard.Press(IDC_NEXT);
+    EXPECT_EQ(wizard.Text(IDC_NEXT), "Start");
+
+    Install();
+    EXPECT_FALSE(wizard.Visible(IDC_BACK));
+    EXPECT_FALSE(wizard.Visible(IDC_NEXT));
+    EXPECT_FALSE(wizard.Visible(IDC_PROGRESS));
+    EXPECT_TRUE(wizard.Visible(IDC_STEP));
+    EXPECT_EQ(wizard.Text(IDCANCEL), "Finish");
+    EXPECT_TRUE(wizard.HasFocus(IDCANCEL));
+    EXPECT_EQ(wizard.Text(IDC_TEXT),
+              "Setup has finished installing " + Edition + " on you computer.\r\n\r\nClick Finish to "
+              "exit Setup.");
+    PBRANGE range{};
+    SendMessageA(wizard.Control(IDC_PROGRESS), PBM_GETRANGE, FALSE, reinterpret_cast<LPARAM>(&range));
+    EXPECT_EQ(range.iLow, 0);
+    EXPECT_EQ(range.iHigh, 704);
+    EXPECT_EQ(SendMessageA(wizard.Control(IDC_PROGRESS), PBM_GETPOS, 0, 0), 704);
+    wizard.Screenshot("6-finish");
+
+    EXPECT_EQ(RecordDword("InstallVersions"), 0x180u);
+    EXPECT_EQ(RecordDword("InstallItems"), 0x7C0u);
+    EXPECT_EQ(RecordDword("CustomizeItems"), 5u);
+    EXPECT_EQ(RegistryString(HKEY_LOCAL_MACHINE, RecordKey, "RootDir"), installDir_);
+    EXPECT_EQ(RegistryString(HKEY_LOCAL_MACHINE, RecordKey, "Version"), "3.19");
+    EXPECT_EQ(RegistryString(HKEY_LOCAL_MACHINE, RecordKey, "Type"), EditionLabel);
+    EXPECT_EQ(RegistryString(HKEY_LOCAL_MACHINE, RecordKey, "InstallDate"), Today());
+    EXPECT_EQ(builder.Calls().size(), 4u) << "C++Builder 6's make built its four packages";
+
+    wizard.Press(IDCANCEL);
+    EXPECT_TRUE(wizard.WaitForEnd(Wait)) << "Finish closes without a question";
+}
+
+TEST_F(WizardTest, PresetsTheChoiceFromAnEarlierInstall) {
+    AddIde(9, "Borland\\Delphi7");
+    AddIde(8, "Borland\\CBuilder6");
+    WriteRegDword(RootLocalMachine, RecordKey, "InstallVersions", 0x100);
+    WriteRegDword(RootLocalMachine, RecordKey, "InstallItems", 0x480);
+    WriteRegString(RootLocalMachine, RecordKey, "RootDir", "D:\\Lib\\Components");
+    WizardDriver& wizard = Start();
+    wizard.Press(IDC_NEXT);
+    EXPECT_EQ(wizard.Text(IDC_TEXT),
+              "The previous version of Vellorin library was found. Click to \"Next\" button for update it.");
+    EXPECT_EQ(wizard.RowStates(), (std::vector<unsigned>{Disabled, Disabled, Disabled, Disabled, Checked,
+                                                         Disabled, Disabled, Unchecked, Checked, Unchecked,
+                                                         Unchecked}));
+    wizard.Press(IDC_NEXT);
+    EXPECT_EQ(wizard.Text(IDC_FOLDER), "D:\\Lib\\Components");
+}
+
+TEST_F(WizardTest, ItemsWithoutVersionsStillPresetTheRows) {
+    AddIde(9, "Borland\\Delphi7");
+    WriteRegDword(RootLocalMachine, RecordKey, "InstallVersions", 0);
+    WriteRegDword(RootLocalMachine, RecordKey, "InstallItems", 0x480);
+    WriteRegDword(RootLocalMachine, RecordKey, "RootDir", 7);  // not a string: ignored
+    WizardDriver& wizard = Start();
+    wizard.Press(IDC_NEXT);
+    EXPECT_EQ(wizard.Text(IDC_TEXT).rfind("Which versions", 0), 0u);
+    std::vector<unsigned> rows = wizard.RowStates();
+    EXPECT_EQ(rows[4], Checked);
+    EXPECT_EQ(rows[8], Checked);
+    EXPECT_EQ(rows[9], Unchecked);
+    wizard.Press(IDC_NEXT);
+    EXPECT_EQ(wizard.Text(IDC_FOLDER), temp_ / "Borland\\Vellorin");
+}
+
+TEST_F(WizardTest, TheChoiceNeedsOneRowAndDisabledRowsStayAsTheyAre) {
+    AddIde(9, "Borland\\Delphi7");
+    WizardDriver& wizard = Start();
+    wizard.Press(IDC_NEXT);
+    for (int row : {4, 8, 9, 10}) wizard.ClickRow(row);
+    EXPECT_FALSE(wizard.Enabled(IDC_NEXT)) << "nothing checked";
+    wizard.ClickRow(0);
+    wizard.SpaceOnRow(1);
+    EXPECT_EQ(wizard.RowStates()[0], Disabled);
+    EXPECT_EQ(wizard.RowStates()[1], Disabled);
+    EXPECT_FALSE(wizard.Enabled(IDC_NEXT));
+    wizard.SpaceOnRow(9);
+    EXPECT_TRUE(wizard.Enabled(IDC_NEXT)) << "an optional part alone is enough";
+
+    // Away and back: the marks stay, and the IDEs are not detected again.
+    ides_.clear();
+    wizard.Press(IDC_NEXT);
+    wizard.Press(IDC_BACK);
+    std::vector<unsigned> rows = wizard.RowStates();
+    EXPECT_EQ(rows[4], Unchecked) << "still enabled: Delphi 7 is not detected again";
+    EXPECT_EQ(rows[9], Checked);
+    EXPECT_EQ(rows[8], Unchecked);
+}
+
+TEST_F(WizardTest, ProposesProgramFilesWithoutAnIde) {
+    WizardDriver& wizard = Start();
+    wizard.Press(IDC_NEXT);
+    EXPECT_EQ(wizard.RowStates(), (std::vector<unsigned>{Disabled, Disabled, Disabled, Disabled, Disabled,
+                                                         Disabled, Disabled, Disabled, Checked, Checked,
+                                                         Checked}));
+    wizard.Press(IDC_NEXT);
+    std::string programFiles = RegistryString(HKEY_LOCAL_MACHINE,
+                                              "Software\\Microsoft\\Windows\\CurrentVersion", "ProgramFilesDir");
+    ASSERT_NE(programFiles, "(none)");
+    EXPECT_EQ(wizard.Text(IDC_FOLDER), programFiles + "\\Vellorin");
+}
+
+TEST_F(WizardTest, BrowsingAppendsTheProductFolder) {
+    WizardDriver& wizard = Start();
+    wizard.Press(IDC_NEXT);
+    wizard.Press(IDC_NEXT);
+    wizard.PressLater(IDC_BROWSE);
+    HWND browser = wizard.WaitForWindow("Browse for Folder", Wait);
+    ASSERT_NE(browser, nullptr);
+    // Just below the Browse button, right edges lined up.
+    RECT button, own;
+    GetWindowRect(wizard.Control(IDC_BROWSE), &button);
+    GetWindowRect(browser, &own);
+    EXPECT_EQ(own.right, button.right);
+    RECT work;
+    SystemParametersInfoA(SPI_GETWORKAREA, 0, &work, 0);
+    EXPECT_EQ(own.top, std::min<LONG>(button.bottom + 1, work.bottom - (own.bottom - own.top)));
+    // The dialog shows before its folder tree is filled, and a selection
+    // sent too early is lost: it is sent until the tree shows one. Wine
+    // takes the selection from a wide path.
+    HWND tree = FindWindowExA(browser, nullptr, "SysTreeView32", nullptr);
+    std::wstring wide(temp_.Path().begin(), temp_.Path().end());
+    for (DWORD start = GetTickCount();
+         !SendMessageA(tree, TVM_GETNEXTITEM, TVGN_CARET, 0) && GetTickCount() - start < Wait; Sleep(20)) {
+        SendMessageW(browser, BFFM_SETSELECTIONW, TRUE, reinterpret_cast<LPARAM>(wide.c_str()));
+    }
+    WizardDriver::Answer(browser, IDOK);
+    for (DWORD start = GetTickCount(); IsWindow(browser) && GetTickCount() - start < Wait;) Sleep(5);
+    wizard.Press(0);  // a command no one handles: waits until the browse has returned
+    EXPECT_EQ(wizard.Text(IDC_FOLDER), temp_.Path() + "\\Vellorin");
+}
+
+// The script item whose check of the compiled package fails when the fake
+// compiler builds nothing.
+int ItemIndex(uint32_t op, const char* name) {
+    for (int i = 0; i < ScriptItemCount; ++i) {
+        if (ItemOpcode(ScriptItems[i]) == op && std::string(ScriptItems[i].Name) == name) return i;
+    }
+    return -1;
+}
+
+TEST_F(WizardTest, ReportsEachFailingItemInABoxAndGoesOn) {
+    FakeIdeOptions options;
+    options.failing = {"vll70"};
+    AddIde(9, "Borland\\Delphi7", options);
+    WizardDriver& wizard = Start();
+    wizard.Press(IDC_NEXT);
+    wizard.Press(IDC_NEXT);
+    wizard.SetFolder(installDir_);
+    wizard.Press(IDC_NEXT);
+    wizard.PressLater(IDC_NEXT);
+
+    // The package is missing: its check fails, and so does its copy.
+    HWND box = wizard.WaitForBox("Error", Wait);
+    ASSERT_NE(box, nullptr);
+    EXPECT_EQ(CurrentPage, 5);
+    EXPECT_FALSE(wizard.Enabled(IDC_NEXT));
+    EXPECT_FALSE(wizard.Enabled(IDC_BACK));
+    EXPECT_TRUE(wizard.Enabled(IDCANCEL));
+    EXPECT_TRUE(wizard.Visible(IDC_PROGRESS));
+    EXPECT_EQ(wizard.Text(IDC_TEXT),
+              "Performing install of the " + Edition + " on you computer.\r\n\r\nPlease wait...");
+    EXPECT_EQ(wizard.Text(IDC_STEP), "Compiling package");
+    wizard.Screenshot("5-progress");
+    int check = ItemIndex(siCheckFile, "Delphi7\\vll70.bpl");
+    EXPECT_EQ(MessageBoxText(box), "Error in ScriptItem=" + std::to_string(check) +
+                                       ", ErrorCode=1h ScriptItemId=13 with text\r\nCheck file: " +
+                                       installDir_ + "\\Delphi7\\vll70.bpl...Fail");
+    EXPECT_EQ(GetWindow(box, GW_OWNER), wizard.Dialog());
+    wizard.AnswerAndWait(box, IDOK);
+
+    box = wizard.WaitForBox("Error", Wait);
+    ASSERT_NE(box, nullptr);
+    EXPECT_EQ(MessageBoxText(box).rfind("Error in ScriptItem=" + std::to_string(check + 1) +
+                                            ", ErrorCode=2h ScriptItemId=8014 with text\r\nCopying file: from ", 0),
+              0u);
+    wizard.AnswerAndWait(box, IDOK);
+    ASSERT_TRUE(wizard.WaitForPage(6, Wait));
+    EXPECT_EQ(wizard.WaitForBox("Error", 0), nullptr) << "one box per failing item";
+    EXPECT_EQ(RecordDword("InstallItems"), 0x780u) << "the record follows the install whatever failed";
+}
+
+TEST_F(WizardTest, CancelDuringTheInstallAnsweredNoChangesNothing) {
+    AddIde(9, "Borland\\Delphi7");
+    WizardDriver& wizard = Start();
+    wizard.Press(IDC_NEXT);
+    wizard.Press(IDC_NEXT);
+    wizard.SetFolder(installDir_);
+    wizard.Press(IDC_NEXT);
+    wizard.PressLater(IDC_NEXT);
+    wizard.PostMouseClick(IDCANCEL);
+    HWND question = wizard.WaitForBox("Install", Wait);
+    ASSERT_NE(question, nullptr);
+    EXPECT_EQ(MessageBoxText(question), "Are you sure you want to cancel the install?");
+    WizardDriver::Answer(question, IDNO);
+    ASSERT_TRUE(wizard.WaitForPage(6, Wait));
+    EXPECT_FALSE(wizard.WaitForEnd(200)) << "the wizard stays open";
+    wizard.Press(IDCANCEL);
+    EXPECT_TRUE(wizard.WaitForEnd(Wait));
+}
+
+TEST_F(WizardTest, CancelDuringTheInstallAnsweredYesStillCompletesIt) {
+    AddIde(9, "Borland\\Delphi7");
+    WizardDriver& wizard = Start();
+    wizard.Press(IDC_NEXT);
+    wizard.Press(IDC_NEXT);
+    wizard.SetFolder(installDir_);
+    wizard.Press(IDC_NEXT);
+    wizard.PressLater(IDC_NEXT);
+    wizard.PostMouseClick(IDCANCEL);
+    HWND question = wizard.WaitForBox("Install", Wait);
+    ASSERT_NE(question, nullptr);
+    WizardDriver::Answer(question, IDYES);
+    EXPECT_TRUE(wizard.WaitForEnd(Wait)) << "closes by itself once the install is through";
+    EXPECT_EQ(RecordDword("InstallVersions"), 0x100u);
+    EXPECT_EQ(UninstallLog().back().code, 0x3000Fu) << "every item ran";
+}
+
+TEST_F(WizardTest, CancelOnAnyOtherPageAsksFirst) {
+    WizardDriver& wizard = Start();
+    wizard.PressLater(IDCANCEL);
+    HWND question = wizard.WaitForBox("Install", Wait);
+    ASSERT_NE(question, nullptr);
+    WizardDriver::Answer(question, IDNO);
+    wizard.Press(0);
+    EXPECT_EQ(CurrentPage, 1);
+    EXPECT_FALSE(wizard.WaitForEnd(100));
+    wizard.PressLater(IDCANCEL);
+    question = wizard.WaitForBox("Install", Wait);
+    ASSERT_NE(question, nullptr);
+    WizardDriver::Answer(question, IDYES);
+    EXPECT_TRUE(wizard.WaitForEnd(Wait));
+    EXPECT_EQ(RecordDword("InstallVersions"), 0u) << "nothing was recorded";
+}
+
+TEST_F(WizardTest, ASecondInstallStartsFromTheFirst) {
+    AddIde(9, "Borland\\Delphi7");
+    {
+        WizardDriver& wizard = Start();
+        wizard.Press(IDC_NEXT);
+        wizard.ClickRow(9);
+        wizard.ClickRow(10);  // Delphi 7 and the help files
+        wizard.Press(IDC_NEXT);
+        wizard.SetFolder(installDir_);
+        wizard.Press(IDC_NEXT);
+        Install();
+        wizard.Press(IDCANCEL);
+        ASSERT_TRUE(wizard.WaitForEnd(Wait));
+    }
+    EXPECT_EQ(RecordDword("InstallVersions"), 0x100u);
+    EXPECT_EQ(RecordDword("InstallItems"), 0x480u);
+    for (TSelectionItem& row : SelectionItems) row.Checked = false;
+    CurrentPage = 1;
+
+    WizardDriver& wizard = Start();
+    wizard.Press(IDC_NEXT);
+    EXPECT_EQ(wizard.Text(IDC_TEXT).rfind("The previous version", 0), 0u);
+    std::vector<unsigned> rows = wizard.RowStates();
+    EXPECT_EQ(rows[4], Checked);
+    EXPECT_EQ(rows[8], Checked);
+    EXPECT_EQ(rows[9], Unchecked);
+    wizard.Press(IDC_NEXT);
+    EXPECT_EQ(wizard.Text(IDC_FOLDER), installDir_);
+    wizard.Press(IDC_NEXT);
+    Install();
+    EXPECT_EQ(RecordDword("InstallItems"), 0x480u);
+    EXPECT_EQ(RegistryString(HKEY_LOCAL_MACHINE, RecordKey, "RootDir"), installDir_);
+}
+
+TEST_F(WizardTest, CustomizeKeepsOrChangesItsChoice) {
+    WizardDriver& wizard = Start();
+    wizard.Press(IDC_NEXT);
+    wizard.PressLater(IDC_CUSTOMIZE);  // hidden, but its command is handled
+    HWND customize = wizard.WaitForWindow("Customize...", Wait);
+    ASSERT_NE(customize, nullptr);
+    EXPECT_FALSE(IsWindowEnabled(wizard.Dialog())) << "the wizard waits for the dialog";
+    HWND options = GetDlgItem(customize, IDC_OPTIONS);
+    EXPECT_EQ(SendMessageA(options, LB_GETCOUNT, 0, 0), 1);
+    EXPECT_EQ(SendMessageA(options, LB_GETITEMDATA, 0, 0), LRESULT(Checked)) << "bit 0 of 5";
+    PostMessageA(customize, WM_COMMAND, IDC_OPTIONS_CANCEL, 0);
+    for (DWORD start = GetTickCount(); IsWindow(customize) && GetTickCount() - start < Wait;) Sleep(5);
+    wizard.Press(0);
+    EXPECT_EQ(CustomizeItems, 5u);
+    EXPECT_TRUE(IsWindowEnabled(wizard.Dialog()));
+
+    wizard.PressLater(IDC_CUSTOMIZE);
+    customize = wizard.WaitForWindow("Customize...", Wait);
+    ASSERT_NE(customize, nullptr);
+    options = GetDlgItem(customize, IDC_OPTIONS);
+    SendMessageA(options, WM_CHAR, ' ', 0);
+    PostMessageA(customize, WM_COMMAND, IDC_OPTIONS_OK, 0);
+    for (DWORD start = GetTickCount(); IsWindow(customize) && GetTickCount() - start < Wait;) Sleep(5);
+    wizard.Press(0);
+    EXPECT_EQ(CustomizeItems, 0u) << "OK with the one row unchecked";
+}
+
+TEST_F(WizardTest, TheMakersLinkIsABlueHandCursorLabel) {
+    WizardDriver& wizard = Start();
+    ASSERT_NE(LinkLabel, nullptr);
+    EXPECT_EQ(WindowClass(LinkLabel), "VL_ILABEL");
+    EXPECT_EQ(WindowText(LinkLabel), "Brindlecraft");
+    EXPECT_EQ(reinterpret_cast<HCURSOR>(GetClassLongPtrA(LinkLabel, GCLP_HCURSOR)),
+              LoadCursorA(nullptr, IDC_HAND));
+    HDC dc = CreateCompatibleDC(nullptr);
+    LRESULT brush = SendMessageA(wizard.Dialog(), WM_CTLCOLORSTATIC, reinterpret_cast<WPARAM>(dc),
+                                 reinterpret_cast<LPARAM>(LinkLabel));
+    EXPECT_EQ(brush, reinterpret_cast<LRESULT>(GetStockObject(NULL_BRUSH)));
+    EXPECT_EQ(GetTextColor(dc), RGB(0, 0, 192));
+    EXPECT_EQ(GetBkMode(dc), TRANSPARENT);
+    // Other statics are left to the dialog manager.
+    EXPECT_EQ(WizardDlgProc(wizard.Dialog(), WM_CTLCOLORSTATIC, reinterpret_cast<WPARAM>(dc),
+                            reinterpret_cast<LPARAM>(wizard.Control(IDC_TEXT))), 0);
+    DeleteDC(dc);
+    LOGFONTA font{};
+    GetObjectA(reinterpret_cast<HFONT>(SendMessageA(LinkLabel, WM_GETFONT, 0, 0)), sizeof font, &font);
+    EXPECT_TRUE(font.lfUnderline);
+}
+
+}  // namespace

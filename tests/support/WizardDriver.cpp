@@ -1,0 +1,180 @@
+#include "WizardDriver.h"
+
+#include <filesystem>
+#include <fstream>
+
+#include "TestSupport.h"
+#include "UConst.h"
+#include "UPage.h"
+#include "UResources.h"
+#include "UWizard.h"
+
+namespace {
+
+DWORD WINAPI WizardThread(void*) {
+    RunWizard();
+    return 0;
+}
+
+struct Search {
+    const char* caption;
+    HWND found;
+};
+
+BOOL CALLBACK FindDialog(HWND window, LPARAM param) {
+    auto* search = reinterpret_cast<Search*>(param);
+    if (WindowClass(window) == "#32770" && WindowText(window) == search->caption &&
+        IsWindowVisible(window)) {
+        search->found = window;
+        return FALSE;
+    }
+    return TRUE;
+}
+
+HWND WaitForThreadDialog(DWORD threadId, const char* caption, DWORD timeoutMs) {
+    for (DWORD start = GetTickCount(); GetTickCount() - start <= timeoutMs; Sleep(5)) {
+        Search search{caption, nullptr};
+        EnumThreadWindows(threadId, FindDialog, reinterpret_cast<LPARAM>(&search));
+        if (search.found) return search.found;
+    }
+    return nullptr;
+}
+
+const std::string WizardCaption = "Installation Wizard for Vellorin library v3.19";
+
+}  // namespace
+
+WizardDriver::WizardDriver() {
+    thread_ = CreateThread(nullptr, 0, WizardThread, nullptr, 0, &threadId_);
+    dialog_ = WaitForThreadDialog(threadId_, WizardCaption.c_str(), 20000);
+}
+
+WizardDriver::~WizardDriver() {
+    if (WaitForSingleObject(thread_, 0) == WAIT_TIMEOUT && dialog_) {
+        // Whatever box is open first, then the wizard itself.
+        for (const char* caption : {"Error", "Install", "Customize...", "Browse for Folder"}) {
+            if (HWND box = WaitForThreadDialog(threadId_, caption, 0)) Answer(box, IDCANCEL);
+        }
+        PostMessageA(dialog_, WM_COMMAND, IDCANCEL, 0);
+        if (HWND question = WaitForThreadDialog(threadId_, "Install", 5000)) Answer(question, IDYES);
+    }
+    WaitForSingleObject(thread_, 60000);
+    CloseHandle(thread_);
+}
+
+std::string WizardDriver::Text(int id) const {
+    char text[4096];
+    LRESULT length = SendMessageA(Control(id), WM_GETTEXT, sizeof text, reinterpret_cast<LPARAM>(text));
+    return std::string(text, length > 0 ? static_cast<size_t>(length) : 0);
+}
+
+bool WizardDriver::HasFocus(int id) const {
+    GUITHREADINFO info{};
+    info.cbSize = sizeof info;
+    GetGUIThreadInfo(threadId_, &info);
+    return info.hwndFocus == Control(id);
+}
+
+void WizardDriver::Press(int id) {
+    SendMessageA(dialog_, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED), reinterpret_cast<LPARAM>(Control(id)));
+}
+
+void WizardDriver::PressLater(int id) {
+    PostMessageA(dialog_, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED), reinterpret_cast<LPARAM>(Control(id)));
+}
+
+void WizardDriver::PostMouseClick(int id) {
+    PostMessageA(Control(id), WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(5, 5));
+    PostMessageA(Control(id), WM_LBUTTONUP, 0, MAKELPARAM(5, 5));
+}
+
+void WizardDriver::SetFolder(const std::string& folder) {
+    SendMessageA(Control(IDC_FOLDER), WM_SETTEXT, 0, reinterpret_cast<LPARAM>(folder.c_str()));
+}
+
+std::vector<unsigned> WizardDriver::RowStates() const {
+    std::vector<unsigned> states;
+    LRESULT count = SendMessageA(Control(IDC_LIST), LB_GETCOUNT, 0, 0);
+    for (LRESULT row = 0; row < count; ++row) {
+        states.push_back(static_cast<unsigned>(SendMessageA(Control(IDC_LIST), LB_GETITEMDATA, row, 0)));
+    }
+    return states;
+}
+
+void WizardDriver::ClickRow(int row) {
+    RECT line;
+    SendMessageA(Control(IDC_LIST), LB_GETITEMRECT, row, reinterpret_cast<LPARAM>(&line));
+    LPARAM point = MAKELPARAM(line.left + 40, (line.top + line.bottom) / 2);
+    SendMessageA(Control(IDC_LIST), WM_LBUTTONDOWN, MK_LBUTTON, point);
+    SendMessageA(Control(IDC_LIST), WM_LBUTTONUP, 0, point);
+}
+
+void WizardDriver::SpaceOnRow(int row) {
+    SendMessageA(Control(IDC_LIST), LB_SETCURSEL, row, 0);
+    SendMessageA(Control(IDC_LIST), WM_CHAR, ' ', 0);
+}
+
+HWND WizardDriver::WaitForBox(const char* caption, DWORD timeoutMs) const {
+    return WaitForThreadDialog(threadId_, caption, timeoutMs);
+}
+
+HWND WizardDriver::WaitForWindow(const char* caption, DWORD timeoutMs) const {
+    return WaitForThreadDialog(threadId_, caption, timeoutMs);
+}
+
+void WizardDriver::Answer(HWND box, int button) {
+    PostMessageA(box, WM_COMMAND, MAKEWPARAM(button, BN_CLICKED),
+                 reinterpret_cast<LPARAM>(GetDlgItem(box, button)));
+}
+
+void WizardDriver::AnswerAndWait(HWND box, int button) const {
+    Answer(box, button);
+    for (DWORD start = GetTickCount(); IsWindow(box) && GetTickCount() - start < 60000;) Sleep(5);
+}
+
+bool WizardDriver::WaitForPage(int page, DWORD timeoutMs) const {
+    for (DWORD start = GetTickCount(); GetTickCount() - start <= timeoutMs; Sleep(5)) {
+        if (CurrentPage == page) return true;
+    }
+    return false;
+}
+
+bool WizardDriver::WaitForEnd(DWORD timeoutMs) {
+    return WaitForSingleObject(thread_, timeoutMs) == WAIT_OBJECT_0;
+}
+
+void WizardDriver::Screenshot(const std::string& name) const {
+    RedrawWindow(dialog_, nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW | RDW_ALLCHILDREN);
+    RECT rect;
+    GetWindowRect(dialog_, &rect);
+    int width = rect.right - rect.left, height = rect.bottom - rect.top;
+    HDC screen = GetDC(nullptr);
+    HDC memory = CreateCompatibleDC(screen);
+    BITMAPINFO info{};
+    info.bmiHeader.biSize = sizeof info.bmiHeader;
+    info.bmiHeader.biWidth = width;
+    info.bmiHeader.biHeight = height;
+    info.bmiHeader.biPlanes = 1;
+    info.bmiHeader.biBitCount = 24;
+    void* bits = nullptr;
+    HBITMAP bitmap = CreateDIBSection(screen, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
+    HGDIOBJ previous = SelectObject(memory, bitmap);
+    BitBlt(memory, 0, 0, width, height, screen, rect.left, rect.top, SRCCOPY);
+    GdiFlush();
+    size_t rowBytes = (static_cast<size_t>(width) * 3 + 3) & ~size_t(3);
+    size_t imageBytes = rowBytes * height;
+    BITMAPFILEHEADER file{};
+    file.bfType = 0x4D42;
+    file.bfOffBits = sizeof file + sizeof info.bmiHeader;
+    file.bfSize = static_cast<DWORD>(file.bfOffBits + imageBytes);
+    std::string folder = BuildFile("screenshots");
+    std::filesystem::create_directories(folder);
+    std::ofstream out(folder + "\\" + name + ".bmp", std::ios::binary);
+    out.write(reinterpret_cast<const char*>(&file), sizeof file);
+    out.write(reinterpret_cast<const char*>(&info.bmiHeader), sizeof info.bmiHeader);
+    out.write(static_cast<const char*>(bits), static_cast<std::streamsize>(imageBytes));
+    SelectObject(memory, previous);
+    DeleteObject(bitmap);
+    DeleteDC(memory);
+    ReleaseDC(nullptr, screen);
+}

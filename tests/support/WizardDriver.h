@@ -1,0 +1,61 @@
+// Drives the installation wizard of this test program as a user would: the
+// wizard runs on a thread of its own (as in setup.exe, a modal dialog), and
+// the test reads its controls and presses its buttons from outside.
+#pragma once
+
+#include <windows.h>
+
+#include <string>
+#include <vector>
+
+class WizardDriver {
+public:
+    // Starts the wizard and waits for its dialog.
+    WizardDriver();
+    // Ends a wizard that is still open (Cancel, Yes) and waits for its thread.
+    ~WizardDriver();
+    WizardDriver(const WizardDriver&) = delete;
+    WizardDriver& operator=(const WizardDriver&) = delete;
+
+    HWND Dialog() const { return dialog_; }
+    HWND Control(int id) const { return GetDlgItem(dialog_, id); }
+    std::string Text(int id) const;
+    bool Visible(int id) const { return IsWindowVisible(Control(id)) != 0; }
+    bool Enabled(int id) const { return IsWindowEnabled(Control(id)) != 0; }
+    bool HasFocus(int id) const;
+
+    // A click on a button, handled before this returns.
+    void Press(int id);
+    // A click on a button, posted: for Start, which runs the whole install.
+    void PressLater(int id);
+    // A mouse click on the button, posted as press and release: the install
+    // loop serves such input between two items.
+    void PostMouseClick(int id);
+    void SetFolder(const std::string& folder);
+
+    // Check list rows: item data of each line, and the user's toggles.
+    std::vector<unsigned> RowStates() const;
+    void ClickRow(int row);
+    void SpaceOnRow(int row);
+
+    // A message box of the wizard's thread with this caption; null on timeout.
+    HWND WaitForBox(const char* caption, DWORD timeoutMs) const;
+    // Another dialog of the wizard's thread (the folder dialog, Customize).
+    HWND WaitForWindow(const char* caption, DWORD timeoutMs) const;
+    static void Answer(HWND box, int button);
+    // Answers and waits until the box is gone, so that the next one can be told apart.
+    void AnswerAndWait(HWND box, int button) const;
+    // Waits until the finish page is on show, answering nothing.
+    bool WaitForPage(int page, DWORD timeoutMs) const;
+    // Waits until the wizard has ended.
+    bool WaitForEnd(DWORD timeoutMs);
+
+    // Saves the screen under the dialog as a BMP file below the build's
+    // "screenshots" folder.
+    void Screenshot(const std::string& name) const;
+
+private:
+    HANDLE thread_ = nullptr;
+    DWORD threadId_ = 0;
+    HWND dialog_ = nullptr;
+};

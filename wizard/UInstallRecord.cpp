@@ -1,0 +1,30 @@
+#include "UInstallRecord.h"
+
+#include <windows.h>
+
+#include "UConst.h"
+#include "UPaths.h"
+#include "UProducts.h"
+#include "URegistry.h"
+
+namespace {
+
+// Today in the user's short date format.
+AnsiString ShortDate() {
+    char date[128];
+    int length = GetDateFormatA(LOCALE_USER_DEFAULT, DATE_SHORTDATE, nullptr, nullptr, date, sizeof date);
+    return length > 0 ? AnsiString(date) : AnsiString();
+}
+
+}  // namespace
+
+bool WriteInstallRecord() {
+    const char* key = ProductRegistryKey;
+    return WriteRegDword(RootLocalMachine, key, InstallVersionsValueName, InstallVersions) &&
+           WriteRegDword(RootLocalMachine, key, InstallItemsValueName, InstallItems) &&
+           WriteRegString(RootLocalMachine, key, RootDirValueName, InstallDir.CStr()) &&
+           WriteRegString(RootLocalMachine, key, VersionValueName, ProductVersion) &&
+           WriteRegString(RootLocalMachine, key, TypeValueName, EditionLabel) &&
+           WriteRegString(RootLocalMachine, key, InstallDateValueName, ShortDate().CStr()) &&
+           WriteRegDword(RootLocalMachine, key, CustomizeItemsValueName, CustomizeItems);
+}

@@ -1,0 +1,127 @@
+#include "UPage.h"
+
+#include <shellapi.h>
+
+#include "UConst.h"
+#include "UResources.h"
+
+TPage* Pages[PageCount] = {};
+int32_t CurrentPage = 1;
+HWND WizardWnd = nullptr;
+HWND LinkLabel = nullptr;
+HFONT LinkFont = nullptr;
+
+namespace {
+
+const int32_t CodeBack = 9;
+const int32_t CodeAgain = 10;
+const int32_t CodeForward = 11;
+
+// The maker's name at the bottom left, drawn as a link.
+void CreateLinkLabel(HWND dialog) {
+    LinkFont = CreateFontA(-11, 0, 0, 0, FW_NORMAL, FALSE, TRUE, FALSE, DEFAULT_CHARSET,
+                           OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY,
+                           DEFAULT_PITCH | FF_DONTCARE, "MS Sans Serif");
+    SIZE extent{};
+    HDC dc = GetDC(dialog);
+    HGDIOBJ previous = SelectObject(dc, LinkFont);
+    GetTextExtentPoint32A(dc, ProductMaker, lstrlenA(ProductMaker), &extent);
+    SelectObject(dc, previous);
+    ReleaseDC(dialog, dc);
+
+    RECT back;
+    GetWindowRect(GetDlgItem(dialog, IDC_BACK), &back);
+    POINT corner{back.left, back.top};
+    ScreenToClient(dialog, &corner);
+    LinkLabel = CreateWindowExA(0, "VL_ILABEL", ProductMaker, WS_CHILD | WS_VISIBLE | SS_NOTIFY, 30,
+                                corner.y + 4, extent.cx, extent.cy, dialog, nullptr,
+                                GetModuleHandleA(nullptr), nullptr);
+    SendMessageA(LinkLabel, WM_SETFONT, reinterpret_cast<WPARAM>(LinkFont), FALSE);
+}
+
+void InitWizard(HWND dialog) {
+    WizardWnd = dialog;
+    SetClassLongPtrA(dialog, GCLP_HICON, reinterpret_cast<LONG_PTR>(LoadIconA(
+                                             GetModuleHandleA(nullptr), MAKEINTRESOURCEA(IDI_SETUP))));
+    AnsiString caption = AnsiString("Installation Wizard for ") + ProductNameAndVersion();
+    SendMessageA(dialog, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(caption.CStr()));
+    CreateLinkLabel(dialog);
+    Navigate(0);
+}
+
+// Esc, the close box and Cancel; on the finish page the same button reads
+// "Finish" and closes without asking.
+void Cancel(HWND dialog, WPARAM command) {
+    if (CurrentPage == PageCount ||
+        MessageBoxA(dialog, "Are you sure you want to cancel the install?", "Install", MB_YESNO) ==
+            IDYES) {
+        // Only marks the dialog to close: an install that is running goes on.
+        EndDialog(dialog, static_cast<INT_PTR>(command));
+    }
+}
+
+}  // namespace
+
+INT_PTR TPage::HandleMessage(UINT, WPARAM, LPARAM) { return 0; }
+
+void ShowTextArea(HWND dialog, int numerator, int denominator) {
+    RECT picture, text;
+    GetClientRect(GetDlgItem(dialog, IDC_PICTURE), &picture);
+    HWND area = GetDlgItem(dialog, IDC_TEXT);
+    GetWindowRect(area, &text);
+    SetWindowPos(area, nullptr, 0, 0, text.right - text.left,
+                 (picture.bottom - picture.top) * numerator / denominator,
+                 SWP_NOMOVE | SWP_NOZORDER | SWP_SHOWWINDOW);
+}
+
+void ShowControl(HWND dialog, int id, bool show) {
+    ShowWindow(GetDlgItem(dialog, id), show ? SW_SHOW : SW_HIDE);
+}
+
+int32_t Navigate(int32_t delta) {
+    for (;;) {
+        int32_t target = CurrentPage + delta;
+        if (target < 1 || target > PageCount) return 0;
+        if (delta != 0) Pages[CurrentPage - 1]->Leave();
+        CurrentPage = target;
+        TPage* page = Pages[CurrentPage - 1];
+        page->Wnd = WizardWnd;
+        EnableWindow(GetDlgItem(WizardWnd, IDC_BACK), CurrentPage > 1);
+        EnableWindow(GetDlgItem(WizardWnd, IDC_NEXT), CurrentPage < PageCount);
+        int32_t code = page->Enter();
+        if (code != CodeBack && code != CodeAgain && code != CodeForward) return code;
+        delta = code - CodeAgain;
+    }
+}
+
+INT_PTR CALLBACK WizardDlgProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam) {
+    switch (message) {
+    case WM_PARENTNOTIFY:
+        if (LOWORD(wParam) == WM_LBUTTONDOWN) {
+            POINT point{LOWORD(lParam), HIWORD(lParam)};
+            if (LinkLabel && ChildWindowFromPoint(dialog, point) == LinkLabel) {
+                ShellExecuteA(GetDesktopWindow(), "open", ProductWebPage, "", "", SW_SHOWNORMAL);
+            }
+        }
+        return 0;
+    case WM_CTLCOLORSTATIC:
+        if (reinterpret_cast<HWND>(lParam) != LinkLabel || !LinkLabel) return 0;
+        SetTextColor(reinterpret_cast<HDC>(wParam), RGB(0, 0, 192));
+        SetBkMode(reinterpret_cast<HDC>(wParam), TRANSPARENT);
+        return reinterpret_cast<INT_PTR>(GetStockObject(NULL_BRUSH));
+    case WM_INITDIALOG:
+        InitWizard(dialog);
+        return 1;
+    case WM_COMMAND:
+        switch (LOWORD(wParam)) {
+        case IDOK:
+        case IDCANCEL: Cancel(dialog, wParam); return 1;
+        case IDC_NEXT: return Navigate(+1);
+        case IDC_BACK: return Navigate(-1);
+        default:
+            return CurrentPage > 0 ? Pages[CurrentPage - 1]->HandleMessage(message, wParam, lParam) : 0;
+        }
+    default:
+        return 0;
+    }
+}

@@ -1,0 +1,123 @@
+#include "UPageDirectory.h"
+
+#include <shlobj.h>
+
+#include "UConst.h"
+#include "UFolderText.h"
+#include "UPaths.h"
+#include "UProducts.h"
+#include "URegistry.h"
+#include "UResources.h"
+
+namespace {
+
+int CALLBACK BrowseCallback(HWND browser, UINT message, LPARAM, LPARAM page) {
+    if (message == BFFM_INITIALIZED) PlaceBrowseWindow(reinterpret_cast<TPageSelectDirectory*>(page), browser);
+    return 0;
+}
+
+}  // namespace
+
+AnsiString TPageSelectDirectory::ComputeDefaultFolder() const {
+    AnsiString base;
+    for (const TBorlandProduct& product : BorlandProducts) {
+        if (product.Selected) {
+            base = ParentFolder(product.RootDir);
+            break;
+        }
+    }
+    if (!PrevRootDir.IsEmpty()) return PrevRootDir;
+    if (base.IsEmpty()) {
+        ReadRegString(RootLocalMachine, "Software\\Microsoft\\Windows\\CurrentVersion",
+                      "ProgramFilesDir", &base);
+    }
+    return base.IsEmpty() ? base : WithProductFolder(base);
+}
+
+int32_t TPageSelectDirectory::Enter() {
+    if (FirstEntry) {
+        ReadRegString(RootLocalMachine, ProductRegistryKey, RootDirValueName, &PrevRootDir);
+        Folder = ComputeDefaultFolder();
+        FirstEntry = false;
+    } else {
+        Folder = InstallDir;
+    }
+    ShowTextArea(Wnd, 1, 2);
+    AnsiString text = AnsiString("Setup will install ") + ProductName +
+                      " into following folder, click Browse, and select another folder.\r\n\r\n"
+                      "You can choose not to install " + ProductName + " by clicking Cancel to exit Setup.";
+    SetDlgItemTextA(Wnd, IDC_TEXT, text.CStr());
+    ShowControl(Wnd, IDC_BROWSE, true);
+    ShowControl(Wnd, IDC_FOLDER_GROUP, true);
+    ShowControl(Wnd, IDC_FOLDER, true);
+    ShowFolder();
+    return 1;
+}
+
+int32_t TPageSelectDirectory::Leave() {
+    char folder[MAX_PATH];
+    LRESULT length = SendDlgItemMessageA(Wnd, IDC_FOLDER, WM_GETTEXT, sizeof folder,
+                                         reinterpret_cast<LPARAM>(folder));
+    InstallDir = WithoutTrailingSeparator(AnsiString(folder, length > 0 ? static_cast<size_t>(length) : 0));
+    ShowControl(Wnd, IDC_BROWSE, false);
+    ShowControl(Wnd, IDC_FOLDER_GROUP, false);
+    ShowControl(Wnd, IDC_FOLDER, false);
+    return 1;
+}
+
+INT_PTR TPageSelectDirectory::HandleMessage(UINT message, WPARAM wParam, LPARAM) {
+    if (message != WM_COMMAND || LOWORD(wParam) != IDC_BROWSE) return 0;
+    if (BrowseForFolder()) {
+        // The earlier installation's own folder is taken as it is.
+        if (Folder != PrevRootDir && !Folder.IsEmpty()) Folder = WithProductFolder(Folder);
+        ShowFolder();
+    }
+    return 1;
+}
+
+bool TPageSelectDirectory::BrowseForFolder() {
+    Folder = AnsiString();
+    IMalloc* allocator = nullptr;
+    if (FAILED(SHGetMalloc(&allocator))) return false;
+    bool chosen = false;
+    char* buffer = static_cast<char*>(allocator->Alloc(MAX_PATH));
+    if (buffer) {
+        buffer[0] = '\0';
+        AnsiString title = AnsiString("Select directory for ") + ProductName;
+        BROWSEINFOA info{};
+        info.hwndOwner = Wnd;
+        info.pszDisplayName = buffer;
+        info.lpszTitle = title.CStr();
+        info.ulFlags = BIF_RETURNONLYFSDIRS;
+        info.lpfn = BrowseCallback;
+        info.lParam = reinterpret_cast<LPARAM>(this);
+        if (LPITEMIDLIST item = SHBrowseForFolderA(&info)) {
+            chosen = true;
+            SHGetPathFromIDListA(item, buffer);
+            allocator->Free(item);
+            Folder = buffer;
+        }
+        allocator->Free(buffer);
+    }
+    allocator->Release();
+    return chosen;
+}
+
+void TPageSelectDirectory::ShowFolder() {
+    HWND edit = GetDlgItem(Wnd, IDC_FOLDER);
+    SendMessageA(edit, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(Folder.CStr()));
+    SendMessageA(edit, EM_SETSEL, Folder.Length(), Folder.Length());
+    SetFocus(edit);
+}
+
+void PlaceBrowseWindow(TPageSelectDirectory* page, HWND browser) {
+    RECT work, button, own;
+    SystemParametersInfoA(SPI_GETWORKAREA, 0, &work, 0);
+    GetWindowRect(GetDlgItem(page->Wnd, IDC_BROWSE), &button);
+    GetWindowRect(browser, &own);
+    int width = own.right - own.left, height = own.bottom - own.top;
+    int x = button.right - width;
+    int y = button.bottom + 1;
+    if (y + height > work.bottom) y = work.bottom - height;
+    SetWindowPos(browser, HWND_TOPMOST, x, y, 0, 0, SWP_NOSIZE | SWP_SHOWWINDOW);
+}

@@ -1,0 +1,28 @@
+// Page 3: the folder into which the library's own files go.
+#pragma once
+
+#include "UAnsiString.h"
+#include "UPage.h"
+
+class TPageSelectDirectory : public TPage {
+public:
+    int32_t Enter() override;
+    // Sets InstallDir from the field.
+    int32_t Leave() override;
+    INT_PTR HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) override;
+
+    // The proposal of the first visit: the earlier installation's folder, or
+    // a folder beside the first selected IDE, or in Program Files.
+    AnsiString ComputeDefaultFolder() const;
+    // Runs the shell's folder dialog; true when a folder was chosen, then in Folder.
+    bool BrowseForFolder();
+    void ShowFolder();
+
+    AnsiString PrevRootDir;
+    bool FirstEntry = true;
+    AnsiString Folder;
+};
+
+// Puts the folder dialog just below the page's Browse button, right edges
+// lined up, moved up when it would leave the work area at the bottom.
+void PlaceBrowseWindow(TPageSelectDirectory* page, HWND browser);

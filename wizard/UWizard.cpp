@@ -1,0 +1,45 @@
+#include "UWizard.h"
+
+#include <windows.h>
+#include <commctrl.h>
+
+#include "UPage.h"
+#include "UPageDirectory.h"
+#include "UPageInstall.h"
+#include "UPageSelect.h"
+#include "UResources.h"
+
+namespace {
+
+// "VL_ILABEL": the system's static class with the hand for a cursor, for
+// the maker's link.
+void RegisterLinkLabelClass(HINSTANCE instance) {
+    WNDCLASSA label{};
+    GetClassInfoA(instance, "Static", &label);
+    label.hCursor = LoadCursorA(nullptr, IDC_HAND);
+    label.lpszClassName = "VL_ILABEL";
+    label.hInstance = instance;
+    RegisterClassA(&label);
+}
+
+}  // namespace
+
+void RunWizard() {
+    HINSTANCE instance = GetModuleHandleA(nullptr);
+    InitCommonControls();
+    RegisterLinkLabelClass(instance);
+    Pages[0] = new TPageWelcome;
+    Pages[1] = new TPageSelectDelphi;
+    Pages[2] = new TPageSelectDirectory;
+    Pages[3] = new TPageReadyForInstall;
+    Pages[4] = new TPageProgress;
+    Pages[5] = new TPageFinish;
+    CurrentPage = 1;
+    if (DialogBoxParamA(instance, MAKEINTRESOURCEA(IDD_WIZARD), nullptr, WizardDlgProc, 0) < 0) {
+        MessageBoxA(nullptr, "Error in create dialog", "Error", MB_OK);
+    }
+    for (TPage*& page : Pages) {
+        delete page;
+        page = nullptr;
+    }
+}
