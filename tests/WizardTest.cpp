@@ -84,6 +84,8 @@ TEST_F(WizardTest, WalksThePagesOfAFirstInstall) {
     EXPECT_FALSE(wizard.Enabled(IDC_BACK));
     EXPECT_TRUE(wizard.Enabled(IDC_NEXT));
     EXPECT_TRUE(wizard.HasFocus(IDC_NEXT));
+    wizard.Press(IDC_BACK);  // arriving although the button is disabled
+    EXPECT_EQ(CurrentPage, 1);
     wizard.Screenshot("1-welcome");
 
     wizard.Press(IDC_NEXT);
@@ -142,6 +144,8 @@ TEST_F(WizardTest, WalksThePagesOfAFirstInstall) {
     EXPECT_EQ(range.iHigh, 704);
     EXPECT_EQ(SendMessageA(wizard.Control(IDC_PROGRESS), PBM_GETPOS, 0, 0), 704);
     wizard.Screenshot("6-finish");
+    wizard.Press(IDC_NEXT);
+    EXPECT_EQ(CurrentPage, 6);
 
     EXPECT_EQ(RecordDword("InstallVersions"), 0x180u);
     EXPECT_EQ(RecordDword("InstallItems"), 0x7C0u);
