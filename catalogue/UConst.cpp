@@ -21,6 +21,8 @@ const char CustomizeItemsValueName[] = "CustomizeItems";
 
 const char UninstallerName[] = "redud.exe";
 const char UninstallKeyName[] = "vllLib";
+const char DisplayNameValueName[] = "DisplayName";
+const char UninstallStringValueName[] = "UninstallString";
 const char InstallLogName[] = "install.log";
 const char UninstallLogName[] = "uninst.log";
 

@@ -25,6 +25,8 @@ extern const char CustomizeItemsValueName[];
 
 extern const char UninstallerName[];     // the uninstaller program in the install folder
 extern const char UninstallKeyName[];    // the Add/Remove Programs entry's key name
+extern const char DisplayNameValueName[];      // values of that entry
+extern const char UninstallStringValueName[];
 extern const char InstallLogName[];      // the two logs in the install folder
 extern const char UninstallLogName[];
 

@@ -126,10 +126,10 @@ int32_t OpRegisterUninstall(AnsiString* line) {
     int32_t result = 0;
     if (!CreateRegKey(RootLocalMachine, key.CStr())) {
         result = -1;
-    } else if (!WriteRegString(RootLocalMachine, key.CStr(), "DisplayName",
+    } else if (!WriteRegString(RootLocalMachine, key.CStr(), DisplayNameValueName,
                                UninstallDisplayName().CStr())) {
         result = -2;
-    } else if (!WriteRegString(RootLocalMachine, key.CStr(), "UninstallString",
+    } else if (!WriteRegString(RootLocalMachine, key.CStr(), UninstallStringValueName,
                                UninstallCommand(InstallDir).CStr())) {
         result = -3;
     }

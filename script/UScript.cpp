@@ -1,6 +1,7 @@
 #include "UScript.h"
 
 #include "UConst.h"
+#include "UDeinstall.h"
 #include "UOperations.h"
 #include "USwitches.h"
 
@@ -11,8 +12,9 @@ TScript::TScript(const ScriptItem* items, int32_t count) : items_(items), count_
 TScript::~TScript() { Finish(); }
 
 int32_t TScript::Start() {
-    // An earlier installation is to be taken back here, before the logs of
-    // this one are created in its place.
+    // An earlier installation goes first; its folder becomes this one's
+    // (InstallDir is taken from its log), and its logs are replaced.
+    RemovePreviousInstallation();
     OpenInstallLog();
     OpenUninstLog();
     Index = 0;
@@ -56,6 +58,11 @@ int32_t TScript::ExecuteItem() {
     return result;
 }
 
+int32_t TScript::RemovePreviousInstallation() {
+    if (UninstallPrevious()) LogLine += "...Success";
+    return 0;
+}
+
 int32_t TScript::Perform(const ScriptItem& item) {
     // A block start whose test fails skips to the end item of its own kind
     // (the start opcode + 1) with the same Value.
@@ -95,6 +102,7 @@ int32_t TScript::Perform(const ScriptItem& item) {
     case siRegisterWinHelp: return OpRegisterWinHelp(item, &LogLine);
     case siCreateRegKey: return OpCreateRegKey(item);
     case siRegisterUninstall: return OpRegisterUninstall(&LogLine);
+    case siUninstallPrevious: return RemovePreviousInstallation();
 
     // Header items exist for their records; end items of running blocks
     // and unknown opcodes do nothing.

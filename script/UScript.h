@@ -52,6 +52,8 @@ public:
 
 private:
     int32_t Perform(const ScriptItem& item);
+    // siUninstallPrevious, also the first step of Start.
+    int32_t RemovePreviousInstallation();
     void OpenInstallLog();
     void OpenUninstLog();
     void WriteInstallLogLine(const AnsiString& line);

@@ -2,17 +2,30 @@
 
 #include <string.h>
 
-bool SearchPathHasEntry(const AnsiString& value, const AnsiString& folder) {
-    const char* entry = value.CStr();
-    const char* end = entry + value.Length();
-    while (entry <= end) {
-        const char* next = static_cast<const char*>(memchr(entry, ';', end - entry));
-        if (!next) next = end;
-        size_t length = static_cast<size_t>(next - entry);
-        if (length == folder.Length() && memcmp(entry, folder.CStr(), length) == 0) return true;
-        entry = next + 1;
+namespace {
+
+// The offset and length of the first entry of `value` equal to `folder`.
+bool FindEntry(const AnsiString& value, const AnsiString& folder, size_t* offset, size_t* length) {
+    const char* text = value.CStr();
+    size_t size = value.Length();
+    for (size_t start = 0;;) {
+        const char* separator = static_cast<const char*>(memchr(text + start, ';', size - start));
+        size_t end = separator ? static_cast<size_t>(separator - text) : size;
+        if (end - start == folder.Length() && memcmp(text + start, folder.CStr(), end - start) == 0) {
+            *offset = start;
+            *length = end - start;
+            return true;
+        }
+        if (!separator) return false;
+        start = end + 1;
     }
-    return false;
+}
+
+}  // namespace
+
+bool SearchPathHasEntry(const AnsiString& value, const AnsiString& folder) {
+    size_t offset, length;
+    return FindEntry(value, folder, &offset, &length);
 }
 
 AnsiString AddSearchPathEntry(const AnsiString& value, const AnsiString& folder) {
@@ -20,4 +33,22 @@ AnsiString AddSearchPathEntry(const AnsiString& value, const AnsiString& folder)
     if (!value.IsEmpty() && value.Last() != ';') result += ';';
     result += folder;
     return result;
+}
+
+bool CutSearchPathEntry(const AnsiString& value, const AnsiString& lowerValue,
+                        const AnsiString& lowerEntry, AnsiString* result) {
+    size_t offset, length;
+    if (lowerValue.Length() != value.Length() || !FindEntry(lowerValue, lowerEntry, &offset, &length)) {
+        return false;
+    }
+    size_t end = offset + length;
+    if (end < value.Length()) {
+        ++end;  // the separator after it
+    } else if (offset > 0) {
+        --offset;  // the last entry: the separator before it
+    }
+    AnsiString cut(value.CStr(), offset);
+    cut.Append(value.CStr() + end, value.Length() - end);
+    *result = cut;
+    return true;
 }

@@ -37,6 +37,16 @@ TEST(AnsiString, ManyAppendsKeepEveryCharacter) {
     EXPECT_EQ(std::string(text.CStr()), expected);
 }
 
+TEST(AnsiString, AssigningAnEmptyStringEmptiesTheText) {
+    AnsiString text("something");
+    text = AnsiString();
+    EXPECT_STREQ(text.CStr(), "");
+    text = "x";
+    text = AnsiString("");
+    EXPECT_EQ(text.Length(), 0u);
+    EXPECT_STREQ(text.CStr(), "");
+}
+
 TEST(AnsiString, KeepsBytesAfterANul) {
     AnsiString text("a\0b", 3);
     EXPECT_EQ(text.Length(), 3u);
@@ -52,7 +62,8 @@ TEST(AnsiString, CopiesAreIndependentAndMovesEmptyTheSource) {
     AnsiString moved(std::move(copy));
     EXPECT_STREQ(moved.CStr(), "base+");
     EXPECT_TRUE(copy.IsEmpty());
-    original = original;
+    AnsiString& same = original;
+    original = same;
     EXPECT_STREQ(original.CStr(), "base");
     EXPECT_STREQ((original + "/" + moved).CStr(), "base/base+");
 }

@@ -63,7 +63,7 @@ protected:
     }
 
     // Drives the engine over every item as the progress page does.
-    static std::vector<Failure> RunScript(TScript& script) {
+    std::vector<Failure> RunScript(TScript& script) {
         std::vector<Failure> failures;
         script.Start();
         AnsiString caption;
@@ -74,6 +74,9 @@ protected:
             script.Index += script.ItemStep();
         }
         script.Finish();
+        // The script leaves the process in the last IDE folder; like the
+        // setup program ending, the test leaves it so that it can go.
+        SetCurrentDirectoryA(current_.Path().c_str());
         return failures;
     }
 

@@ -280,6 +280,10 @@ TEST_F(TypicalInstall, CopyOnlyInstallsFilesButRegistersNothing) {
 
 TEST_F(TypicalInstall, ASecondRunOverTheTreeGivesTheSameResult) {
     EXPECT_TRUE(Install().empty());
+    // Without its uninstall entry the first installation is not taken back:
+    // the second run goes over its tree.
+    RegDeleteTreeA(HKEY_LOCAL_MACHINE, "Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\vllLib");
+    RegDeleteKeyA(HKEY_LOCAL_MACHINE, "Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\vllLib");
     Lines firstLog = InstallLog();
     std::vector<Record> firstRecords = UninstallLog();
     std::map<std::string, std::string> firstTree = TreeContents(installDir_);

@@ -6,7 +6,8 @@ VL_USER=vlbuild
 VL_BUILD=${VL_BUILD:-$VL_ROOT/build}
 
 vl_packages="wine wine32:i386 wine64 g++-mingw-w64-i686 binutils-mingw-w64-i686
-  mingw-w64-i686-dev xvfb xauth googletest cmake ninja-build g++ python3 util-linux"
+  mingw-w64-i686-dev xvfb xauth googletest cmake ninja-build g++ python3 util-linux
+  clang libclang-rt-14-dev"
 
 # Installs the Debian packages that are missing (as root).
 vl_install_packages() {

@@ -10,6 +10,12 @@ cmake -S "$VL_ROOT" -B "$VL_BUILD/native" -G Ninja >/dev/null
 cmake --build "$VL_BUILD/native"
 ctest --test-dir "$VL_BUILD/native" --output-on-failure -j "$(nproc)"
 
+# The fuzz targets, briefly (bench/fuzz.sh runs them for longer).
+cmake -S "$VL_ROOT" -B "$VL_BUILD/fuzz" -G Ninja -DCMAKE_C_COMPILER=clang -DCMAKE_CXX_COMPILER=clang++ \
+    -DVL_FUZZ=ON -DBUILD_TESTING=OFF >/dev/null
+cmake --build "$VL_BUILD/fuzz"
+ctest --test-dir "$VL_BUILD/fuzz" --output-on-failure -j "$(nproc)"
+
 # Everything, cross-built, under Wine.
 vl_build_windows
 vl_with_wine ctest --test-dir "$VL_BUILD/win" --output-on-failure -j "$(nproc)"

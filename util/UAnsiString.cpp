@@ -17,7 +17,7 @@ AnsiString::AnsiString(AnsiString&& other) noexcept
 
 AnsiString& AnsiString::operator=(const AnsiString& other) {
     if (this != &other) {
-        length_ = 0;
+        SetLength(0);
         Append(other.data_, other.length_);
     }
     return *this;

@@ -1,5 +1,9 @@
-// The parts of the path helpers that need no system call.
+// The parts of the path helpers that need no system call, and the globals
+// the directory kinds depend on.
 #include "UPaths.h"
+
+AnsiString InstallDir;
+int32_t CurrentIdeIndex = 0;
 
 namespace {
 

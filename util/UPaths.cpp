@@ -5,9 +5,6 @@
 
 #include "UProducts.h"
 
-AnsiString InstallDir;
-int32_t CurrentIdeIndex = 0;
-
 namespace {
 
 // Asks one of the system's directory functions into a MAX_PATH buffer. A

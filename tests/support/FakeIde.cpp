@@ -30,6 +30,7 @@ void DeleteKeyAndEmptyParents(HKEY root, std::string key) {
 
 }  // namespace
 
+const char FakeIde::OwnPackage[] = "$(DELPHI)\\Bin\\dclstd.bpl";
 const char FakeIde::HelpFileText[] = ":Base ide.hlp\r\n:Index Borland help=ide.hlp\r\n";
 const char FakeIde::AliasFileText[] = "TButton=vcl.hlp>main\r\nTForm=vcl.hlp>main\r\n";
 
@@ -41,6 +42,11 @@ FakeIde::FakeIde(int index, const std::string& root, const FakeIdeOptions& optio
                     nullptr);
     RegSetValueExA(key, "RootDir", 0, REG_SZ, reinterpret_cast<const BYTE*>(root.c_str()),
                    static_cast<DWORD>(root.size() + 1));
+    RegCloseKey(key);
+    // The IDE's own design packages, as an installed IDE lists them.
+    std::string packages = std::string(product.RegKey) + "\\Known Packages";
+    RegCreateKeyExA(HKEY_CURRENT_USER, packages.c_str(), 0, nullptr, 0, KEY_WRITE, nullptr, &key, nullptr);
+    RegSetValueExA(key, OwnPackage, 0, REG_SZ, reinterpret_cast<const BYTE*>("Standard Components"), 20);
     RegCloseKey(key);
     std::string library = std::string(product.RegKey) + "\\Library";
     RegCreateKeyExA(HKEY_CURRENT_USER, library.c_str(), 0, nullptr, 0, KEY_WRITE, nullptr, &key,

@@ -32,6 +32,8 @@ public:
     std::string LibraryPath() const;
     std::string KnownPackage(const std::string& path) const;
 
+    // The IDE's own design package, registered as the IDE registers it.
+    static const char OwnPackage[];
     // The first lines of the help files as the fake IDE ships them.
     static const char HelpFileText[];
     static const char AliasFileText[];

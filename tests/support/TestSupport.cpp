@@ -33,7 +33,7 @@ TempDir::TempDir() {
 
 TempDir::~TempDir() { RemoveTree(path_); }
 
-CurrentDirectory::CurrentDirectory(const std::string& dir) {
+CurrentDirectory::CurrentDirectory(const std::string& dir) : dir_(dir) {
     char current[MAX_PATH];
     GetCurrentDirectoryA(sizeof current, current);
     previous_ = current;
@@ -58,6 +58,43 @@ std::vector<std::string> CrLfLines(const std::string& text) {
         lines.push_back(text.substr(start, end - start));
     }
     return lines;
+}
+
+namespace {
+
+void SnapshotInto(HKEY key, const std::string& prefix, std::vector<std::string>* out) {
+    char name[16384];
+    BYTE data[65536];
+    for (DWORD i = 0;; ++i) {
+        DWORD nameLength = sizeof name, dataLength = sizeof data, type = 0;
+        if (RegEnumValueA(key, i, name, &nameLength, nullptr, &type, data, &dataLength) != ERROR_SUCCESS) break;
+        std::string value = prefix + std::string(name, nameLength) + "=" + std::to_string(type) + ":";
+        for (DWORD b = 0; b < dataLength; ++b) value += "0123456789abcdef"[data[b] >> 4], value += "0123456789abcdef"[data[b] & 15];
+        out->push_back(value);
+    }
+    for (DWORD i = 0;; ++i) {
+        DWORD nameLength = sizeof name;
+        if (RegEnumKeyExA(key, i, name, &nameLength, nullptr, nullptr, nullptr, nullptr) != ERROR_SUCCESS) break;
+        std::string child = prefix + std::string(name, nameLength) + "\\";
+        out->push_back(child);
+        HKEY sub;
+        if (RegOpenKeyExA(key, name, 0, KEY_READ, &sub) == ERROR_SUCCESS) {
+            SnapshotInto(sub, child, out);
+            RegCloseKey(sub);
+        }
+    }
+}
+
+}  // namespace
+
+std::vector<std::string> RegistrySnapshot(HKEY root, const std::string& key) {
+    std::vector<std::string> snapshot;
+    HKEY opened;
+    if (RegOpenKeyExA(root, key.c_str(), 0, KEY_READ, &opened) != ERROR_SUCCESS) return snapshot;
+    SnapshotInto(opened, "", &snapshot);
+    RegCloseKey(opened);
+    std::sort(snapshot.begin(), snapshot.end());
+    return snapshot;
 }
 
 std::string RegistryString(HKEY root, const std::string& key, const std::string& name) {

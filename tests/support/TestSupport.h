@@ -33,14 +33,19 @@ class CurrentDirectory {
 public:
     explicit CurrentDirectory(const std::string& dir);
     ~CurrentDirectory();
+    const std::string& Path() const { return dir_; }
 
 private:
+    std::string dir_;
     std::string previous_;
 };
 
 bool ReadFileBytes(const std::string& path, std::string* data);
 // The lines of a text whose lines end with CR LF; a last line without one is dropped.
 std::vector<std::string> CrLfLines(const std::string& text);
+// Every value below a key, as "subkey\name=type:data" lines, and every
+// subkey as "subkey\", sorted; empty when the key does not exist.
+std::vector<std::string> RegistrySnapshot(HKEY root, const std::string& key);
 // A REG_SZ value, or "(none)".
 std::string RegistryString(HKEY root, const std::string& key, const std::string& name);
 bool WriteFileBytes(const std::string& path, const std::string& data);

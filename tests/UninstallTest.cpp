@@ -1,0 +1,212 @@
+// Taking an installation back: before an update, and through the uninstaller
+// program that the Add/Remove Programs entry names.
+#include <algorithm>
+#include <map>
+#include <memory>
+
+#include "EngineFixture.h"
+
+namespace {
+
+const DWORD Wait = 60000;
+
+// What the product touches outside its own folder, as text to compare.
+struct MachineState {
+    std::vector<std::string> registry;
+    std::map<std::string, std::string> ideFiles;  // below the IDE's root, with contents
+    std::vector<std::string> windowsFiles, tempFiles, systemPackages;
+};
+
+std::vector<std::string> FilesIn(const std::string& folder) {
+    std::vector<std::string> files;
+    for (const std::string& entry : ListTree(folder)) {
+        if (entry.find('\\') == std::string::npos) files.push_back(entry);
+    }
+    return files;
+}
+
+class Uninstall : public EngineFixture {
+protected:
+    void SetUp() override {
+        EngineFixture::SetUp();
+        delphi7_ = std::make_unique<FakeIde>(9, temp_ / "Borland\\Delphi7");
+    }
+    void TearDown() override {
+        builder6_.reset();
+        delphi7_.reset();
+        EngineFixture::TearDown();
+    }
+    void Choose(uint32_t versions, uint32_t items) {
+        DetectIdes();
+        for (TBorlandProduct& product : BorlandProducts) product.Selected = (product.Mask & versions) != 0;
+        InstallVersions = versions;
+        InstallItems = items;
+    }
+    std::vector<Failure> Install(const std::string& folder) {
+        InstallDir = folder.c_str();
+        TScript script;
+        return RunScript(script);
+    }
+    MachineState State() const {
+        MachineState state;
+        for (const auto& [root, key] : std::vector<std::pair<HKEY, std::string>>{
+                 {HKEY_LOCAL_MACHINE, "Software\\Brindlecraft"},
+                 {HKEY_LOCAL_MACHINE, "Software\\Borland"},
+                 {HKEY_LOCAL_MACHINE, "Software\\Microsoft\\Windows\\Help"},
+                 {HKEY_LOCAL_MACHINE, "Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall"},
+                 {HKEY_CURRENT_USER, "Software\\Borland"}}) {
+            for (const std::string& line : RegistrySnapshot(root, key)) state.registry.push_back(key + "\\" + line);
+        }
+        std::sort(state.registry.begin(), state.registry.end());
+        for (const std::string& entry : ListTree(delphi7_->Root())) {
+            ReadFileBytes(delphi7_->Root() + "\\" + entry, &state.ideFiles[entry]);
+        }
+        char folder[MAX_PATH];
+        GetWindowsDirectoryA(folder, MAX_PATH);
+        state.windowsFiles = FilesIn(folder);
+        GetTempPathA(MAX_PATH, folder);
+        for (const std::string& file : FilesIn(folder)) state.tempFiles.push_back(file);
+        GetSystemDirectoryA(folder, MAX_PATH);
+        for (const char* package : {"\\vll70.bpl", "\\clxvll70.bpl"}) {
+            if (GetFileAttributesA((std::string(folder) + package).c_str()) != INVALID_FILE_ATTRIBUTES) {
+                state.systemPackages.push_back(package + 1);
+            }
+        }
+        return state;
+    }
+    std::unique_ptr<FakeIde> delphi7_, builder6_;
+};
+
+TEST_F(Uninstall, AnUpdateTakesTheFirstInstallationBackAndStaysInItsFolder) {
+    builder6_ = std::make_unique<FakeIde>(8, temp_ / "Borland\\CBuilder6");
+    const std::string a = installDir_, b = temp_ / "B";
+    std::string originalHelp;
+    ReadFileBytes(delphi7_->HelpFile(1), &originalHelp);
+    const std::string originalPath = delphi7_->LibraryPath();
+
+    Choose(0x100, 0x480);  // Delphi 7 and the help files into A
+    EXPECT_TRUE(Install(a).empty());
+    ASSERT_NE(delphi7_->KnownPackage(a + "\\Delphi7\\dclvll70.bpl"), "(none)");
+
+    Choose(0x080, 0x040);  // C++Builder 6 alone, into B
+    EXPECT_TRUE(Install(b).empty());
+    EXPECT_EQ(std::string(InstallDir.CStr()), a) << "the folder of the installation taken back";
+    EXPECT_EQ(GetFileAttributesA(b.c_str()), INVALID_FILE_ATTRIBUTES);
+    std::vector<std::string> top;
+    for (const std::string& entry : ListTree(a)) {
+        if (std::count(entry.begin(), entry.end(), '\\') <= (entry.back() == '\\' ? 1 : 0)) top.push_back(entry);
+    }
+    EXPECT_EQ(top, (std::vector<std::string>{"CBuilder6\\", "History.txt", "License.txt", "Order.txt",
+                                             "ReadMe.txt", "Source\\", "install.log", "redud.exe",
+                                             "uninst.log"}));
+    // Delphi 7 is as it was before the first install.
+    EXPECT_EQ(delphi7_->KnownPackage(a + "\\Delphi7\\dclvll70.bpl"), "(none)");
+    EXPECT_EQ(delphi7_->LibraryPath(), originalPath);
+    std::string help;
+    ReadFileBytes(delphi7_->HelpFile(1), &help);
+    EXPECT_EQ(help, originalHelp);
+    EXPECT_EQ(RegistryString(HKEY_LOCAL_MACHINE, "Software\\Microsoft\\Windows\\Help", "vllib.hlp"), "(none)");
+    // The new installation names A.
+    EXPECT_EQ(InstallLog()[1], "RootPath: " + a);
+    EXPECT_EQ(UninstallLog()[3].text, a);
+    EXPECT_EQ(RegistryString(HKEY_LOCAL_MACHINE,
+                             "Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\vllLib", "UninstallString"),
+              "\"" + a + "\\redud.exe\" \"" + a + "\\uninst.log\"");
+    EXPECT_EQ(builder6_->Calls().size(), 4u);
+}
+
+// The lines only one of two sorted lists has: "+" after, "-" before.
+std::vector<std::string> Difference(const std::vector<std::string>& before,
+                                    const std::vector<std::string>& after) {
+    std::vector<std::string> difference;
+    for (const std::string& line : before) {
+        if (!std::binary_search(after.begin(), after.end(), line)) difference.push_back("-" + line);
+    }
+    for (const std::string& line : after) {
+        if (!std::binary_search(before.begin(), before.end(), line)) difference.push_back("+" + line);
+    }
+    return difference;
+}
+
+// Finds a message box of any process by its caption and part of its text.
+HWND WaitForBox(const char* caption, const std::string& text) {
+    for (DWORD start = GetTickCount(); GetTickCount() - start < Wait; Sleep(10)) {
+        HWND box = FindWindowA("#32770", caption);
+        if (box && IsWindowVisible(box) && MessageBoxText(box).find(text) != std::string::npos) return box;
+    }
+    return nullptr;
+}
+
+TEST_F(Uninstall, TheUninstallerLeavesTheMachineAsItWas) {
+    MachineState before = State();
+    Choose(0x100, 0x780);
+    EXPECT_TRUE(Install(installDir_).empty());
+
+    std::string command = RegistryString(HKEY_LOCAL_MACHINE,
+                                         "Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\vllLib",
+                                         "UninstallString");
+    ASSERT_EQ(command.front(), '"') << "the install folder has a blank: " << command;
+    ChildProcess uninstaller(command, temp_.Path());
+    ASSERT_TRUE(uninstaller.Started());
+    HWND question = WaitForBox("Uninstall", "Are you sure you want to remove Vellorin library v3.19");
+    ASSERT_NE(question, nullptr);
+    PostMessageA(question, WM_COMMAND, IDYES, 0);
+    HWND done = WaitForBox("Uninstall", "Vellorin library v3.19 was removed from your computer.");
+    ASSERT_NE(done, nullptr);
+    PostMessageA(done, WM_COMMAND, IDOK, 0);
+    // The temporary copy that did the work is gone once it has ended.
+    MachineState after;
+    for (DWORD start = GetTickCount(); GetTickCount() - start < Wait; Sleep(20)) {
+        after = State();
+        if (after.tempFiles == before.tempFiles) break;
+    }
+
+    EXPECT_EQ(GetFileAttributesA(installDir_.c_str()), INVALID_FILE_ATTRIBUTES);
+    EXPECT_EQ(Difference(before.registry, after.registry), std::vector<std::string>{});
+    EXPECT_EQ(delphi7_->KnownPackage(FakeIde::OwnPackage), "Standard Components");
+    EXPECT_EQ(after.windowsFiles, before.windowsFiles) << "the INI file goes";
+    EXPECT_EQ(after.tempFiles, before.tempFiles) << "nothing left in the temporary folder";
+    // Left on purpose, as the script records none of it: the runtime
+    // packages in the system folder, the lines merged into the IDE's alias
+    // file, and the IDE's help index that was deleted.
+    EXPECT_EQ(after.systemPackages, (std::vector<std::string>{"vll70.bpl", "clxvll70.bpl"}));
+    std::map<std::string, std::string> changed;
+    for (const auto& [file, content] : before.ideFiles) {
+        auto now = after.ideFiles.find(file);
+        if (now == after.ideFiles.end()) changed[file] = "deleted";
+        else if (now->second != content) changed[file] = "changed";
+    }
+    for (const auto& [file, content] : after.ideFiles) {
+        if (!before.ideFiles.count(file)) changed[file] = "added";
+    }
+    EXPECT_EQ(changed, (std::map<std::string, std::string>{{"Help\\d7.als", "changed"},
+                                                           {"Help\\d7.gid", "deleted"},
+                                                           {"bin\\calls.log", "added"}}));
+}
+
+TEST_F(Uninstall, TheUninstallerCanRemoveSilently) {
+    MachineState before = State();
+    Choose(0x100, 0x480);
+    EXPECT_TRUE(Install(installDir_).empty());
+    std::string command = RegistryString(HKEY_LOCAL_MACHINE,
+                                         "Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\vllLib",
+                                         "UninstallString");
+    ChildProcess uninstaller(command + " /S", temp_.Path());
+    std::vector<std::string> windows;
+    ASSERT_TRUE(uninstaller.Wait(Wait, &windows));
+    EXPECT_EQ(uninstaller.ExitCode(), 0u);
+    // The folder goes last, and the temporary copy when it has ended.
+    for (DWORD start = GetTickCount(); GetTickCount() - start < Wait; Sleep(20)) {
+        if (State().tempFiles == before.tempFiles &&
+            GetFileAttributesA(installDir_.c_str()) == INVALID_FILE_ATTRIBUTES) {
+            break;
+        }
+    }
+    MachineState after = State();
+    EXPECT_EQ(GetFileAttributesA(installDir_.c_str()), INVALID_FILE_ATTRIBUTES);
+    EXPECT_EQ(Difference(before.registry, after.registry), std::vector<std::string>{});
+    EXPECT_EQ(after.tempFiles, before.tempFiles);
+    EXPECT_EQ(FindWindowA("#32770", "Uninstall"), nullptr) << "no question, no report";
+}
+
+}  // namespace

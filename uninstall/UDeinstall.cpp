@@ -1,0 +1,127 @@
+// Reading an uninstall log: checks, header and records. Everything here works
+// on the bytes in memory; loading the file and replaying are in
+// UDeinstallRun.cpp.
+#include "UDeinstall.h"
+
+#include <stdlib.h>
+#include <string.h>
+
+#include "UPaths.h"
+#include "UScriptItems.h"
+#include "UUninstallRecord.h"
+
+namespace {
+
+uint32_t Word(const char* data, uint32_t at, int bytes) {
+    uint32_t value = 0;
+    for (int i = bytes - 1; i >= 0; --i) value = value << 8 | static_cast<uint8_t>(data[at + i]);
+    return value;
+}
+
+bool IsDigit(char c) { return c >= '0' && c <= '9'; }
+
+const uint32_t MagicLength = UninstallLogMagicLength;
+
+}  // namespace
+
+TDeinstall::~TDeinstall() { free(LogData); }
+
+int32_t TDeinstall::SetLogData(const char* data, uint32_t size) {
+    char* copy = static_cast<char*>(malloc(size ? size : 1));
+    if (!copy) abort();
+    memcpy(copy, data, size);
+    return AdoptLogData(copy, size);
+}
+
+int32_t TDeinstall::AdoptLogData(char* data, uint32_t size) {
+    free(LogData);
+    LogData = data;
+    LogSize = 0;
+    if (size == 0) return dlEmpty;
+    if (size < MagicLength || memcmp(data, UninstallLogMagic, 5) != 0 || !IsDigit(data[5]) ||
+        !IsDigit(data[6])) {
+        return dlNotALog;
+    }
+    // Every record must hold together before anything is undone: a record
+    // read in either direction then always lies inside the data.
+    uint32_t end = MagicLength;
+    while (end < size) {
+        uint32_t left = size - end;
+        if (left < UninstallRecordOverhead) break;
+        uint32_t textLength = Word(data, end + 12, 2);
+        uint32_t recordLength = textLength + UninstallRecordOverhead;
+        if (recordLength > left) break;
+        if (Word(data, end + 14 + textLength, 2) != recordLength) return dlBroken;
+        end += recordLength;
+    }
+    LogSize = end;
+    return 0;
+}
+
+bool TDeinstall::NextRecord(TUninstallRecord* record) {
+    uint32_t start;
+    if (!Backward) {
+        if (Cursor >= ReplayBound || LogSize - Cursor < UninstallRecordOverhead) return false;
+        start = Cursor;
+        Cursor += Word(LogData, start + 12, 2) + UninstallRecordOverhead;
+    } else {
+        if (Cursor < ReplayBound + 2) return false;
+        uint32_t length = Word(LogData, Cursor - 2, 2);
+        if (length < UninstallRecordOverhead || length > Cursor - ReplayBound) return false;
+        start = Cursor - length;
+        Cursor = start;
+    }
+    record->Code = Word(LogData, start, 4);
+    record->Arg = Word(LogData, start + 4, 4);
+    record->DirKind = Word(LogData, start + 8, 4);
+    record->Text = AnsiString(LogData + start + 14, Word(LogData, start + 12, 2));
+    return true;
+}
+
+int32_t TDeinstall::ReadHeader() {
+    Cursor = ReplayStart = MagicLength;
+    Backward = false;
+    ReplayBound = LogSize;
+    for (;;) {
+        uint32_t position = Cursor;
+        TUninstallRecord record;
+        if (!NextRecord(&record)) break;
+        if (record.Kind() != siUninstallHeader) {
+            if (!Backward) ReplayStart = position;
+            break;
+        }
+        switch (record.Arg) {
+        case uhProductName: LoggedProductName = record.Text; break;
+        case uhVersion: LoggedVersion = record.Text; break;
+        case uhEdition: LoggedEdition = record.Text; break;
+        case uhInstallDir: InstallDir = record.Text; break;
+        case uhProductKey: LoggedProductKey = record.Text; break;
+        case uhUninstallKey: UninstallKeyName = record.Text; break;
+        case uhEndOfHeader:
+            // The body is read backwards, from the end down to this record;
+            // header records written after it are never read.
+            Backward = true;
+            ReplayStart = LogSize;
+            ReplayBound = Cursor;
+            break;
+        default: break;
+        }
+    }
+    return 0;
+}
+
+AnsiString LogPathFromUninstallString(const AnsiString& command) {
+    const size_t MaxPath = 255;
+    const char* text = command.CStr();
+    size_t end = command.Length();
+    // A quoted log path ends with its quote and starts after the one before.
+    char separator = ' ';
+    if (end > 0 && text[end - 1] == '"') {
+        --end;
+        separator = '"';
+    }
+    size_t start = end;
+    while (start > 0 && text[start - 1] != separator) --start;
+    if (start == 0) return AnsiString();
+    return AnsiString(text + start, end - start < MaxPath ? end - start : MaxPath);
+}
