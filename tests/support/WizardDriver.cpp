@@ -102,6 +102,8 @@ std::vector<unsigned> WizardDriver::RowStates() const {
 }
 
 void WizardDriver::ClickRow(int row) {
+    // Scrolled into view first, as a user would; the list shows fewer lines than it has.
+    SendMessageA(Control(IDC_LIST), LB_SETCURSEL, row, 0);
     RECT line;
     SendMessageA(Control(IDC_LIST), LB_GETITEMRECT, row, reinterpret_cast<LPARAM>(&line));
     LPARAM point = MAKELPARAM(line.left + 40, (line.top + line.bottom) / 2);
