@@ -68,8 +68,20 @@ void SnapshotInto(HKEY key, const std::string& prefix, std::vector<std::string>*
     for (DWORD i = 0;; ++i) {
         DWORD nameLength = sizeof name, dataLength = sizeof data, type = 0;
         if (RegEnumValueA(key, i, name, &nameLength, nullptr, &type, data, &dataLength) != ERROR_SUCCESS) break;
-        std::string value = prefix + std::string(name, nameLength) + "=" + std::to_string(type) + ":";
-        for (DWORD b = 0; b < dataLength; ++b) value += "0123456789abcdef"[data[b] >> 4], value += "0123456789abcdef"[data[b] & 15];
+        std::string value = prefix + std::string(name, nameLength) + "=";
+        if (type == REG_SZ && dataLength > 0 && data[dataLength - 1] == 0) {
+            value += "\"" + std::string(reinterpret_cast<char*>(data), dataLength - 1) + "\"";
+        } else if (type == REG_DWORD && dataLength == 4) {
+            char number[16];
+            wsprintfA(number, "dword:0x%lx", *reinterpret_cast<DWORD*>(data));
+            value += number;
+        } else {
+            value += "hex(" + std::to_string(type) + "):";
+            for (DWORD b = 0; b < dataLength; ++b) {
+                value += "0123456789abcdef"[data[b] >> 4];
+                value += "0123456789abcdef"[data[b] & 15];
+            }
+        }
         out->push_back(value);
     }
     for (DWORD i = 0;; ++i) {

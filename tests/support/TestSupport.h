@@ -43,8 +43,9 @@ private:
 bool ReadFileBytes(const std::string& path, std::string* data);
 // The lines of a text whose lines end with CR LF; a last line without one is dropped.
 std::vector<std::string> CrLfLines(const std::string& text);
-// Every value below a key, as "subkey\name=type:data" lines, and every
-// subkey as "subkey\", sorted; empty when the key does not exist.
+// Every value below a key, as "subkey\name=data" lines ("text" for a
+// string, dword:0x.. for a number, hex(type):.. for anything else), and
+// every subkey as "subkey\", sorted; empty when the key does not exist.
 std::vector<std::string> RegistrySnapshot(HKEY root, const std::string& key);
 // A REG_SZ value, or "(none)".
 std::string RegistryString(HKEY root, const std::string& key, const std::string& name);

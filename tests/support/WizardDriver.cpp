@@ -45,12 +45,61 @@ const std::string WizardCaption = "Installation Wizard for Vellorin library v3.1
 }  // namespace
 
 WizardDriver::WizardDriver() {
-    thread_ = CreateThread(nullptr, 0, WizardThread, nullptr, 0, &threadId_);
+    running_ = CreateThread(nullptr, 0, WizardThread, nullptr, 0, &threadId_);
     dialog_ = WaitForThreadDialog(threadId_, WizardCaption.c_str(), 20000);
 }
 
+WizardDriver::WizardDriver(const std::string& commandLine, const std::string& currentDir)
+    : inProcess_(false) {
+    STARTUPINFOA startup{};
+    startup.cb = sizeof startup;
+    PROCESS_INFORMATION process{};
+    std::string line = commandLine;
+    if (!CreateProcessA(nullptr, &line[0], nullptr, nullptr, FALSE, 0, nullptr, currentDir.c_str(),
+                        &startup, &process)) {
+        return;
+    }
+    CloseHandle(process.hThread);
+    running_ = process.hProcess;
+    FindDialog(process.dwProcessId);
+}
+
+namespace {
+
+struct ProcessDialog {
+    DWORD processId;
+    HWND found;
+};
+
+BOOL CALLBACK FindProcessDialog(HWND window, LPARAM param) {
+    auto* search = reinterpret_cast<ProcessDialog*>(param);
+    DWORD owner = 0;
+    GetWindowThreadProcessId(window, &owner);
+    if (owner == search->processId && WindowText(window) == WizardCaption && IsWindowVisible(window)) {
+        search->found = window;
+        return FALSE;
+    }
+    return TRUE;
+}
+
+}  // namespace
+
+void WizardDriver::FindDialog(DWORD processId) {
+    for (DWORD start = GetTickCount(); GetTickCount() - start <= 60000; Sleep(10)) {
+        ProcessDialog search{processId, nullptr};
+        EnumWindows(FindProcessDialog, reinterpret_cast<LPARAM>(&search));
+        if (search.found) {
+            dialog_ = search.found;
+            threadId_ = GetWindowThreadProcessId(dialog_, nullptr);
+            return;
+        }
+        if (WaitForSingleObject(running_, 0) == WAIT_OBJECT_0) return;
+    }
+}
+
 WizardDriver::~WizardDriver() {
-    if (WaitForSingleObject(thread_, 0) == WAIT_TIMEOUT && dialog_) {
+    if (!running_) return;
+    if (WaitForSingleObject(running_, 0) == WAIT_TIMEOUT && dialog_) {
         // Whatever box is open first, then the wizard itself.
         for (const char* caption : {"Error", "Install", "Customize...", "Browse for Folder"}) {
             if (HWND box = WaitForThreadDialog(threadId_, caption, 0)) Answer(box, IDCANCEL);
@@ -58,8 +107,10 @@ WizardDriver::~WizardDriver() {
         PostMessageA(dialog_, WM_COMMAND, IDCANCEL, 0);
         if (HWND question = WaitForThreadDialog(threadId_, "Install", 5000)) Answer(question, IDYES);
     }
-    WaitForSingleObject(thread_, 60000);
-    CloseHandle(thread_);
+    if (WaitForSingleObject(running_, 60000) == WAIT_TIMEOUT && !inProcess_) {
+        TerminateProcess(running_, 1);
+    }
+    CloseHandle(running_);
 }
 
 std::string WizardDriver::Text(int id) const {
@@ -141,8 +192,21 @@ bool WizardDriver::WaitForPage(int page, DWORD timeoutMs) const {
     return false;
 }
 
+bool WizardDriver::WaitForFinishPage(DWORD timeoutMs) const {
+    for (DWORD start = GetTickCount(); GetTickCount() - start <= timeoutMs; Sleep(10)) {
+        if (Text(IDCANCEL) == "Finish") return true;
+    }
+    return false;
+}
+
 bool WizardDriver::WaitForEnd(DWORD timeoutMs) {
-    return WaitForSingleObject(thread_, timeoutMs) == WAIT_OBJECT_0;
+    return running_ && WaitForSingleObject(running_, timeoutMs) == WAIT_OBJECT_0;
+}
+
+DWORD WizardDriver::ExitCode() const {
+    DWORD code = STILL_ACTIVE;
+    if (!inProcess_ && running_) GetExitCodeProcess(running_, &code);
+    return code;
 }
 
 void WizardDriver::Screenshot(const std::string& name) const {

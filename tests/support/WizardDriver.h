@@ -10,9 +10,12 @@
 
 class WizardDriver {
 public:
-    // Starts the wizard and waits for its dialog.
+    // Starts the wizard of this program on a thread of its own and waits for
+    // its dialog.
     WizardDriver();
-    // Ends a wizard that is still open (Cancel, Yes) and waits for its thread.
+    // Starts a program that shows the wizard (setup.exe) and waits for its dialog.
+    WizardDriver(const std::string& commandLine, const std::string& currentDir);
+    // Ends a wizard that is still open (Cancel, Yes) and waits for its end.
     ~WizardDriver();
     WizardDriver(const WizardDriver&) = delete;
     WizardDriver& operator=(const WizardDriver&) = delete;
@@ -45,17 +48,24 @@ public:
     static void Answer(HWND box, int button);
     // Answers and waits until the box is gone, so that the next one can be told apart.
     void AnswerAndWait(HWND box, int button) const;
-    // Waits until the finish page is on show, answering nothing.
+    // Waits until the page is on show, answering nothing (this program's
+    // wizard only).
     bool WaitForPage(int page, DWORD timeoutMs) const;
-    // Waits until the wizard has ended.
+    // Waits until the finish page is on show: Cancel reads "Finish".
+    bool WaitForFinishPage(DWORD timeoutMs) const;
+    // Waits until the wizard has ended; for a program, its exit code.
     bool WaitForEnd(DWORD timeoutMs);
+    DWORD ExitCode() const;
 
     // Saves the screen under the dialog as a BMP file below the build's
     // "screenshots" folder.
     void Screenshot(const std::string& name) const;
 
 private:
-    HANDLE thread_ = nullptr;
-    DWORD threadId_ = 0;
+    void FindDialog(DWORD processId);
+
+    HANDLE running_ = nullptr;  // the wizard's thread, or its process
+    bool inProcess_ = true;
+    DWORD threadId_ = 0;        // the thread that owns the dialog
     HWND dialog_ = nullptr;
 };
