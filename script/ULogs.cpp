@@ -39,10 +39,12 @@ AnsiString HeaderText(uint32_t kind) {
 void TScript::OpenInstallLog() {
     installLog_.Reset(CreateLog(InstallLogName));
     if (!installLog_.IsValid()) return;
+    // The IDEs this run installs for. (Their Selected flags only say what the
+    // selection page proposed, and a changed choice leaves them behind.)
     AnsiString products("Borland products: ");
     bool any = false;
     for (const TBorlandProduct& product : BorlandProducts) {
-        if ((product.Mask & InstallVersions) && product.Selected) {
+        if (product.Mask & InstallVersions) {
             if (any) products += ',';
             products += product.Name;
             any = true;

@@ -46,6 +46,12 @@ int32_t TDeinstall::Run() {
         default: break;
         }
     }
+    // A copy-only install records no item for the installation record's
+    // key, yet the wizard writes the record; the header names the key.
+    if (LoggedProductKey.Length() == static_cast<size_t>(lstrlenA(ProductRegistryKey)) &&
+        lstrcmpiA(LoggedProductKey.CStr(), ProductRegistryKey) == 0) {
+        DeleteRegKeyTree(RootLocalMachine, ProductRegistryKey);
+    }
     return 0;
 }
 

@@ -185,6 +185,28 @@ std::vector<std::string> ListTree(const std::string& root) {
     return entries;
 }
 
+std::string HashedEntry(const std::string& path, const std::string& contents) {
+    uint64_t hash = 0xCBF29CE484222325ull;  // FNV-1a
+    for (unsigned char c : contents) hash = (hash ^ c) * 0x100000001B3ull;
+    char text[32];
+    snprintf(text, sizeof text, "%016llx", static_cast<unsigned long long>(hash));
+    return path + " " + std::to_string(contents.size()) + " " + text;
+}
+
+std::vector<std::string> HashedTree(const std::string& root) {
+    std::vector<std::string> entries;
+    for (const std::string& entry : ListTree(root)) {
+        if (entry.back() == '\\') {
+            entries.push_back(entry);
+            continue;
+        }
+        std::string contents;
+        ReadFileBytes(root + "\\" + entry, &contents);
+        entries.push_back(HashedEntry(entry, contents));
+    }
+    return entries;
+}
+
 std::vector<ManifestEntry> LoadManifest() {
     std::vector<ManifestEntry> entries;
     std::ifstream in(GeneratedFile("manifest.txt"));

@@ -55,6 +55,10 @@ void RemoveTree(const std::string& path);
 
 // Every entry below `root`, as relative paths; directories end with "\".
 std::vector<std::string> ListTree(const std::string& root);
+// The same with each file's size and content hash: "path size hash".
+std::vector<std::string> HashedTree(const std::string& root);
+// The line HashedTree gives for a file with these contents.
+std::string HashedEntry(const std::string& path, const std::string& contents);
 
 // One line of the generator's manifest.
 struct ManifestEntry {

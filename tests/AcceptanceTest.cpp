@@ -1,0 +1,395 @@
+// The product's whole life on one machine, as a user lives it: the real
+// setup.exe and its uninstaller, driven through their windows in a Wine
+// prefix of their own with a fake Delphi 7 and C++Builder 6. Each step
+// compares the full state (the registry keys the product touches, and file
+// trees with content hashes) with expectations written here.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <map>
+#include <memory>
+#include <set>
+#include <string>
+#include <vector>
+
+#include "FakeIde.h"
+#include "TestSupport.h"
+#include "UResources.h"
+#include "UScriptItems.h"
+#include "WizardDriver.h"
+
+namespace {
+
+const DWORD Wait = 180000;
+const std::string Folder = "C:\\Borland\\Vellorin";  // beside the first IDE in table order
+const std::string Edition = "source code edition of Vellorin library v3.19";
+const std::string Description = "Source code edition of Vellorin library v3.19";
+const std::string StandardPath = "$(DELPHI)\\Lib;$(DELPHI)\\Bin";
+using Lines = std::vector<std::string>;
+
+std::string SystemFolder(UINT (*query)(char*, UINT)) {
+    char folder[MAX_PATH];
+    query(folder, MAX_PATH);
+    return folder;
+}
+UINT WindowsDirectory(char* b, UINT n) { return GetWindowsDirectoryA(b, n); }
+UINT SystemDirectory(char* b, UINT n) { return GetSystemDirectoryA(b, n); }
+
+std::string Today() {
+    char date[128];
+    GetDateFormatA(LOCALE_USER_DEFAULT, DATE_SHORTDATE, nullptr, nullptr, date, sizeof date);
+    return date;
+}
+
+std::string SetupCommand(const std::string& switches) { return "\"" + BuildFile("setup.exe") + "\"" + switches; }
+
+// The Delphi 7 and C++Builder 6 of this machine, for the whole program.
+std::unique_ptr<FakeIde> Delphi7, Builder6;
+
+class Machine : public ::testing::Environment {
+    void SetUp() override {
+        Delphi7 = std::make_unique<FakeIde>(9, "C:\\Borland\\Delphi7");
+        Builder6 = std::make_unique<FakeIde>(8, "C:\\Borland\\CBuilder6");
+    }
+    void TearDown() override {
+        Delphi7.reset();
+        Builder6.reset();
+    }
+};
+const auto* const MachineEnvironment = ::testing::AddGlobalTestEnvironment(new Machine);
+
+// The product's registry state, one line per key and value.
+Lines Registry() {
+    Lines lines;
+    for (const auto& [root, label, key] : std::vector<std::tuple<HKEY, std::string, std::string>>{
+             {HKEY_LOCAL_MACHINE, "HKLM", "Software\\Brindlecraft"},
+             {HKEY_LOCAL_MACHINE, "HKLM", "Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\vllLib"},
+             {HKEY_LOCAL_MACHINE, "HKLM", "Software\\Microsoft\\Windows\\Help"},
+             {HKEY_CURRENT_USER, "HKCU", "Software\\Borland\\Delphi\\7.0"},
+             {HKEY_CURRENT_USER, "HKCU", "Software\\Borland\\C++Builder\\6.0"}}) {
+        for (const std::string& line : RegistrySnapshot(root, key)) {
+            if (key.find("Help") == std::string::npos || line.rfind("vllib", 0) == 0) {
+                lines.push_back(label + "\\" + key + "\\" + line);
+            }
+        }
+    }
+    std::sort(lines.begin(), lines.end());
+    return lines;
+}
+
+// The registry lines of an IDE as the machine has it, with the library's
+// packages and search path entries added.
+Lines IdeRegistry(const std::string& ideKey, const Lines& packages, const std::string& searchPath) {
+    Lines lines = {"HKCU\\" + ideKey + "\\Known Packages\\",
+                   "HKCU\\" + ideKey + "\\Known Packages\\$(DELPHI)\\Bin\\dclstd.bpl=\"Standard Components\"",
+                   "HKCU\\" + ideKey + "\\Library\\",
+                   "HKCU\\" + ideKey + "\\Library\\Search Path=\"" + searchPath + "\""};
+    for (const std::string& package : packages) {
+        lines.push_back("HKCU\\" + ideKey + "\\Known Packages\\" + Folder + "\\" + package + "=\"" + Description + "\"");
+    }
+    return lines;
+}
+
+const std::string D7Key = "Software\\Borland\\Delphi\\7.0", CB6Key = "Software\\Borland\\C++Builder\\6.0";
+
+Lines Sorted(Lines lines) {
+    std::sort(lines.begin(), lines.end());
+    return lines;
+}
+
+// The installation's own keys: the record, the uninstall entry and
+// (with the help files) the Windows help values.
+Lines ProductRegistry(uint32_t versions, uint32_t items, bool help) {
+    const std::string record = "HKLM\\Software\\Brindlecraft\\Vellorin library\\";
+    const std::string entry = "HKLM\\Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\vllLib\\";
+    char masks[64];
+    Lines lines = {"HKLM\\Software\\Brindlecraft\\" "Vellorin library\\",
+                   record + "CustomizeItems=dword:0x5",
+                   record + "InstallDate=\"" + Today() + "\"",
+                   record + "RootDir=\"" + Folder + "\"",
+                   record + "Type=\"source code edition\"",
+                   record + "Version=\"3.19\"",
+                   entry + "DisplayName=\"Brindlecraft Vellorin library v3.19\"",
+                   entry + "UninstallString=\"" + Folder + "\\redud.exe " + Folder + "\\uninst.log\""};
+    snprintf(masks, sizeof masks, "dword:0x%x", items);
+    lines.push_back(record + "InstallItems=" + masks);
+    snprintf(masks, sizeof masks, "dword:0x%x", versions);
+    lines.push_back(record + "InstallVersions=" + masks);
+    if (help) {
+        for (const char* file : {"vllib.cnt", "vllib.hlp"}) {
+            lines.push_back("HKLM\\Software\\Microsoft\\Windows\\Help\\" + std::string(file) + "=\"" + Folder + "\\Help\"");
+        }
+    }
+    return lines;
+}
+
+// What an install of these parts puts into the install folder: the payload
+// files of the folders named (with "" for the top folder), the uninstaller,
+// and the packages the fake tools build; the logs are checked on their own.
+Lines InstallTree(const std::set<std::string>& folders, const std::vector<std::string>& compiled) {
+    std::map<std::string, std::string> files;
+    for (const ManifestEntry& entry : LoadManifest()) {
+        if (entry.kind != "file") continue;
+        size_t slash = entry.name.find('\\');
+        if (folders.count(slash == std::string::npos ? "" : entry.name.substr(0, slash))) {
+            files[entry.name] = PayloadBytes(entry.id);
+        }
+    }
+    ReadFileBytes(BuildFile("redud.exe"), &files["redud.exe"]);
+    for (const std::string& project : compiled) {
+        // "CBuilder6\vll60.mak" is built as "CBuilder6\vll60.bpl".
+        std::string package = project.substr(0, project.rfind('.')) + ".bpl";
+        files[package] = "compiled " + project.substr(project.find('\\') + 1) + "\r\n";
+    }
+    std::set<std::string> lines;
+    for (const auto& [name, contents] : files) {
+        lines.insert(HashedEntry(name, contents));
+        for (size_t slash = name.find('\\'); slash != std::string::npos; slash = name.find('\\', slash + 1)) {
+            lines.insert(name.substr(0, slash + 1));
+        }
+    }
+    return Sorted(Lines(lines.begin(), lines.end()));
+}
+
+// The install folder's tree, without the two logs, which are checked on their own.
+Lines InstalledTree() {
+    Lines tree;
+    for (const std::string& line : HashedTree(Folder)) {
+        if (line.rfind("install.log ", 0) != 0 && line.rfind("uninst.log ", 0) != 0) tree.push_back(line);
+    }
+    return tree;
+}
+
+Lines LogLines() {
+    std::string text;
+    ReadFileBytes(Folder + "\\install.log", &text);
+    return CrLfLines(text);
+}
+
+bool Exists(const std::string& path) { return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES; }
+
+// Starts the install on the ready page, answers every error box with OK
+// and returns their texts; then closes the finish page.
+Lines InstallAnsweringErrors(WizardDriver& wizard) {
+    Lines errors;
+    wizard.PressLater(IDC_NEXT);
+    for (DWORD start = GetTickCount(); GetTickCount() - start < Wait && wizard.Text(IDCANCEL) != "Finish";) {
+        if (HWND box = wizard.WaitForBox("Error", 20)) {
+            errors.push_back(MessageBoxText(box));
+            wizard.AnswerAndWait(box, IDOK);
+        }
+    }
+    EXPECT_TRUE(wizard.WaitForFinishPage(0));
+    wizard.Press(IDCANCEL);
+    EXPECT_TRUE(wizard.WaitForEnd(Wait));
+    EXPECT_EQ(wizard.ExitCode(), 0u);
+    return errors;
+}
+
+int ItemIndex(uint32_t op, const std::string& name) {
+    for (int i = 0; i < ScriptItemCount; ++i) {
+        if (ItemOpcode(ScriptItems[i]) == op && ScriptItems[i].Name == name) return i;
+    }
+    return -1;
+}
+
+std::string ErrorText(uint32_t op, const std::string& name, int code, const std::string& line) {
+    int index = ItemIndex(op, name);
+    char head[128];
+    snprintf(head, sizeof head, "Error in ScriptItem=%d, ErrorCode=%xh ScriptItemId=%x with text\r\n", index, code,
+             ScriptItems[index].Id);
+    return head + line;
+}
+
+std::string CopyError(const std::string& package) {
+    return ErrorText(siCopyFile, "CBuilder6\\" + package, 2,
+                     "Copying file: from " + Folder + "\\CBuilder6\\" + package + " to " +
+                         SystemFolder(SystemDirectory) + "\\" + package + " ...Fail");
+}
+
+// Rows of the IDE page by their item data.
+const unsigned On = 1, Off = 0, Disabled = 4;
+
+TEST(Acceptance, InstallUpdateCopyOnlyAndUninstall) {
+    TempDir work;
+    const Lines machineBefore = Registry();
+    std::string originalHelp;
+    ReadFileBytes(Delphi7->HelpFile(1), &originalHelp);
+
+    {
+        SCOPED_TRACE("1: first install, Delphi 7 and the help files");
+        WizardDriver wizard(SetupCommand(""), work.Path());
+        ASSERT_NE(wizard.Dialog(), nullptr);
+        wizard.Press(IDC_NEXT);
+        EXPECT_EQ(wizard.RowStates(), (std::vector<unsigned>{Disabled, Disabled, Disabled, Disabled, On, Disabled,
+                                                             Disabled, On, On, On, On}));
+        for (int row : {7, 9, 10}) wizard.ClickRow(row);
+        wizard.Press(IDC_NEXT);
+        EXPECT_EQ(wizard.Text(IDC_FOLDER), Folder);
+        wizard.Press(IDC_NEXT);
+        EXPECT_EQ(wizard.Text(IDC_NEXT), "Start");
+        EXPECT_EQ(InstallAnsweringErrors(wizard), Lines{});
+
+        EXPECT_EQ(InstalledTree(), InstallTree({"", "Source", "Help", "Delphi7"},
+                                               {"Delphi7\\vll70.dpk", "Delphi7\\dclvll70.dpk", "Delphi7\\clxvll70.dpk",
+                                                "Delphi7\\dclclxvll70.dpk"}));
+        Lines expected = ProductRegistry(0x100, 0x480, true);
+        for (const std::string& line :
+             IdeRegistry(D7Key, {"Delphi7\\dclvll70.bpl", "Delphi7\\dclclxvll70.bpl"}, StandardPath + ";" + Folder + "\\Delphi7")) {
+            expected.push_back(line);
+        }
+        for (const std::string& line : IdeRegistry(CB6Key, {}, StandardPath)) expected.push_back(line);
+        EXPECT_EQ(Registry(), Sorted(expected));
+        Lines log = LogLines();
+        ASSERT_GT(log.size(), 3u);
+        EXPECT_EQ(log[0], "Start installation for " + Edition);
+        EXPECT_EQ(log[1], "RootPath: " + Folder);
+        EXPECT_EQ(log[2], "Borland products: Delphi7");
+        EXPECT_EQ(std::count_if(log.begin(), log.end(), [](const std::string& l) { return l.find("...Fail") != std::string::npos; }), 0);
+        std::string help;
+        ReadFileBytes(Delphi7->HelpFile(1), &help);
+        EXPECT_EQ(help, originalHelp + ":Index Vellorin library components=vllib.hlp\r\n");
+        EXPECT_FALSE(Exists(Delphi7->IndexFile()));
+        EXPECT_TRUE(Exists(SystemFolder(WindowsDirectory) + "\\vllib.ini"));
+    }
+    {
+        SCOPED_TRACE("2: update to C++Builder 6 and the demos, asking for another folder");
+        WizardDriver wizard(SetupCommand(""), work.Path());
+        ASSERT_NE(wizard.Dialog(), nullptr);
+        wizard.Press(IDC_NEXT);
+        EXPECT_EQ(wizard.Text(IDC_TEXT).rfind("The previous version of Vellorin library was found.", 0), 0u);
+        EXPECT_EQ(wizard.RowStates(), (std::vector<unsigned>{Disabled, Disabled, Disabled, Disabled, On, Disabled,
+                                                             Disabled, Off, On, Off, Off}));
+        for (int row : {4, 8, 7, 9, 10}) wizard.ClickRow(row);
+        wizard.Press(IDC_NEXT);
+        EXPECT_EQ(wizard.Text(IDC_FOLDER), Folder);
+        wizard.SetFolder("C:\\Elsewhere");
+        wizard.Press(IDC_NEXT);
+        EXPECT_EQ(InstallAnsweringErrors(wizard), Lines{});
+
+        EXPECT_FALSE(Exists("C:\\Elsewhere")) << "the update stays in the first installation's folder";
+        EXPECT_EQ(InstalledTree(), InstallTree({"", "Source", "CBuilder6", "Demos"},
+                                               {"CBuilder6\\vll60.mak", "CBuilder6\\dclvll60.mak", "CBuilder6\\clxvll60.mak",
+                                                "CBuilder6\\dclclxvll60.mak"}));
+        Lines expected = ProductRegistry(0x080, 0x340, false);
+        for (const std::string& line : IdeRegistry(D7Key, {}, StandardPath)) expected.push_back(line);
+        for (const std::string& line :
+             IdeRegistry(CB6Key, {"CBuilder6\\dclvll60.bpl", "CBuilder6\\dclclxvll60.bpl"},
+                         StandardPath + ";" + Folder + "\\CBuilder6;" + Folder + "\\Source")) {
+            expected.push_back(line);
+        }
+        EXPECT_EQ(Registry(), Sorted(expected));
+        std::string help;
+        ReadFileBytes(Delphi7->HelpFile(1), &help);
+        EXPECT_EQ(help, originalHelp) << "Delphi 7's help lines are taken back";
+        EXPECT_EQ(LogLines()[2], "Borland products: CBuilder6");
+    }
+    {
+        SCOPED_TRACE("3: copy-only install (/C) of the same choice");
+        WizardDriver wizard(SetupCommand(" /C"), work.Path());
+        ASSERT_NE(wizard.Dialog(), nullptr);
+        wizard.Press(IDC_NEXT);
+        EXPECT_EQ(wizard.RowStates()[7], On);
+        wizard.Press(IDC_NEXT);
+        wizard.Press(IDC_NEXT);
+        // Nothing is compiled, so the runtime packages cannot be copied.
+        EXPECT_EQ(InstallAnsweringErrors(wizard), (Lines{CopyError("vll60.bpl"), CopyError("clxvll60.bpl")}));
+
+        EXPECT_EQ(InstalledTree(), InstallTree({"", "Source", "CBuilder6", "Demos"}, {}));
+        Lines expected = ProductRegistry(0x080, 0x340, false);
+        for (const std::string& line : IdeRegistry(D7Key, {}, StandardPath)) expected.push_back(line);
+        for (const std::string& line : IdeRegistry(CB6Key, {}, StandardPath)) expected.push_back(line);
+        EXPECT_EQ(Registry(), Sorted(expected));
+        for (const std::string& line : LogLines()) {
+            for (const char* registration : {"Compiling", "Check file", "Registering package", "Registering windows",
+                                             "Adding", "Modifying", "Merging", "Deleting"}) {
+                EXPECT_EQ(line.find(registration), std::string::npos) << line;
+            }
+        }
+    }
+    {
+        SCOPED_TRACE("4: uninstall through the Add/Remove Programs entry");
+        std::string command = RegistryString(HKEY_LOCAL_MACHINE,
+                                             "Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\vllLib",
+                                             "UninstallString");
+        ChildProcess uninstaller(command, work.Path());
+        ASSERT_TRUE(uninstaller.Started()) << command;
+        HWND question = nullptr, done = nullptr;
+        for (DWORD start = GetTickCount(); !question && GetTickCount() - start < Wait; Sleep(10)) {
+            question = FindWindowA("#32770", "Uninstall");
+        }
+        ASSERT_NE(question, nullptr);
+        EXPECT_EQ(MessageBoxText(question), "Are you sure you want to remove Vellorin library v3.19 from your computer?");
+        PostMessageA(question, WM_COMMAND, IDYES, 0);
+        for (DWORD start = GetTickCount(); !done && GetTickCount() - start < Wait; Sleep(10)) {
+            HWND box = FindWindowA("#32770", "Uninstall");
+            if (box && box != question && MessageBoxText(box).find("was removed") != std::string::npos) done = box;
+        }
+        ASSERT_NE(done, nullptr);
+        EXPECT_EQ(MessageBoxText(done), "Vellorin library v3.19 was removed from your computer.");
+        PostMessageA(done, WM_COMMAND, IDOK, 0);
+        for (DWORD start = GetTickCount(); Exists(Folder) && GetTickCount() - start < Wait;) Sleep(20);
+
+        EXPECT_FALSE(Exists(Folder));
+        EXPECT_EQ(Registry(), machineBefore) << "the machine's registry as before the first install";
+        EXPECT_FALSE(Exists(SystemFolder(WindowsDirectory) + "\\vllib.ini"));
+        // What stays on purpose: the runtime packages copied to the system
+        // folder, the lines merged into the IDEs' alias files, and their help
+        // index files, which the install deleted so that the IDEs rebuild them.
+        for (const char* package : {"vll70.bpl", "clxvll70.bpl", "vll60.bpl", "clxvll60.bpl"}) {
+            EXPECT_TRUE(Exists(SystemFolder(SystemDirectory) + "\\" + package)) << package;
+        }
+        std::string aliases;
+        ReadFileBytes(Delphi7->HelpFile(3), &aliases);
+        EXPECT_NE(aliases, FakeIde::AliasFileText) << "merged in the first install, which had the help files";
+        EXPECT_FALSE(Exists(Builder6->IndexFile()));
+        std::string help;
+        ReadFileBytes(Builder6->HelpFile(1), &help);
+        EXPECT_EQ(help, FakeIde::HelpFileText);
+    }
+}
+
+TEST(Acceptance, ExtractionWritesThePayloadManifest) {
+    TempDir target;
+    ChildProcess setup(SetupCommand(" /X"), target.Path());
+    std::vector<std::string> windows;
+    ASSERT_TRUE(setup.Wait(Wait, &windows));
+    EXPECT_EQ(setup.ExitCode(), 0u);
+    EXPECT_EQ(windows, std::vector<std::string>{});
+    EXPECT_EQ(CompareWithManifest(target.Path()), std::vector<std::string>{});
+}
+
+TEST(Acceptance, FailingItemsAreReportedOneByOneAndTheInstallCompletes) {
+    TempDir work;
+    // A compiler that builds nothing for one package, and a target the user
+    // made read-only.
+    WriteFileBytes(Builder6->Root() + "\\bin\\fake-ide.cfg", "package=.bpl\r\nfail=vll60\r\n");
+    CreateDirectoryA("C:\\Borland\\Vellorin", nullptr);
+    WriteFileBytes(Folder + "\\ReadMe.txt", "the user's own notes");
+    SetReadOnly(Folder + "\\ReadMe.txt", true);
+
+    WizardDriver wizard(SetupCommand(""), work.Path());
+    ASSERT_NE(wizard.Dialog(), nullptr);
+    wizard.Press(IDC_NEXT);
+    wizard.Press(IDC_NEXT);
+    wizard.Press(IDC_NEXT);
+    const std::string check = "Check file: " + Folder + "\\CBuilder6\\vll60.bpl...Fail";
+    const std::string readMe = "Copying file: " + Folder + "\\ReadMe.txt...Fail";
+    EXPECT_EQ(InstallAnsweringErrors(wizard),
+              (Lines{ErrorText(siExtractFile, "ReadMe.txt", 5, readMe),
+                     ErrorText(siCheckFile, "CBuilder6\\vll60.bpl", 1, check), CopyError("vll60.bpl")}));
+    Lines failed;
+    for (const std::string& line : LogLines()) {
+        if (line.find("...Fail") != std::string::npos) failed.push_back(line);
+    }
+    EXPECT_EQ(failed, (Lines{readMe, check,
+                             "Copying file: from " + Folder + "\\CBuilder6\\vll60.bpl to " +
+                                 SystemFolder(SystemDirectory) + "\\vll60.bpl ...Fail"}));
+    std::string notes;
+    ReadFileBytes(Folder + "\\ReadMe.txt", &notes);
+    EXPECT_EQ(notes, "the user's own notes");
+    EXPECT_EQ(RegistryString(HKEY_LOCAL_MACHINE, "Software\\Brindlecraft\\Vellorin library", "RootDir"), Folder);
+    WriteFileBytes(Builder6->Root() + "\\bin\\fake-ide.cfg", "package=.bpl\r\n");
+}
+
+}  // namespace

@@ -1,0 +1,10 @@
+#!/bin/sh
+# Runs the acceptance suite in a Wine prefix made afresh for it.
+#   acceptance.sh PREFIX WINE-RUN PROGRAM
+prefix=$1 run=$2 program=$3
+WINEPREFIX=$prefix wineserver -k 2>/dev/null
+rm -rf "$prefix" "$prefix.lock"
+"$run" "$program"
+status=$?
+WINEPREFIX=$prefix wineserver -k 2>/dev/null
+exit $status
