@@ -37,7 +37,10 @@ TbrcCLBArray* CLBArray = nullptr;
 int CheckWidth = 0;
 int CheckHeight = 0;
 
-void InitCheckListBoxes() {
+void InitCheckListBoxes() { CLBArray = new TbrcCLBArray; }
+
+void MeasureCheckBoxes() {
+    if (CheckWidth != 0) return;
     // The bitmap holds four columns of images; its height is divided by 4 as
     // well, which gives the usual 13 by 9 from the common 52 by 39 bitmap.
     BITMAP info = {};
@@ -46,7 +49,6 @@ void InitCheckListBoxes() {
     DeleteObject(checkBoxes);
     CheckWidth = info.bmWidth / 4;
     CheckHeight = info.bmHeight / 4;
-    CLBArray = new TbrcCLBArray;
 }
 
 void DoneCheckListBoxes() {
@@ -89,6 +91,7 @@ TbrcCheckListBox* TbrcCLBArray::Get(int index) const {
 
 TbrcCheckListBox::TbrcCheckListBox(HWND listBox)
     : listBox_(listBox), previousProc_(reinterpret_cast<WNDPROC>(WindowProc(listBox))) {
+    MeasureCheckBoxes();
     // The property comes first: the new procedure looks for it at once.
     SetPropA(listBox_, BoxProperty, this);
     SetWindowProc(listBox_, reinterpret_cast<LONG_PTR>(CLBWndProc));

@@ -94,11 +94,14 @@ private:
 };
 
 extern TbrcCLBArray* CLBArray;
-// A check box image of the system's OBM_CHECKBOXES bitmap.
+// A check box image of the system's OBM_CHECKBOXES bitmap; measured when the
+// first check list box is made, so that a program that shows none (the
+// extraction mode) never loads the system's bitmaps.
 extern int CheckWidth;
 extern int CheckHeight;
+void MeasureCheckBoxes();
 
-// Program start and end: the check metrics and the registry.
+// Program start and end: the registry.
 void InitCheckListBoxes();
 void DoneCheckListBoxes();
 

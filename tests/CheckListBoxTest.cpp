@@ -49,6 +49,7 @@ class CheckListBox : public testing::Test {
 protected:
     static void SetUpTestSuite() {
         InitCheckListBoxes();
+        MeasureCheckBoxes();
         WNDCLASSA parentClass = {};
         parentClass.lpfnWndProc = TestParentProc;
         parentClass.hInstance = GetModuleHandleA(nullptr);

@@ -3,6 +3,7 @@
 #include <shellapi.h>
 
 #include "UConst.h"
+#include "ULateBound.h"
 #include "UResources.h"
 
 TPage* Pages[PageCount] = {};
@@ -100,7 +101,10 @@ INT_PTR CALLBACK WizardDlgProc(HWND dialog, UINT message, WPARAM wParam, LPARAM 
         if (LOWORD(wParam) == WM_LBUTTONDOWN) {
             POINT point{LOWORD(lParam), HIWORD(lParam)};
             if (LinkLabel && ChildWindowFromPoint(dialog, point) == LinkLabel) {
-                ShellExecuteA(GetDesktopWindow(), "open", ProductWebPage, "", "", SW_SHOWNORMAL);
+                auto shellExecute = LateBound<decltype(&ShellExecuteA)>("shell32.dll", "ShellExecuteA");
+                if (shellExecute) {
+                    shellExecute(GetDesktopWindow(), "open", ProductWebPage, "", "", SW_SHOWNORMAL);
+                }
             }
         }
         return 0;

@@ -4,6 +4,7 @@
 
 #include "UConst.h"
 #include "UFolderText.h"
+#include "ULateBound.h"
 #include "UPaths.h"
 #include "UProducts.h"
 #include "URegistry.h"
@@ -77,8 +78,11 @@ INT_PTR TPageSelectDirectory::HandleMessage(UINT message, WPARAM wParam, LPARAM)
 
 bool TPageSelectDirectory::BrowseForFolder() {
     Folder = AnsiString();
+    auto getMalloc = LateBound<decltype(&SHGetMalloc)>("shell32.dll", "SHGetMalloc");
+    auto browse = LateBound<decltype(&SHBrowseForFolderA)>("shell32.dll", "SHBrowseForFolderA");
+    auto pathFromItem = LateBound<decltype(&SHGetPathFromIDListA)>("shell32.dll", "SHGetPathFromIDListA");
     IMalloc* allocator = nullptr;
-    if (FAILED(SHGetMalloc(&allocator))) return false;
+    if (!getMalloc || !browse || !pathFromItem || FAILED(getMalloc(&allocator))) return false;
     bool chosen = false;
     char* buffer = static_cast<char*>(allocator->Alloc(MAX_PATH));
     if (buffer) {
@@ -91,9 +95,9 @@ bool TPageSelectDirectory::BrowseForFolder() {
         info.ulFlags = BIF_RETURNONLYFSDIRS;
         info.lpfn = BrowseCallback;
         info.lParam = reinterpret_cast<LPARAM>(this);
-        if (LPITEMIDLIST item = SHBrowseForFolderA(&info)) {
+        if (LPITEMIDLIST item = browse(&info)) {
             chosen = true;
-            SHGetPathFromIDListA(item, buffer);
+            pathFromItem(item, buffer);
             allocator->Free(item);
             Folder = buffer;
         }

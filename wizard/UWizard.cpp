@@ -7,6 +7,7 @@
 #include "UPageDirectory.h"
 #include "UPageInstall.h"
 #include "UPageSelect.h"
+#include "ULateBound.h"
 #include "UResources.h"
 
 namespace {
@@ -26,7 +27,10 @@ void RegisterLinkLabelClass(HINSTANCE instance) {
 
 void RunWizard() {
     HINSTANCE instance = GetModuleHandleA(nullptr);
-    InitCommonControls();
+    // The common controls register the progress bar's window class.
+    if (auto initCommonControls = LateBound<decltype(&InitCommonControls)>("comctl32.dll", "InitCommonControls")) {
+        initCommonControls();
+    }
     RegisterLinkLabelClass(instance);
     Pages[0] = new TPageWelcome;
     Pages[1] = new TPageSelectDelphi;

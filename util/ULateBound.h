@@ -1,0 +1,15 @@
+// Calls into system libraries that only the wizard needs (the shell, the
+// common controls), bound when first used: every program start under Wine
+// loads all imported libraries with their dependencies, which would cost the
+// extraction mode and the uninstaller time and memory for nothing.
+#pragma once
+
+#include <windows.h>
+
+// The function `name` of `library`, or null when it cannot be had.
+template <typename Function>
+Function LateBound(const char* library, const char* name) {
+    HMODULE module = LoadLibraryA(library);
+    return module ? reinterpret_cast<Function>(reinterpret_cast<void*>(GetProcAddress(module, name)))
+                  : nullptr;
+}
