@@ -8,6 +8,7 @@
 #include "UPage.h"
 #include "UResources.h"
 #include "UWizard.h"
+#include "UbrcCheckListBox.h"
 
 namespace {
 
@@ -45,6 +46,13 @@ const std::string WizardCaption = "Installation Wizard for Vellorin library v3.1
 }  // namespace
 
 WizardDriver::WizardDriver() {
+    // The wizard loads these when it first needs them. Loaded here first, so
+    // that their start-up, under the loader lock, never runs on the wizard's
+    // thread while this thread is inside the window system (a deadlock
+    // setup.exe, with its one thread, cannot meet).
+    LoadLibraryA("comctl32.dll");
+    LoadLibraryA("shell32.dll");
+    MeasureCheckBoxes();
     running_ = CreateThread(nullptr, 0, WizardThread, nullptr, 0, &threadId_);
     dialog_ = WaitForThreadDialog(threadId_, WizardCaption.c_str(), 20000);
 }
