@@ -128,15 +128,6 @@ std::vector<std::string> Difference(const std::vector<std::string>& before,
     return difference;
 }
 
-// Finds a message box of any process by its caption and part of its text.
-HWND WaitForBox(const char* caption, const std::string& text) {
-    for (DWORD start = GetTickCount(); GetTickCount() - start < Wait; Sleep(10)) {
-        HWND box = FindWindowA("#32770", caption);
-        if (box && IsWindowVisible(box) && MessageBoxText(box).find(text) != std::string::npos) return box;
-    }
-    return nullptr;
-}
-
 TEST_F(Uninstall, TheUninstallerLeavesTheMachineAsItWas) {
     MachineState before = State();
     Choose(0x100, 0x780);
@@ -148,10 +139,12 @@ TEST_F(Uninstall, TheUninstallerLeavesTheMachineAsItWas) {
     ASSERT_EQ(command.front(), '"') << "the install folder has a blank: " << command;
     ChildProcess uninstaller(command, temp_.Path());
     ASSERT_TRUE(uninstaller.Started());
-    HWND question = WaitForBox("Uninstall", "Are you sure you want to remove Vellorin library v3.19");
+    HWND question =
+        WaitForMessageBox("Uninstall", "Are you sure you want to remove Vellorin library v3.19", Wait);
     ASSERT_NE(question, nullptr);
     PostMessageA(question, WM_COMMAND, IDYES, 0);
-    HWND done = WaitForBox("Uninstall", "Vellorin library v3.19 was removed from your computer.");
+    HWND done =
+        WaitForMessageBox("Uninstall", "Vellorin library v3.19 was removed from your computer.", Wait);
     ASSERT_NE(done, nullptr);
     PostMessageA(done, WM_COMMAND, IDOK, 0);
     // The temporary copy that did the work is gone once it has ended.

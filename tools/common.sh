@@ -49,18 +49,30 @@ vl_become_builder() {
     exec runuser -u "$VL_USER" -- env VL_BUILD="$VL_BUILD" "$source/$script" "$@"
 }
 
-# Configures and builds the Windows programs and their tests.
+# Configures and builds the Windows programs and their tests, or only the
+# targets named.
 vl_build_windows() {
     cmake -S "$VL_ROOT" -B "$VL_BUILD/win" -G Ninja \
         -DCMAKE_TOOLCHAIN_FILE="$VL_ROOT/cmake/toolchain-i686-mingw.cmake" >/dev/null
-    cmake --build "$VL_BUILD/win"
+    cmake --build "$VL_BUILD/win" ${1:+--target "$@"}
 }
 
-# Runs a command under a fresh X display with the build's Wine prefix and a
-# persistent wineserver that knows that display; stops the server afterwards.
+# Configures and builds the native programs and tests (with sanitizers), or
+# only the targets named.
+vl_build_native() {
+    cmake -S "$VL_ROOT" -B "$VL_BUILD/native" -G Ninja >/dev/null
+    cmake --build "$VL_BUILD/native" ${1:+--target "$@"}
+}
+
+# Runs a command with the Wine prefix $WINEPREFIX (the build's own unless
+# set) and a persistent wineserver that knows the display; stops the server
+# afterwards. The display is a fresh Xvfb one, unless VL_OWN_DISPLAY=1 keeps
+# the one that DISPLAY names.
 vl_with_wine() {
-    export WINEPREFIX="$VL_BUILD/win/wineprefix"
-    xvfb-run -a -s "-screen 0 1024x768x24" bash -c '
+    export WINEPREFIX="${WINEPREFIX:-$VL_BUILD/win/wineprefix}"
+    local display=(xvfb-run -a -s "-screen 0 1024x768x24")
+    if [ "${VL_OWN_DISPLAY:-0}" = 1 ]; then display=(); fi
+    "${display[@]}" bash -c '
         wineserver -k 2>/dev/null || true
         "$0" && "$@"
         status=$?

@@ -1,36 +1,91 @@
 #!/bin/bash
-# The main job, end to end: builds setup.exe and runs its extraction mode
-# (setup.exe /X) in a fresh folder under Wine, then shows what it wrote. On a
-# fresh Debian 12 machine run it as root: it installs what is missing first.
+# The main job, end to end: builds setup.exe, fakes Delphi 7 and C++Builder 6
+# in a Wine prefix of the demo's own, installs the library with the wizard,
+# shows what the install wrote and registered, then removes it with the
+# uninstaller that its Add/Remove Programs entry names and shows that the
+# machine is clean again.
+#
+# With a display that the build user can reach, the wizard and the
+# uninstaller wait for the person at it. Without one (on a server, in CI)
+# they run under Xvfb and the demo clicks through them itself, saving a
+# screenshot of every wizard page. On a fresh Debian 12 machine run it as
+# root: it installs what is missing first.
 set -euo pipefail
 source "$(dirname "$0")/common.sh"
 vl_become_builder "$@"
 
-vl_build_windows
-demo="$VL_BUILD/demo"
-target="$demo/extracted"
+vl_build_windows demo_driver
+vl_build_native uninstall-log-dump
+
+demo=$VL_BUILD/demo
+export WINEPREFIX=$demo/wineprefix WINEARCH=win32 WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
+# A fresh prefix for every run; a server left by an interrupted run goes first.
+wineserver -k 2>/dev/null || true
 rm -rf "$demo"
-mkdir -p "$target"
+mkdir -p "$demo"
 
-echo
-echo "Running setup.exe /X in $target"
-cd "$target"
-status=0
-vl_with_wine "$VL_BUILD/win/wine-run" "$VL_BUILD/win/setup.exe" /X || status=$?
-echo "setup.exe ended with exit code $status"
+mode=auto
+if [ -n "${DISPLAY:-}" ]; then
+    if python3 "$VL_ROOT/tools/demo/display_reachable.py"; then
+        mode=manual
+        export VL_OWN_DISPLAY=1
+    else
+        echo "DISPLAY=$DISPLAY does not accept $(id -un): the demo runs under Xvfb and drives itself."
+    fi
+fi
 
-find . -mindepth 1 -type f -printf '%10s  %P\n' | sort -k2 >"$demo/extracted.txt"
+# The steps, in one Wine session: the driver's runs share its server and
+# the shell shows the logs between them.
+run_demo() {
+    set -euo pipefail
+    local driver=$VL_BUILD/win/DemoDriver.exe
+    heading() { printf '\n=== %s\n' "$*"; }
+
+    heading "Simulated IDEs in the demo's Wine prefix $WINEPREFIX"
+    wine "$driver" ides
+
+    heading "The installation wizard of setup.exe"
+    if [ "$mode" = manual ]; then
+        # wine-prefix.sh keeps the window manager out, for Xvfb; on a desktop
+        # it should move and focus the windows.
+        wine reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d Y /f >/dev/null 2>&1
+        wine "$driver" install manual
+    else
+        mkdir "$demo/screenshots"
+        wine "$driver" install auto "Z:${demo//\//\\}\\screenshots"
+        python3 "$VL_ROOT/tools/bmp2png.py" "$demo"/screenshots/*.bmp
+        rm "$demo"/screenshots/*.bmp
+        echo "Screenshots of the pages: $demo/screenshots/"
+        ls "$demo/screenshots" | sed 's/^/  /'
+    fi
+
+    local folder unix_folder
+    if ! folder=$(wine "$driver" folder); then
+        echo "Nothing was installed: the installation record is missing."
+        return 1
+    fi
+    unix_folder=$(realpath -m "$(winepath -u "$folder")")
+
+    heading "install.log ($unix_folder/install.log)"
+    tr -d '\r' <"$unix_folder/install.log" | sed 's/^/  /'
+
+    heading "uninst.log, as uninstall-log-dump lists it"
+    "$VL_BUILD/native/uninstall-log-dump" "$unix_folder/uninst.log"
+
+    heading "What the install recorded and registered"
+    wine "$driver" state "$folder"
+
+    heading "Uninstalling with the Add/Remove Programs entry's command"
+    wine "$driver" uninstall "$mode"
+
+    heading "The same places after the uninstall"
+    wine "$driver" state "$folder"
+
+    heading "Clean again?"
+    wine "$driver" leftovers "$folder"
+}
+export VL_ROOT VL_BUILD demo mode
+vl_with_wine bash -c "$(declare -f run_demo); run_demo"
 echo
-echo "Folders and what they hold:"
-find . -mindepth 1 -type d -printf '%P\n' | sort | while read -r dir; do
-    printf '  %-28s %4d files %10d bytes\n' "${dir//\//\\}\\" \
-        "$(find "$dir" -maxdepth 1 -type f | wc -l)" \
-        "$(find "$dir" -maxdepth 1 -type f -printf '%s\n' | awk '{s+=$1} END{print s+0}')"
-done
-printf '  %-28s %4d files %10d bytes\n' "(the folder itself)" \
-    "$(find . -maxdepth 1 -type f | wc -l)" \
-    "$(find . -maxdepth 1 -type f -printf '%s\n' | awk '{s+=$1} END{print s+0}')"
-echo
-echo "Extracted $(find . -mindepth 1 -type d | wc -l) folders and $(find . -type f | wc -l) files," \
-     "$(find . -type f -printf '%s\n' | awk '{s+=$1} END{print s}') bytes, into $target"
-echo "Every file with its size: $demo/extracted.txt"
+echo "The demo's Wine prefix stays for a look: $WINEPREFIX"
+if [ "$mode" = auto ]; then echo "The screenshots of the wizard's pages: $demo/screenshots/"; fi

@@ -6,8 +6,7 @@ source "$(dirname "$0")/common.sh"
 vl_become_builder "$@"
 
 # The logic without Windows calls, natively, with sanitizers.
-cmake -S "$VL_ROOT" -B "$VL_BUILD/native" -G Ninja >/dev/null
-cmake --build "$VL_BUILD/native"
+vl_build_native
 ctest --test-dir "$VL_BUILD/native" --output-on-failure -j "$(nproc)"
 
 # The fuzz targets, briefly (bench/fuzz.sh runs them for longer).

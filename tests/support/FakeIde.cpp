@@ -35,7 +35,7 @@ const char FakeIde::HelpFileText[] = ":Base ide.hlp\r\n:Index Borland help=ide.h
 const char FakeIde::AliasFileText[] = "TButton=vcl.hlp>main\r\nTForm=vcl.hlp>main\r\n";
 
 FakeIde::FakeIde(int index, const std::string& root, const FakeIdeOptions& options)
-    : index_(index), root_(root) {
+    : index_(index), root_(root), lasting_(options.lasting) {
     const TBorlandProduct& product = BorlandProducts[index - 1];
     HKEY key;
     RegCreateKeyExA(HKEY_LOCAL_MACHINE, product.RegKey, 0, nullptr, 0, KEY_WRITE, nullptr, &key,
@@ -79,6 +79,7 @@ FakeIde::FakeIde(int index, const std::string& root, const FakeIdeOptions& optio
 }
 
 FakeIde::~FakeIde() {
+    if (lasting_) return;
     const char* key = BorlandProducts[index_ - 1].RegKey;
     DeleteKeyAndEmptyParents(HKEY_LOCAL_MACHINE, key);
     DeleteKeyAndEmptyParents(HKEY_CURRENT_USER, key);

@@ -12,6 +12,7 @@ struct FakeIdeOptions {
     bool helpFiles = true;   // the Help folder holds the slot files and the .gid
     std::string packageExtension = ".bpl";
     std::vector<std::string> failing;  // packages the fake tools fail to build
+    bool lasting = false;    // the registry keys stay when the object goes
 };
 
 class FakeIde {
@@ -19,7 +20,7 @@ public:
     // `index` is the IDE's 1-based index in BorlandProducts; `root` a folder
     // that the test owns (it is created, and left for the test to remove).
     FakeIde(int index, const std::string& root, const FakeIdeOptions& options = {});
-    // Removes the IDE's registry keys.
+    // Removes the IDE's registry keys, unless they are lasting.
     ~FakeIde();
     FakeIde(const FakeIde&) = delete;
     FakeIde& operator=(const FakeIde&) = delete;
@@ -41,6 +42,7 @@ public:
 private:
     int index_;
     std::string root_;
+    bool lasting_;
 };
 
 // Removes what an install leaves outside its own folder and registry keys of

@@ -367,3 +367,11 @@ std::string MessageBoxText(HWND box) {
     LRESULT length = SendMessageA(label, WM_GETTEXT, sizeof text, reinterpret_cast<LPARAM>(text));
     return std::string(text, length > 0 ? static_cast<size_t>(length) : 0);
 }
+
+HWND WaitForMessageBox(const char* caption, const std::string& text, DWORD timeoutMs) {
+    for (DWORD start = GetTickCount(); GetTickCount() - start < timeoutMs; Sleep(10)) {
+        HWND box = FindWindowA("#32770", caption);
+        if (box && IsWindowVisible(box) && MessageBoxText(box).find(text) != std::string::npos) return box;
+    }
+    return nullptr;
+}

@@ -102,3 +102,6 @@ std::string WindowText(HWND window);
 std::string WindowClass(HWND window);
 // The text of a message box: its static control with id 65535.
 std::string MessageBoxText(HWND box);
+// A message box of any process, found by its caption and part of its text;
+// null on timeout.
+HWND WaitForMessageBox(const char* caption, const std::string& text, DWORD timeoutMs);

@@ -217,38 +217,57 @@ DWORD WizardDriver::ExitCode() const {
     return code;
 }
 
-void WizardDriver::Screenshot(const std::string& name) const {
-    RedrawWindow(dialog_, nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW | RDW_ALLCHILDREN);
+namespace {
+
+// The screen under a window, as the bits of a bottom-up 24-bit DIB.
+std::string CaptureWindow(HWND window, BITMAPINFOHEADER* header) {
     RECT rect;
-    GetWindowRect(dialog_, &rect);
-    int width = rect.right - rect.left, height = rect.bottom - rect.top;
+    GetWindowRect(window, &rect);
+    *header = BITMAPINFOHEADER{};
+    header->biSize = sizeof *header;
+    header->biWidth = rect.right - rect.left;
+    header->biHeight = rect.bottom - rect.top;
+    header->biPlanes = 1;
+    header->biBitCount = 24;
     HDC screen = GetDC(nullptr);
     HDC memory = CreateCompatibleDC(screen);
-    BITMAPINFO info{};
-    info.bmiHeader.biSize = sizeof info.bmiHeader;
-    info.bmiHeader.biWidth = width;
-    info.bmiHeader.biHeight = height;
-    info.bmiHeader.biPlanes = 1;
-    info.bmiHeader.biBitCount = 24;
     void* bits = nullptr;
-    HBITMAP bitmap = CreateDIBSection(screen, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
+    HBITMAP bitmap = CreateDIBSection(screen, reinterpret_cast<BITMAPINFO*>(header), DIB_RGB_COLORS,
+                                      &bits, nullptr, 0);
     HGDIOBJ previous = SelectObject(memory, bitmap);
-    BitBlt(memory, 0, 0, width, height, screen, rect.left, rect.top, SRCCOPY);
+    BitBlt(memory, 0, 0, header->biWidth, header->biHeight, screen, rect.left, rect.top, SRCCOPY);
     GdiFlush();
-    size_t rowBytes = (static_cast<size_t>(width) * 3 + 3) & ~size_t(3);
-    size_t imageBytes = rowBytes * height;
-    BITMAPFILEHEADER file{};
-    file.bfType = 0x4D42;
-    file.bfOffBits = sizeof file + sizeof info.bmiHeader;
-    file.bfSize = static_cast<DWORD>(file.bfOffBits + imageBytes);
-    std::string folder = BuildFile("screenshots");
-    std::filesystem::create_directories(folder);
-    std::ofstream out(folder + "\\" + name + ".bmp", std::ios::binary);
-    out.write(reinterpret_cast<const char*>(&file), sizeof file);
-    out.write(reinterpret_cast<const char*>(&info.bmiHeader), sizeof info.bmiHeader);
-    out.write(static_cast<const char*>(bits), static_cast<std::streamsize>(imageBytes));
+    size_t rowBytes = (static_cast<size_t>(header->biWidth) * 3 + 3) & ~size_t(3);
+    std::string image(static_cast<const char*>(bits), rowBytes * header->biHeight);
     SelectObject(memory, previous);
     DeleteObject(bitmap);
     DeleteDC(memory);
     ReleaseDC(nullptr, screen);
+    return image;
+}
+
+}  // namespace
+
+void WizardDriver::Screenshot(const std::string& name, DWORD settleMs) const {
+    if (settleMs > 0) {
+        RedrawWindow(dialog_, nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW | RDW_ALLCHILDREN);
+    }
+    BITMAPINFOHEADER header;
+    std::string image = CaptureWindow(dialog_, &header);
+    for (DWORD start = GetTickCount(); GetTickCount() - start < settleMs;) {
+        Sleep(100);
+        std::string again = CaptureWindow(dialog_, &header);
+        if (again == image) break;
+        image = std::move(again);
+    }
+    BITMAPFILEHEADER file{};
+    file.bfType = 0x4D42;
+    file.bfOffBits = sizeof file + sizeof header;
+    file.bfSize = static_cast<DWORD>(file.bfOffBits + image.size());
+    std::string folder = screenshotFolder_.empty() ? BuildFile("screenshots") : screenshotFolder_;
+    std::filesystem::create_directories(folder);
+    std::ofstream out(folder + "\\" + name + ".bmp", std::ios::binary);
+    out.write(reinterpret_cast<const char*>(&file), sizeof file);
+    out.write(reinterpret_cast<const char*>(&header), sizeof header);
+    out.write(image.data(), static_cast<std::streamsize>(image.size()));
 }

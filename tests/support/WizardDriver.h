@@ -58,8 +58,13 @@ public:
     DWORD ExitCode() const;
 
     // Saves the screen under the dialog as a BMP file below the build's
-    // "screenshots" folder.
-    void Screenshot(const std::string& name) const;
+    // "screenshots" folder, or the folder chosen with SaveScreenshotsIn.
+    // The dialog is painted again first; Wine copies what the dialog's
+    // thread paints to the screen a little later, so the screen is read
+    // until two reads 100 ms apart agree, for at most `settleMs`. With 0 the
+    // screen is taken as it is, for a page that changes all the time.
+    void Screenshot(const std::string& name, DWORD settleMs = 2000) const;
+    void SaveScreenshotsIn(const std::string& folder) { screenshotFolder_ = folder; }
 
 private:
     void FindDialog(DWORD processId);
@@ -68,4 +73,5 @@ private:
     bool inProcess_ = true;
     DWORD threadId_ = 0;        // the thread that owns the dialog
     HWND dialog_ = nullptr;
+    std::string screenshotFolder_;  // empty for the build's folder
 };
