@@ -217,6 +217,20 @@ TEST_F(WizardTest, TheChoiceNeedsOneRowAndDisabledRowsStayAsTheyAre) {
     EXPECT_EQ(rows[8], Unchecked);
 }
 
+TEST_F(WizardTest, TheFolderFieldGivesAtMost259Characters) {
+    WizardDriver& wizard = Start();
+    wizard.Press(IDC_NEXT);
+    wizard.Press(IDC_NEXT);
+    const std::string typed = "C:\\" + std::string(300, 'f');
+    wizard.SetFolder(typed);
+    wizard.Press(IDC_NEXT);
+    EXPECT_EQ(std::string(InstallDir.CStr()), typed.substr(0, 259));
+    wizard.Press(IDC_BACK);
+    wizard.SetFolder("D:\\Lib\\\\");
+    wizard.Press(IDC_NEXT);
+    EXPECT_EQ(std::string(InstallDir.CStr()), "D:\\Lib\\") << "only one trailing separator goes";
+}
+
 TEST_F(WizardTest, ProposesProgramFilesWithoutAnIde) {
     WizardDriver& wizard = Start();
     wizard.Press(IDC_NEXT);

@@ -44,6 +44,7 @@ vl_become_builder() {
     fi
     mkdir -p "$VL_BUILD"
     chown -R "$VL_USER": "$VL_BUILD"
+    if declare -F vl_root_setup >/dev/null; then vl_root_setup; fi
     local script
     script=$(realpath --relative-to="$VL_ROOT" "$0")
     exec runuser -u "$VL_USER" -- env VL_BUILD="$VL_BUILD" "$source/$script" "$@"

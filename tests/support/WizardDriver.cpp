@@ -211,6 +211,12 @@ bool WizardDriver::WaitForEnd(DWORD timeoutMs) {
     return running_ && WaitForSingleObject(running_, timeoutMs) == WAIT_OBJECT_0;
 }
 
+void WizardDriver::Kill() {
+    if (inProcess_ || !running_) return;
+    TerminateProcess(running_, 9);
+    WaitForSingleObject(running_, 60000);
+}
+
 DWORD WizardDriver::ExitCode() const {
     DWORD code = STILL_ACTIVE;
     if (!inProcess_ && running_) GetExitCodeProcess(running_, &code);

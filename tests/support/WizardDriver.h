@@ -56,6 +56,8 @@ public:
     // Waits until the wizard has ended; for a program, its exit code.
     bool WaitForEnd(DWORD timeoutMs);
     DWORD ExitCode() const;
+    // Ends the program at once, as a crash or a power cut would.
+    void Kill();
 
     // Saves the screen under the dialog as a BMP file below the build's
     // "screenshots" folder, or the folder chosen with SaveScreenshotsIn.
