@@ -12,9 +12,9 @@ if [ ! -f "$WINEPREFIX/system.reg" ]; then
     wineboot --init 9>&- >/dev/null 2>&1
     # Without a window manager every dialog close would wait 2 s for one.
     wine reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f 9>&- >/dev/null 2>&1
-    # A program that crashes ends at once instead of waiting in the debugger.
-    wine reg delete 'HKLM\Software\Microsoft\Windows NT\CurrentVersion\AeDebug' /v Debugger /f \
-        9>&- >/dev/null 2>&1
+    # A program that crashes ends with a backtrace instead of waiting in the
+    # debugger's dialog.
+    wine reg add 'HKCU\Software\Wine\WineDbg' /v ShowCrashDialog /t REG_DWORD /d 0 /f 9>&- >/dev/null 2>&1
     wineserver -w 9>&-
 fi
 # A persistent server makes each later start fast. Its streams and the lock
