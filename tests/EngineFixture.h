@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -109,4 +110,29 @@ protected:
     TempDir temp_;
     CurrentDirectory current_{temp_.Path()};  // the script changes it
     std::string installDir_;
+};
+
+// The typical install: Delphi 7 found, Delphi 7 and the help files chosen.
+class TypicalFixture : public EngineFixture {
+protected:
+    void SetUp() override {
+        EngineFixture::SetUp();
+        ide_ = std::make_unique<FakeIde>(9, temp_ / "Borland\\Delphi7");
+        DetectIdes();
+        BorlandProducts[8].Selected = true;
+        InstallVersions = 0x100;
+        InstallItems = 0x480;
+    }
+    void TearDown() override {
+        ide_.reset();
+        EngineFixture::TearDown();
+    }
+    std::vector<Failure> Install(const std::string& folder) {
+        InstallDir = folder.c_str();
+        TScript script;
+        return RunScript(script);
+    }
+    std::vector<Failure> Install() { return Install(installDir_); }
+
+    std::unique_ptr<FakeIde> ide_;
 };

@@ -86,25 +86,8 @@ TEST_F(EngineFixture, CaptionsNameTheLastKindOfStep) {
     }
 }
 
-// The typical install: Delphi 7 found, Delphi 7 and the help files chosen.
-class TypicalInstall : public EngineFixture {
+class TypicalInstall : public TypicalFixture {
 protected:
-    void SetUp() override {
-        EngineFixture::SetUp();
-        ide_ = std::make_unique<FakeIde>(9, temp_ / "Borland\\Delphi7");
-        DetectIdes();
-        BorlandProducts[8].Selected = true;
-        InstallItems = 0x480;
-        InstallVersions = 0x100;
-    }
-    void TearDown() override {
-        ide_.reset();
-        EngineFixture::TearDown();
-    }
-    std::vector<Failure> Install() {
-        TScript script;
-        return RunScript(script);
-    }
     std::string Windows() const {
         char folder[MAX_PATH];
         GetWindowsDirectoryA(folder, MAX_PATH);
@@ -115,7 +98,6 @@ protected:
         GetSystemDirectoryA(folder, MAX_PATH);
         return folder;
     }
-    std::unique_ptr<FakeIde> ide_;
 };
 
 TEST_F(TypicalInstall, WritesTheInstallLogLineByLine) {

@@ -37,31 +37,13 @@ std::map<std::string, unsigned> PayloadIds() {
 
 using Lines = std::vector<std::string>;
 
-class Robustness : public EngineFixture {
+class Robustness : public TypicalFixture {
 protected:
-    void SetUp() override {
-        EngineFixture::SetUp();
-        ide_ = std::make_unique<FakeIde>(9, temp_ / "Borland\\Delphi7");
-        DetectIdes();
-        BorlandProducts[8].Selected = true;
-        InstallVersions = 0x100;
-        InstallItems = 0x480;
-    }
-    void TearDown() override {
-        ide_.reset();
-        EngineFixture::TearDown();
-    }
-    std::vector<Failure> Install(const std::string& folder) {
-        InstallDir = folder.c_str();
-        TScript script;
-        return RunScript(script);
-    }
     Lines LogOf(const std::string& folder) const {
         std::string text;
         ReadFileBytes(folder + "\\install.log", &text);
         return CrLfLines(text);
     }
-    std::unique_ptr<FakeIde> ide_;
 };
 
 TEST_F(Robustness, AFullDiskFailsItemsAndLeavesWhatWasWrittenWhole) {

@@ -57,6 +57,19 @@ protected:
         RegGetValueA(HKEY_LOCAL_MACHINE, RecordKey, name, RRF_RT_ANY, nullptr, &value, &size);
         return value;
     }
+    // Starts the install of the default choice for a fake Delphi 7 and
+    // clicks Cancel: the install loop serves the click between two items.
+    WizardDriver& StartInstallAndClickCancel() {
+        AddIde(9, "Borland\\Delphi7");
+        WizardDriver& wizard = Start();
+        wizard.Press(IDC_NEXT);
+        wizard.Press(IDC_NEXT);
+        wizard.SetFolder(installDir_);
+        wizard.Press(IDC_NEXT);
+        wizard.PressLater(IDC_NEXT);
+        wizard.PostMouseClick(IDCANCEL);
+        return wizard;
+    }
     static std::string Today() {
         char date[128];
         GetDateFormatA(LOCALE_USER_DEFAULT, DATE_SHORTDATE, nullptr, nullptr, date, sizeof date);
@@ -325,14 +338,7 @@ TEST_F(WizardTest, ReportsEachFailingItemInABoxAndGoesOn) {
 }
 
 TEST_F(WizardTest, CancelDuringTheInstallAnsweredNoChangesNothing) {
-    AddIde(9, "Borland\\Delphi7");
-    WizardDriver& wizard = Start();
-    wizard.Press(IDC_NEXT);
-    wizard.Press(IDC_NEXT);
-    wizard.SetFolder(installDir_);
-    wizard.Press(IDC_NEXT);
-    wizard.PressLater(IDC_NEXT);
-    wizard.PostMouseClick(IDCANCEL);
+    WizardDriver& wizard = StartInstallAndClickCancel();
     HWND question = wizard.WaitForBox("Install", Wait);
     ASSERT_NE(question, nullptr);
     EXPECT_EQ(MessageBoxText(question), "Are you sure you want to cancel the install?");
@@ -344,14 +350,7 @@ TEST_F(WizardTest, CancelDuringTheInstallAnsweredNoChangesNothing) {
 }
 
 TEST_F(WizardTest, CancelDuringTheInstallAnsweredYesStillCompletesIt) {
-    AddIde(9, "Borland\\Delphi7");
-    WizardDriver& wizard = Start();
-    wizard.Press(IDC_NEXT);
-    wizard.Press(IDC_NEXT);
-    wizard.SetFolder(installDir_);
-    wizard.Press(IDC_NEXT);
-    wizard.PressLater(IDC_NEXT);
-    wizard.PostMouseClick(IDCANCEL);
+    WizardDriver& wizard = StartInstallAndClickCancel();
     HWND question = wizard.WaitForBox("Install", Wait);
     ASSERT_NE(question, nullptr);
     WizardDriver::Answer(question, IDYES);
