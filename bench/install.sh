@@ -7,5 +7,11 @@
 set -euo pipefail
 source "$(dirname "$0")/../tools/common.sh"
 vl_become_builder "$@"
+vl_choose_wine
 vl_build_windows >/dev/null
-vl_with_wine "$VL_BUILD/win/wine-run" "$VL_BUILD/win/bench/install_bench.exe" "${1:-5}"
+if [ "$VL_ARCH" = i686 ]; then
+    echo "measured: the shipped 32-bit build ($VL_WIN) under 32-bit Wine"
+else
+    echo "measured: the 64-bit build ($VL_WIN) under 64-bit Wine, because $VL_WINE_REASON"
+fi
+vl_with_wine "$VL_WIN/wine-run" "$VL_WIN/bench/install_bench.exe" "${1:-5}"

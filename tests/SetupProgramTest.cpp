@@ -2,10 +2,10 @@
 // does not show, what it leaves on disk, and its exit code.
 #include <gtest/gtest.h>
 
-#include <algorithm>
 #include <string>
 #include <vector>
 
+#include "PeImage.h"
 #include "TestSupport.h"
 
 namespace {
@@ -126,32 +126,14 @@ const char ParametersText[] =
     "  /X - Extract files to the current directory. No dialog. No package,help registration;\r\n"
     "  /? - Parameters description.";
 
-// The names of the libraries the program's import table asks the loader for.
-std::vector<std::string> ImportedLibraries(const std::string& program) {
-    std::vector<std::string> names;
-    HMODULE image = LoadLibraryExA(program.c_str(), nullptr, DONT_RESOLVE_DLL_REFERENCES);
-    EXPECT_NE(image, nullptr) << program;
-    if (!image) return names;
-    const BYTE* base = reinterpret_cast<const BYTE*>(image);
-    auto dos = reinterpret_cast<const IMAGE_DOS_HEADER*>(base);
-    auto nt = reinterpret_cast<const IMAGE_NT_HEADERS32*>(base + dos->e_lfanew);
-    const IMAGE_DATA_DIRECTORY& imports = nt->OptionalHeader.DataDirectory[IMAGE_DIRECTORY_ENTRY_IMPORT];
-    auto entry = reinterpret_cast<const IMAGE_IMPORT_DESCRIPTOR*>(base + imports.VirtualAddress);
-    for (; imports.VirtualAddress && entry->Name; ++entry) {
-        std::string name = reinterpret_cast<const char*>(base + entry->Name);
-        std::transform(name.begin(), name.end(), name.begin(), ::tolower);
-        names.push_back(name);
-    }
-    FreeLibrary(image);
-    std::sort(names.begin(), names.end());
-    return names;
-}
-
 TEST(Extraction, StartsWithoutTheWindowLibraries) {
     // The window and drawing libraries are bound on first use, so that the
     // window-less extraction does not load them; the wizard and message box
     // tests show that the calls still reach them.
-    EXPECT_EQ(ImportedLibraries(BuildFile("setup.exe")),
+    PeImage setup = PeImage::FromFile(BuildFile("setup.exe"));
+    ASSERT_EQ(setup.Error(), "");
+    EXPECT_EQ(setup.Machine(), sizeof(void*) == 8 ? PeImage::MachineAmd64 : PeImage::MachineI386);
+    EXPECT_EQ(setup.ImportedLibraries(),
               (std::vector<std::string>{"advapi32.dll", "kernel32.dll", "msvcrt.dll", "version.dll"}));
 }
 

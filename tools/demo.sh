@@ -13,12 +13,13 @@
 set -euo pipefail
 source "$(dirname "$0")/common.sh"
 vl_become_builder "$@"
+vl_choose_wine
 
 vl_build_windows demo_driver
 vl_build_native uninstall-log-dump
 
 demo=$VL_BUILD/demo
-export WINEPREFIX=$demo/wineprefix WINEARCH=win32 WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
+export WINEPREFIX=$demo/wineprefix WINEARCH=$VL_WINEARCH WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
 # A fresh prefix for every run; a server left by an interrupted run goes first.
 wineserver -k 2>/dev/null || true
 rm -rf "$demo"
@@ -38,8 +39,16 @@ fi
 # the shell shows the logs between them.
 run_demo() {
     set -euo pipefail
-    local driver=$VL_BUILD/win/DemoDriver.exe
+    local driver=$VL_WIN/DemoDriver.exe
     heading() { printf '\n=== %s\n' "$*"; }
+    wine() { "$VL_WINE" "$@"; }
+
+    if [ "$VL_ARCH" = i686 ]; then
+        echo "The demo runs the shipped 32-bit setup.exe under 32-bit Wine: $VL_WINE_REASON."
+    else
+        echo "The demo runs the 64-bit build of the same sources under 64-bit Wine: $VL_WINE_REASON."
+        echo "The shipped 32-bit setup.exe is built too: $VL_BUILD/win/setup.exe"
+    fi
 
     heading "Simulated IDEs in the demo's Wine prefix $WINEPREFIX"
     wine "$driver" ides
@@ -64,7 +73,7 @@ run_demo() {
         echo "Nothing was installed: the installation record is missing."
         return 1
     fi
-    unix_folder=$(realpath -m "$(winepath -u "$folder")")
+    unix_folder=$(realpath -m "$(wine winepath -u "$folder")")
 
     heading "install.log ($unix_folder/install.log)"
     tr -d '\r' <"$unix_folder/install.log" | sed 's/^/  /'
@@ -84,7 +93,7 @@ run_demo() {
     heading "Clean again?"
     wine "$driver" leftovers "$folder"
 }
-export VL_ROOT VL_BUILD demo mode
+export VL_ROOT VL_BUILD demo mode VL_WIN VL_WINE VL_ARCH VL_WINE_REASON
 vl_with_wine bash -c "$(declare -f run_demo); run_demo"
 echo
 echo "The demo's Wine prefix stays for a look: $WINEPREFIX"

@@ -20,17 +20,49 @@ vl_root_setup() {
     export VL_READ_ONLY_FOLDER="$faults/read-only"
 }
 vl_become_builder "$@"
+vl_choose_wine
+
+# Each suite's last ctest line, printed at the end however the run ends.
+summary=()
+vl_suite() {
+    local label=$1 log
+    shift
+    log=$(mktemp)
+    local status=0
+    "$@" 2>&1 | tee "$log" || status=$?
+    summary+=("$label: $(grep -E 'tests passed|No tests were found' "$log" | tail -1)")
+    rm -f "$log"
+    return $status
+}
+vl_summary() {
+    echo
+    echo "== Summary"
+    for line in "${summary[@]}"; do echo "$line"; done
+    if [ "$VL_ARCH" = i686 ]; then
+        echo "Wine tests: the shipped 32-bit build ($VL_WIN) ran under 32-bit Wine ($VL_WINE, a $VL_WINEARCH prefix)"
+    else
+        echo "Wine tests: the 64-bit build of the same sources ($VL_WIN) ran under 64-bit Wine ($VL_WINE, a $VL_WINEARCH prefix)"
+        echo "  and the shipped 32-bit programs ($VL_BUILD/win) were built and checked as files only"
+    fi
+    echo "  because $VL_WINE_REASON."
+}
+trap vl_summary EXIT
+
+# The shipped 32-bit programs are always built (and, where they cannot run
+# here, the 64-bit build as well); the native tests read them as files.
+vl_build_windows
 
 # The logic without Windows calls, natively, with sanitizers.
 vl_build_native
-ctest --test-dir "$VL_BUILD/native" --output-on-failure -j "$(nproc)"
+vl_suite "native tests (sanitizers, and the shipped programs read as files)" \
+    ctest --test-dir "$VL_BUILD/native" --output-on-failure -j "$(nproc)"
 
 # The fuzz targets, briefly (bench/fuzz.sh runs them for longer).
 cmake -S "$VL_ROOT" -B "$VL_BUILD/fuzz" -G Ninja -DCMAKE_C_COMPILER=clang -DCMAKE_CXX_COMPILER=clang++ \
     -DVL_FUZZ=ON -DBUILD_TESTING=OFF >/dev/null
 cmake --build "$VL_BUILD/fuzz"
-ctest --test-dir "$VL_BUILD/fuzz" --output-on-failure -j "$(nproc)"
+vl_suite "fuzz targets" ctest --test-dir "$VL_BUILD/fuzz" --output-on-failure -j "$(nproc)"
 
 # Everything, cross-built, under Wine.
-vl_build_windows
-vl_with_wine ctest --test-dir "$VL_BUILD/win" --output-on-failure -j "$(nproc)"
+vl_suite "tests under Wine ($VL_ARCH build)" \
+    vl_with_wine ctest --test-dir "$VL_WIN" --output-on-failure -j "$(nproc)"

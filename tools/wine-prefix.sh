@@ -1,20 +1,23 @@
 #!/bin/sh
 # Makes sure that the Wine prefix $WINEPREFIX exists and that a persistent
-# wineserver serves it. Safe to call from many processes at once.
+# wineserver serves it. Safe to call from many processes at once. The Wine
+# loader and the prefix's kind come from VL_WINE and VL_WINEARCH (32-bit
+# unless set).
 set -e
 : "${WINEPREFIX:?WINEPREFIX must be set}"
-export WINEARCH=win32 WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
+: "${VL_WINE:=/usr/lib/wine/wine}" "${VL_WINEARCH:=win32}"
+export WINEARCH=$VL_WINEARCH WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
 mkdir -p "$(dirname "$WINEPREFIX")"
 
 exec 9>"$WINEPREFIX.lock"
 flock 9
 if [ ! -f "$WINEPREFIX/system.reg" ]; then
-    wineboot --init 9>&- >/dev/null 2>&1
+    "$VL_WINE" wineboot --init 9>&- >/dev/null 2>&1
     # Without a window manager every dialog close would wait 2 s for one.
-    wine reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f 9>&- >/dev/null 2>&1
+    "$VL_WINE" reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f 9>&- >/dev/null 2>&1
     # A program that crashes ends with a backtrace instead of waiting in the
     # debugger's dialog.
-    wine reg add 'HKCU\Software\Wine\WineDbg' /v ShowCrashDialog /t REG_DWORD /d 0 /f 9>&- >/dev/null 2>&1
+    "$VL_WINE" reg add 'HKCU\Software\Wine\WineDbg' /v ShowCrashDialog /t REG_DWORD /d 0 /f 9>&- >/dev/null 2>&1
     wineserver -w 9>&-
 fi
 # A persistent server makes each later start fast. Its streams and the lock

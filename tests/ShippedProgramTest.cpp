@@ -1,0 +1,160 @@
+// The shipped programs, the 32-bit setup.exe and the uninstaller inside it,
+// read as files on the build machine: what a host that cannot run 32-bit
+// programs still has to know about them.
+#include <gtest/gtest.h>
+
+#include <fstream>
+#include <iterator>
+#include <map>
+#include <regex>
+#include <set>
+#include <string>
+#include <vector>
+
+#include "PeImage.h"
+#include "UResources.h"
+#include "version.h"
+
+namespace {
+
+const uint32_t RtIcon = 3, RtBitmap = 2, RtDialog = 5, RtGroupIcon = 14, RtVersion = 16;
+const uint32_t Russian = 1049;
+
+std::string ShippedFile(const std::string& name) { return std::string(VL_SHIPPED_BUILD) + "/" + name; }
+
+std::string FileBytes(const std::string& path) {
+    std::ifstream file(path, std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(file), {});
+}
+
+// The resource script of the payload: id and the file it holds.
+std::map<uint32_t, std::string> PayloadScript() {
+    std::map<uint32_t, std::string> files;
+    std::ifstream script(ShippedFile("generated/payload.rc"));
+    const std::regex line(R"re(^(\d+) VLLIB "(.*)"\s*$)re");
+    std::smatch match;
+    for (std::string text; std::getline(script, text);) {
+        if (std::regex_match(text, match, line)) files[std::stoul(match[1])] = match[2];
+    }
+    return files;
+}
+
+std::vector<PeResource> Payload(const PeImage& image) {
+    std::vector<PeResource> payload;
+    for (PeResource& resource : image.Resources()) {
+        if (resource.typeName == "VLLIB") payload.push_back(std::move(resource));
+    }
+    return payload;
+}
+
+const std::string Version = VL_VERSION_TEXT;
+
+class ShippedSetup : public testing::Test {
+protected:
+    static void SetUpTestSuite() {
+        image_ = new PeImage(PeImage::FromFile(ShippedFile("setup.exe")));
+    }
+    static void TearDownTestSuite() { delete image_; }
+    static PeImage* image_;
+};
+PeImage* ShippedSetup::image_ = nullptr;
+
+TEST_F(ShippedSetup, IsA32BitWindowsGuiProgram) {
+    ASSERT_EQ(image_->Error(), "") << "build the Windows programs first: " << ShippedFile("setup.exe");
+    EXPECT_EQ(image_->Machine(), PeImage::MachineI386);
+    EXPECT_FALSE(image_->Wide());
+    EXPECT_EQ(image_->Subsystem(), PeImage::SubsystemGui);
+}
+
+TEST_F(ShippedSetup, StartsWithoutTheWindowLibraries) {
+    // user32 and gdi32 are bound on the first call, so that extraction loads
+    // neither; nothing else may creep into the import table.
+    EXPECT_EQ(image_->ImportedLibraries(),
+              (std::vector<std::string>{"advapi32.dll", "kernel32.dll", "msvcrt.dll", "version.dll"}));
+}
+
+TEST_F(ShippedSetup, CarriesTheWholePayloadInRussian) {
+    const std::vector<PeResource> payload = Payload(*image_);
+    EXPECT_EQ(payload.size(), 487u);
+    std::set<uint32_t> ids;
+    for (const PeResource& resource : payload) {
+        EXPECT_EQ(resource.language, Russian) << resource.id;
+        EXPECT_TRUE(resource.name.empty()) << "named payload resource " << resource.name;
+        EXPECT_GE(resource.id, 1u);
+        EXPECT_LE(resource.id, 872u);
+        EXPECT_TRUE(ids.insert(resource.id).second) << "id " << resource.id << " twice";
+    }
+    EXPECT_EQ(*ids.begin(), 1u);
+    EXPECT_EQ(*ids.rbegin(), 872u);
+}
+
+TEST_F(ShippedSetup, EachPayloadResourceHoldsItsFileByteForByte) {
+    const std::map<uint32_t, std::string> script = PayloadScript();
+    ASSERT_EQ(script.size(), 487u);
+    for (const PeResource& resource : Payload(*image_)) {
+        auto file = script.find(resource.id);
+        ASSERT_NE(file, script.end()) << resource.id;
+        EXPECT_TRUE(resource.data == FileBytes(file->second)) << "resource " << resource.id;
+    }
+}
+
+TEST_F(ShippedSetup, TheUninstallerInsideIsThe32BitGuiUninstaller) {
+    const std::map<uint32_t, std::string> script = PayloadScript();
+    uint32_t uninstallerId = 0;
+    for (const auto& [id, file] : script) {
+        if (file == ShippedFile("redud.exe")) uninstallerId = id;
+    }
+    ASSERT_NE(uninstallerId, 0u) << "the payload does not name redud.exe";
+    const PeResource* uninstaller = nullptr;
+    const std::vector<PeResource> payload = Payload(*image_);
+    for (const PeResource& resource : payload) {
+        if (resource.id == uninstallerId) uninstaller = &resource;
+    }
+    ASSERT_NE(uninstaller, nullptr);
+    EXPECT_TRUE(uninstaller->data == FileBytes(ShippedFile("redud.exe")));
+
+    PeImage redud(uninstaller->data);
+    ASSERT_EQ(redud.Error(), "");
+    EXPECT_EQ(redud.Machine(), PeImage::MachineI386);
+    EXPECT_FALSE(redud.Wide());
+    EXPECT_EQ(redud.Subsystem(), PeImage::SubsystemGui);
+    auto version = redud.FindResource(RtVersion, 1);
+    ASSERT_TRUE(version);
+    EXPECT_EQ(FixedFileVersion(version->data), Version);
+    EXPECT_EQ(VersionString(version->data, "OriginalFilename"), "redud.exe");
+    EXPECT_EQ(VersionString(version->data, "FileDescription"), "Vellorin library uninstaller");
+}
+
+TEST_F(ShippedSetup, CarriesItsVersion) {
+    auto version = image_->FindResource(RtVersion, 1);
+    ASSERT_TRUE(version);
+    EXPECT_EQ(FixedFileVersion(version->data), Version);
+    EXPECT_EQ(FixedProductVersion(version->data), Version);
+    EXPECT_EQ(VersionString(version->data, "CompanyName"), "Brindlecraft");
+    EXPECT_EQ(VersionString(version->data, "ProductName"), "Vellorin library");
+    EXPECT_EQ(VersionString(version->data, "ProductVersion"), Version);
+    EXPECT_EQ(VersionString(version->data, "OriginalFilename"), "setup.exe");
+}
+
+TEST_F(ShippedSetup, CarriesItsDialogsPictureAndIcon) {
+    EXPECT_TRUE(image_->FindResource(RtDialog, IDD_WIZARD));
+    EXPECT_TRUE(image_->FindResource(RtDialog, IDD_CUSTOMIZE));
+    EXPECT_TRUE(image_->FindResource(RtBitmap, IDB_WIZARD));
+    EXPECT_TRUE(image_->FindResource(RtGroupIcon, IDI_SETUP));
+    bool icon = false;
+    for (const PeResource& resource : image_->Resources()) icon |= resource.type == RtIcon;
+    EXPECT_TRUE(icon);
+}
+
+TEST(PeImageReader, RefusesWhatIsNotAProgram) {
+    EXPECT_EQ(PeImage("").Error(), "no MZ header");
+    EXPECT_EQ(PeImage(std::string("MZ") + std::string(100, '\0')).Error(), "no PE signature");
+    // A program cut short after its headers: the section table is missing.
+    const std::string program = FileBytes(ShippedFile("redud.exe"));
+    ASSERT_GT(program.size(), 400u);
+    PeImage cut(program.substr(0, 0x180));
+    EXPECT_NE(cut.Error(), "");
+    EXPECT_TRUE(cut.Resources().empty());
+}
+
+}  // namespace
