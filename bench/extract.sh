@@ -17,7 +17,8 @@ if [ "${1:-}" = --measure ]; then
         echo "measured: the 64-bit build ($win) under 64-bit Wine, because $VL_WINE_REASON;"
         echo "  the program size below is still the shipped 32-bit program's"
     fi
-    scratch=$(mktemp -d)
+    # Inside the build folder: the prefix sees nothing else of the machine.
+    scratch=$(mktemp -d -p "$win")
     trap 'rm -rf "$scratch"' EXIT
     # Millisecond wall time of one program run in a new empty folder.
     time_run() {

@@ -20,6 +20,10 @@ vl_build_native uninstall-log-dump
 
 demo=$VL_BUILD/demo
 export WINEPREFIX=$demo/wineprefix WINEARCH=$VL_WINEARCH WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
+# The prefix sees the build (the driver and setup.exe) as Y: and the demo's
+# folder as X:, and nothing else of this machine: the uninstall deletes.
+export VL_WINE_DRIVES="y:=$VL_WIN
+x:=$demo"
 # A fresh prefix for every run; a server left by an interrupted run goes first.
 wineserver -k 2>/dev/null || true
 rm -rf "$demo"
@@ -61,7 +65,7 @@ run_demo() {
         wine "$driver" install manual
     else
         mkdir "$demo/screenshots"
-        wine "$driver" install auto "Z:${demo//\//\\}\\screenshots"
+        wine "$driver" install auto 'X:\screenshots'
         python3 "$VL_ROOT/tools/bmp2png.py" "$demo"/screenshots/*.bmp
         rm "$demo"/screenshots/*.bmp
         echo "Screenshots of the pages: $demo/screenshots/"

@@ -10,6 +10,7 @@ source "$(dirname "$0")/common.sh"
 vl_root_setup() {
     local faults=/var/tmp/vellorin-faults
     mkdir -p "$faults/small-disk" "$faults/read-only"
+    export VL_FAULT_PLACES=$faults
     if mountpoint -q "$faults/small-disk" ||
         mount -t tmpfs -o size=1m tmpfs "$faults/small-disk" 2>/dev/null; then
         chown "$VL_USER": "$faults/small-disk"
@@ -31,6 +32,9 @@ vl_suite() {
     local status=0
     "$@" 2>&1 | tee "$log" || status=$?
     summary+=("$label: $(grep -E 'tests passed|No tests were found' "$log" | tail -1)")
+    while IFS= read -r skipped; do
+        summary+=("  skipped: $skipped")
+    done < <(grep -E '\(Skipped\)' "$log" | sed -E 's/^[[:space:]]*[0-9]+ - //')
     rm -f "$log"
     return $status
 }
