@@ -8,7 +8,9 @@ source "$(dirname "$0")/common.sh"
 # fills up, and a folder the build user cannot write to. Run without root,
 # the tests that need them say so and are skipped.
 vl_root_setup() {
-    local faults=/var/tmp/vellorin-faults
+    # One set per build folder, so that builds of two checkouts never share them.
+    local faults
+    faults=/var/tmp/vellorin-faults/$(printf '%s' "$VL_BUILD" | md5sum | cut -c1-12)
     mkdir -p "$faults/small-disk" "$faults/read-only"
     export VL_FAULT_PLACES=$faults
     if mountpoint -q "$faults/small-disk" ||
