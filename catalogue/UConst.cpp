@@ -23,6 +23,13 @@ const char UninstallerName[] = "redud.exe";
 const char UninstallKeyName[] = "vllLib";
 const char DisplayNameValueName[] = "DisplayName";
 const char UninstallStringValueName[] = "UninstallString";
+const char DisplayVersionValueName[] = "DisplayVersion";
+const char PublisherValueName[] = "Publisher";
+const char InstallLocationValueName[] = "InstallLocation";
+const char DisplayIconValueName[] = "DisplayIcon";
+const char NoModifyValueName[] = "NoModify";
+const char NoRepairValueName[] = "NoRepair";
+const char EstimatedSizeValueName[] = "EstimatedSize";
 const char InstallLogName[] = "install.log";
 const char UninstallLogName[] = "uninst.log";
 

@@ -27,6 +27,16 @@ extern const char UninstallerName[];     // the uninstaller program in the insta
 extern const char UninstallKeyName[];    // the Add/Remove Programs entry's key name
 extern const char DisplayNameValueName[];      // values of that entry
 extern const char UninstallStringValueName[];
+// The entry's values that Windows shows for every program: "DisplayVersion",
+// "Publisher", "InstallLocation", "DisplayIcon", "NoModify", "NoRepair",
+// and "EstimatedSize" (KB).
+extern const char DisplayVersionValueName[];
+extern const char PublisherValueName[];
+extern const char InstallLocationValueName[];
+extern const char DisplayIconValueName[];
+extern const char NoModifyValueName[];
+extern const char NoRepairValueName[];
+extern const char EstimatedSizeValueName[];
 extern const char InstallLogName[];      // the two logs in the install folder
 extern const char UninstallLogName[];
 

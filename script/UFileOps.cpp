@@ -34,11 +34,6 @@ AnsiString FolderWithSeparator(const AnsiString& path) {
     return slash ? AnsiString(path.CStr(), slash) : path;
 }
 
-AnsiString TargetPath(const ScriptItem& item) {
-    return item.Target ? JoinPath(GetKindDirectory(item.Target->DirKind), item.Target->Name)
-                       : AnsiString();
-}
-
 // One of the current IDE's help configuration files by slot 1..3; empty for
 // an IDE index or slot outside the table.
 const char* CurrentIdeFile(uint32_t slot) {
@@ -96,6 +91,11 @@ AnsiString ItemPath(const ScriptItem& item) {
 
 AnsiString ItemPath2(const ScriptItem& item) {
     return JoinPath(GetKindDirectory(item.DirKind2), item.Name2);
+}
+
+AnsiString TargetPath(const ScriptItem& item) {
+    return item.Target ? JoinPath(GetKindDirectory(item.Target->DirKind), item.Target->Name)
+                       : AnsiString();
 }
 
 int32_t OpCreateDirectory(const ScriptItem& item, AnsiString* line) {

@@ -12,6 +12,8 @@
 // second path likewise from Name2 and DirKind2.
 AnsiString ItemPath(const ScriptItem& item);
 AnsiString ItemPath2(const ScriptItem& item);
+// The destination of a siCopyFile item; empty without one.
+AnsiString TargetPath(const ScriptItem& item);
 
 // File operations.
 int32_t OpCreateDirectory(const ScriptItem& item, AnsiString* line);

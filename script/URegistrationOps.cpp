@@ -132,6 +132,15 @@ int32_t OpRegisterUninstall(AnsiString* line) {
     } else if (!WriteRegString(RootLocalMachine, key.CStr(), UninstallStringValueName,
                                UninstallCommand(InstallDir).CStr())) {
         result = -3;
+    } else if (!WriteRegString(RootLocalMachine, key.CStr(), DisplayVersionValueName, ProductVersion) ||
+               !WriteRegString(RootLocalMachine, key.CStr(), PublisherValueName, ProductMaker) ||
+               !WriteRegString(RootLocalMachine, key.CStr(), InstallLocationValueName, InstallDir.CStr()) ||
+               !WriteRegString(RootLocalMachine, key.CStr(), DisplayIconValueName,
+                               JoinPath(InstallDir, UninstallerName).CStr()) ||
+               !WriteRegDword(RootLocalMachine, key.CStr(), NoModifyValueName, 1) ||
+               !WriteRegDword(RootLocalMachine, key.CStr(), NoRepairValueName, 1)) {
+        // What Windows shows beside the name; the entry works without them.
+        result = -4;
     }
     *line = AnsiString("Registering Uninstall: ") + UninstallerName +
             (result == 0 ? "...Success" : "...Fail");

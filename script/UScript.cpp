@@ -3,6 +3,8 @@
 #include "UConst.h"
 #include "UDeinstall.h"
 #include "UOperations.h"
+#include "UPaths.h"
+#include "UText.h"
 #include "USwitches.h"
 
 AnsiString HelpDir;
@@ -15,6 +17,8 @@ int32_t TScript::Start() {
     // An earlier installation goes first; its folder becomes this one's
     // (InstallDir is taken from its log), and its logs are replaced.
     RemovePreviousInstallation();
+    // Noted so that a cancelled run can take away the folders it made.
+    CreateDirectoryPath(InstallDir.CStr(), &CreatedFolder);
     OpenInstallLog();
     OpenUninstLog();
     Index = 0;
@@ -50,6 +54,7 @@ int32_t TScript::ExecuteItem() {
     LogLine = AnsiString();
     if (CopyOnly && !(op & (FileSystemClass | ControlClass))) return 0;
 
+    KeepUnrecordedTarget(item);
     int32_t result = Perform(item);
     if (!LogLine.IsEmpty()) WriteInstallLogLine(LogLine);
     // Recorded whether or not the operation succeeded: undoing what did not
@@ -58,8 +63,27 @@ int32_t TScript::ExecuteItem() {
     return result;
 }
 
+// The file that an item changes outside the install folder and that the
+// uninstall log cannot put back (a copy, a merge, a deletion), kept in the
+// journal before the change. Inside the install folder the log's record of
+// the folder takes everything back.
+void TScript::KeepUnrecordedTarget(const ScriptItem& item) {
+    AnsiString path;
+    switch (ItemOpcode(item)) {
+    case siCopyFile: path = TargetPath(item); break;
+    case siMergeFiles: path = ItemPath2(item); break;
+    case siDeleteFile: path = ItemPath(item); break;
+    default: return;
+    }
+    if (FindTextPos(LowerCase(path), LowerCase(InstallDir) + "\\") == 1) return;
+    Journal.Keep(path);
+}
+
 int32_t TScript::RemovePreviousInstallation() {
-    if (UninstallPrevious()) LogLine += "...Success";
+    if (UninstallPrevious()) {
+        RemovedPrevious = true;
+        LogLine += "...Success";
+    }
     return 0;
 }
 

@@ -19,6 +19,7 @@
 #include "UAnsiString.h"
 #include "UScoped.h"
 #include "UScriptItems.h"
+#include "URunJournal.h"
 
 // Set by siSetHelpDir and written by siRegisterWinHelp as the folder of the
 // product's help files; empty at program start.
@@ -49,9 +50,13 @@ public:
     uint32_t SkipOp = 0;      // 0, or the end opcode that ends the block being skipped
     uint32_t SkipMask = 0;    // the Value that end item must carry
     AnsiString LogLine;       // the install-log line of the last executed item
+    bool RemovedPrevious = false;  // Start took back an earlier installation
+    AnsiString CreatedFolder;      // the outermost folder Start made for the logs, if any
+    TRunJournal Journal;           // files changed outside the install folder without a record
 
 private:
     int32_t Perform(const ScriptItem& item);
+    void KeepUnrecordedTarget(const ScriptItem& item);
     // siUninstallPrevious, also the first step of Start.
     int32_t RemovePreviousInstallation();
     void OpenInstallLog();

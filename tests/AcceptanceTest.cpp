@@ -97,6 +97,18 @@ Lines Sorted(Lines lines) {
     return lines;
 }
 
+// The size of the install folder as Add/Remove Programs shows it, in KB.
+uint64_t FolderKilobytes() {
+    uint64_t bytes = 0;
+    for (const std::string& entry : ListTree(Folder)) {
+        WIN32_FILE_ATTRIBUTE_DATA data;
+        if (entry.back() != '\\' && GetFileAttributesExA((Folder + "\\" + entry).c_str(), GetFileExInfoStandard, &data)) {
+            bytes += (uint64_t(data.nFileSizeHigh) << 32) | data.nFileSizeLow;
+        }
+    }
+    return (bytes + 1023) / 1024;
+}
+
 // The installation's own keys: the record, the uninstall entry and
 // (with the help files) the Windows help values.
 Lines ProductRegistry(uint32_t versions, uint32_t items, bool help) {
@@ -110,7 +122,15 @@ Lines ProductRegistry(uint32_t versions, uint32_t items, bool help) {
                    record + "Type=\"source code edition\"",
                    record + "Version=\"3.19\"",
                    entry + "DisplayName=\"Brindlecraft Vellorin library v3.19\"",
-                   entry + "UninstallString=\"" + Folder + "\\redud.exe " + Folder + "\\uninst.log\""};
+                   entry + "UninstallString=\"" + Folder + "\\redud.exe " + Folder + "\\uninst.log\"",
+                   entry + "DisplayVersion=\"3.19\"",
+                   entry + "Publisher=\"Brindlecraft\"",
+                   entry + "InstallLocation=\"" + Folder + "\"",
+                   entry + "DisplayIcon=\"" + Folder + "\\redud.exe\"",
+                   entry + "NoModify=dword:0x1",
+                   entry + "NoRepair=dword:0x1"};
+    snprintf(masks, sizeof masks, "dword:0x%llx", static_cast<unsigned long long>(FolderKilobytes()));
+    lines.push_back(entry + "EstimatedSize=" + masks);
     snprintf(masks, sizeof masks, "dword:0x%x", items);
     lines.push_back(record + "InstallItems=" + masks);
     snprintf(masks, sizeof masks, "dword:0x%x", versions);
@@ -184,13 +204,6 @@ Lines InstallAnsweringErrors(WizardDriver& wizard) {
     EXPECT_TRUE(wizard.WaitForEnd(Wait));
     EXPECT_EQ(wizard.ExitCode(), 0u);
     return errors;
-}
-
-int ItemIndex(uint32_t op, const std::string& name) {
-    for (int i = 0; i < ScriptItemCount; ++i) {
-        if (ItemOpcode(ScriptItems[i]) == op && ScriptItems[i].Name == name) return i;
-    }
-    return -1;
 }
 
 std::string ErrorText(uint32_t op, const std::string& name, int code, const std::string& line) {

@@ -107,6 +107,41 @@ protected:
         return records;
     }
 
+    // What an install can change on the machine, as lines to compare: the
+    // registry keys of the product, the IDEs, Windows help and Add/Remove
+    // Programs; every file below the scratch folder (the install folder, the
+    // fake IDEs) with its hash; the files of the Windows folder; the
+    // product's runtime packages in the system folder.
+    std::vector<std::string> MachineSnapshot() const {
+        std::vector<std::string> lines;
+        for (const auto& [root, key] : std::vector<std::pair<HKEY, std::string>>{
+                 {HKEY_LOCAL_MACHINE, "Software\\Brindlecraft"},
+                 {HKEY_LOCAL_MACHINE, "Software\\Borland"},
+                 {HKEY_LOCAL_MACHINE, "Software\\Microsoft\\Windows\\Help"},
+                 {HKEY_LOCAL_MACHINE, "Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall"},
+                 {HKEY_CURRENT_USER, "Software\\Borland"}}) {
+            for (const std::string& line : RegistrySnapshot(root, key)) lines.push_back(key + "\\" + line);
+        }
+        for (const std::string& line : HashedTree(temp_.Path())) lines.push_back("file " + line);
+        char folder[MAX_PATH];
+        GetWindowsDirectoryA(folder, MAX_PATH);
+        WIN32_FIND_DATAA found;
+        HANDLE listing = FindFirstFileA((std::string(folder) + "\\*").c_str(), &found);
+        for (BOOL more = listing != INVALID_HANDLE_VALUE; more; more = FindNextFileA(listing, &found)) {
+            if (!(found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)) {
+                lines.push_back(std::string("windows ") + found.cFileName);
+            }
+        }
+        if (listing != INVALID_HANDLE_VALUE) FindClose(listing);
+        GetSystemDirectoryA(folder, MAX_PATH);
+        for (const char* package : {"vll70.bpl", "clxvll70.bpl", "vll60.bpl", "clxvll60.bpl"}) {
+            if (GetFileAttributesA((std::string(folder) + "\\" + package).c_str()) != INVALID_FILE_ATTRIBUTES) {
+                lines.push_back(std::string("system ") + package);
+            }
+        }
+        return lines;
+    }
+
     TempDir temp_;
     CurrentDirectory current_{temp_.Path()};  // the script changes it
     std::string installDir_;

@@ -7,6 +7,7 @@
 #include <commctrl.h>
 #include <shlobj.h>
 
+#include <algorithm>
 #include <memory>
 
 #include "EngineFixture.h"
@@ -57,18 +58,53 @@ protected:
         RegGetValueA(HKEY_LOCAL_MACHINE, RecordKey, name, RRF_RT_ANY, nullptr, &value, &size);
         return value;
     }
-    // Starts the install of the default choice for a fake Delphi 7 and
-    // clicks Cancel: the install loop serves the click between two items.
-    WizardDriver& StartInstallAndClickCancel() {
-        AddIde(9, "Borland\\Delphi7");
+    // Goes through the pages as preset for a fake Delphi 7, into the test's
+    // folder, and starts the install.
+    WizardDriver& StartInstall() {
         WizardDriver& wizard = Start();
         wizard.Press(IDC_NEXT);
         wizard.Press(IDC_NEXT);
         wizard.SetFolder(installDir_);
         wizard.Press(IDC_NEXT);
         wizard.PressLater(IDC_NEXT);
+        return wizard;
+    }
+    // The same, and a click on Cancel: the install loop serves it between two items.
+    WizardDriver& StartInstallAndClickCancel() {
+        AddIde(9, "Borland\\Delphi7");
+        WizardDriver& wizard = StartInstall();
         wizard.PostMouseClick(IDCANCEL);
         return wizard;
+    }
+    // Clicks Cancel once `items` items have run, as the progress bar shows
+    // them (the bar answers between two items).
+    void ClickCancelAfter(int items) {
+        DWORD_PTR position = 0;
+        while (SendMessageTimeoutA(wizard_->Control(IDC_PROGRESS), PBM_GETPOS, 0, 0, SMTO_NORMAL, Wait,
+                                   &position) &&
+               static_cast<int>(position) < items) {
+        }
+        wizard_->PostMouseClick(IDCANCEL);
+    }
+    // Answers the cancel question Yes; returns the report that follows, once
+    // the wizard has ended.
+    std::string ConfirmCancel() {
+        HWND question = wizard_->WaitForBox("Install", Wait);
+        EXPECT_EQ(MessageBoxText(question), "Are you sure you want to cancel the install?");
+        wizard_->AnswerAndWait(question, IDYES);
+        HWND report = wizard_->WaitForBox("Install", Wait);
+        std::string text = report ? MessageBoxText(report) : "(no report)";
+        WizardDriver::Answer(report, IDOK);
+        EXPECT_TRUE(wizard_->WaitForEnd(Wait));
+        return text;
+    }
+    // The machine without the fake tools' own notes.
+    std::vector<std::string> Snapshot() const {
+        std::vector<std::string> lines = MachineSnapshot();
+        lines.erase(std::remove_if(lines.begin(), lines.end(),
+                                   [](const std::string& line) { return line.find("\\calls.log ") != std::string::npos; }),
+                    lines.end());
+        return lines;
     }
     static std::string Today() {
         char date[128];
@@ -287,15 +323,6 @@ TEST_F(WizardTest, BrowsingAppendsTheProductFolder) {
     EXPECT_EQ(wizard.Text(IDC_FOLDER), temp_.Path() + "\\Vellorin");
 }
 
-// The script item whose check of the compiled package fails when the fake
-// compiler builds nothing.
-int ItemIndex(uint32_t op, const char* name) {
-    for (int i = 0; i < ScriptItemCount; ++i) {
-        if (ItemOpcode(ScriptItems[i]) == op && std::string(ScriptItems[i].Name) == name) return i;
-    }
-    return -1;
-}
-
 TEST_F(WizardTest, ReportsEachFailingItemInABoxAndGoesOn) {
     FakeIdeOptions options;
     options.failing = {"vll70"};
@@ -349,14 +376,60 @@ TEST_F(WizardTest, CancelDuringTheInstallAnsweredNoChangesNothing) {
     EXPECT_TRUE(wizard.WaitForEnd(Wait));
 }
 
-TEST_F(WizardTest, CancelDuringTheInstallAnsweredYesStillCompletesIt) {
-    WizardDriver& wizard = StartInstallAndClickCancel();
+const char CancelReport[] =
+    "The installation of Vellorin library v3.19 was cancelled. What it had installed has been removed again.";
+
+TEST_F(WizardTest, CancelAnsweredYesTakesTheRunBackWhereverItStops) {
+    FakeIde& delphi7 = AddIde(9, "Borland\\Delphi7");
+    const std::vector<std::string> before = Snapshot();
+    // Early; between two of Delphi 7's compile steps; just before the end.
+    const int compiling = ItemIndex(siCheckFile, "Delphi7\\vll70.bpl");
+    for (int items : {1, compiling, ScriptItemCount - 5}) {
+        StartInstall();
+        ClickCancelAfter(items);
+        EXPECT_EQ(ConfirmCancel(), CancelReport) << items;
+        wizard_.reset();
+        EXPECT_EQ(RegistryString(HKEY_LOCAL_MACHINE, RecordKey, "RootDir"), "(none)") << items;
+        EXPECT_EQ(GetFileAttributesA(installDir_.c_str()), INVALID_FILE_ATTRIBUTES) << items;
+        // Also what the uninstall log has no record of: the runtime packages
+        // in the system folder, the aliases merged into the IDE's alias file
+        // and its help index.
+        EXPECT_EQ(Snapshot(), before) << items;
+    }
+    EXPECT_EQ(delphi7.Calls().size(), 1u + 4u) << "the middle point stopped after the first compile step";
+}
+
+TEST_F(WizardTest, CancelAnsweredYesDuringAnUpdateLeavesNoInstallation) {
+    FakeIde& delphi7 = AddIde(9, "Borland\\Delphi7");
+    StartInstall();
+    ASSERT_TRUE(wizard_->WaitForPage(6, Wait));
+    wizard_.reset();
+    ASSERT_NE(RegistryString(HKEY_LOCAL_MACHINE, RecordKey, "RootDir"), "(none)");
+
+    StartInstall();
+    ClickCancelAfter(ItemIndex(siCheckFile, "Delphi7\\vll70.bpl"));
+    EXPECT_EQ(ConfirmCancel(), std::string(CancelReport) +
+                                   "\r\n\r\nThe earlier installation of Vellorin library was removed before "
+                                   "the install began, so Vellorin library is no longer installed on this computer.");
+    EXPECT_EQ(GetFileAttributesA(installDir_.c_str()), INVALID_FILE_ATTRIBUTES);
+    EXPECT_EQ(RegistrySnapshot(HKEY_LOCAL_MACHINE, RecordKey), std::vector<std::string>{});
+    EXPECT_EQ(RegistrySnapshot(HKEY_LOCAL_MACHINE, "Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\vllLib"),
+              std::vector<std::string>{});
+    EXPECT_EQ(delphi7.KnownPackage(installDir_ + "\\Delphi7\\dclvll70.bpl"), "(none)");
+}
+
+TEST_F(WizardTest, EscDuringTheInstallAsksTheSameQuestion) {
+    AddIde(9, "Borland\\Delphi7");
+    WizardDriver& wizard = StartInstall();
+    PostMessageA(wizard.Control(IDCANCEL), WM_KEYDOWN, VK_ESCAPE, 0);
     HWND question = wizard.WaitForBox("Install", Wait);
     ASSERT_NE(question, nullptr);
-    WizardDriver::Answer(question, IDYES);
-    EXPECT_TRUE(wizard.WaitForEnd(Wait)) << "closes by itself once the install is through";
-    EXPECT_EQ(RecordDword("InstallVersions"), 0x100u);
-    EXPECT_EQ(UninstallLog().back().code, 0x3000Fu) << "every item ran";
+    EXPECT_EQ(MessageBoxText(question), "Are you sure you want to cancel the install?");
+    WizardDriver::Answer(question, IDNO);
+    ASSERT_TRUE(wizard.WaitForPage(6, Wait));
+    wizard.Press(IDCANCEL);
+    ASSERT_TRUE(wizard.WaitForEnd(Wait));
+    EXPECT_NE(RegistryString(HKEY_LOCAL_MACHINE, RecordKey, "RootDir"), "(none)") << "No lets it finish";
 }
 
 TEST_F(WizardTest, CancelOnAnyOtherPageAsksFirst) {

@@ -31,6 +31,22 @@ uint32_t DeleteDirectoryTree(const char* dir, bool keepDir) {
     return result;
 }
 
+uint64_t DirectoryTreeBytes(const char* dir) {
+    uint64_t bytes = 0;
+    AnsiString base = AnsiString(dir) + "\\";
+    WIN32_FIND_DATAA found;
+    TScopedFind listing((base + "*.*").CStr(), &found);
+    if (!listing.IsValid()) return 0;
+    do {
+        if (!(found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)) {
+            bytes += (static_cast<uint64_t>(found.nFileSizeHigh) << 32) | found.nFileSizeLow;
+        } else if (lstrcmpA(found.cFileName, ".") != 0 && lstrcmpA(found.cFileName, "..") != 0) {
+            bytes += DirectoryTreeBytes((base + found.cFileName).CStr());
+        }
+    } while (listing.Next(&found));
+    return bytes;
+}
+
 bool GetFileProductVersion(const char* path, uint32_t* ms, uint32_t* ls) {
     DWORD handle = 0;
     DWORD size = GetFileVersionInfoSizeA(path, &handle);

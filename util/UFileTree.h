@@ -1,4 +1,4 @@
-// Removing directory trees and reading product versions of files.
+// Removing and measuring directory trees, and reading product versions of files.
 #pragma once
 
 #include <stdint.h>
@@ -15,6 +15,9 @@ const uint32_t dtDirectoryNotFound = 0x80000020;   // when it was to be removed
 // unless `keepDir`. Read-only files are not made writable: they stay and
 // are reported. Never stops early; returns the union of what failed.
 uint32_t DeleteDirectoryTree(const char* dir, bool keepDir);
+
+// The bytes of every file below `dir`, at any depth; 0 for a missing folder.
+uint64_t DirectoryTreeBytes(const char* dir);
 
 // The product version of a file's version resource, as its most and least
 // significant halves. False, with `ms` and `ls` untouched, for a missing

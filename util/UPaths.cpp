@@ -44,7 +44,8 @@ AnsiString GetKindDirectory(uint32_t kind) {
     }
 }
 
-uint32_t CreateDirectoryPath(const char* path) {
+uint32_t CreateDirectoryPath(const char* path, AnsiString* created) {
+    if (created) *created = AnsiString();
     char buffer[MaxDirectoryPath + 1];
     size_t length = strlen(path);
     if (length > MaxDirectoryPath) return ERROR_FILENAME_EXCED_RANGE;
@@ -57,8 +58,8 @@ uint32_t CreateDirectoryPath(const char* path) {
         if (c != '\0' && c != '\\' && c != '/') continue;
         if (i > 0 && buffer[i - 1] == ':') continue;
         buffer[i] = '\0';
-        BOOL created = CreateDirectoryA(buffer, nullptr);
-        DWORD error = created ? 0 : GetLastError();
+        DWORD error = CreateDirectoryA(buffer, nullptr) ? 0 : GetLastError();
+        if (error == 0 && created && created->IsEmpty()) *created = buffer;
         buffer[i] = c;
         if (error != 0 && error != ERROR_ALREADY_EXISTS) return error;
     }

@@ -38,8 +38,9 @@ AnsiString JoinPath(const AnsiString& base, const char* name);
 
 // Creates the directory and every missing parent. Returns 0 or the Windows
 // error of the first component that could not be created; a path longer than
-// MaxDirectoryPath is refused with ERROR_FILENAME_EXCED_RANGE.
-uint32_t CreateDirectoryPath(const char* path);
+// MaxDirectoryPath is refused with ERROR_FILENAME_EXCED_RANGE. `created`, when
+// given, receives the outermost folder this call made (empty when it made none).
+uint32_t CreateDirectoryPath(const char* path, AnsiString* created = nullptr);
 
 // Where CreateDirectoryPath starts looking for separators in `path`: after a
 // leading separator (a rooted path has no directory before it) and after the

@@ -8,6 +8,7 @@
 
 TPage* Pages[PageCount] = {};
 int32_t CurrentPage = 1;
+bool InstallCancelled = false;
 HWND WizardWnd = nullptr;
 HWND LinkLabel = nullptr;
 HFONT LinkFont = nullptr;
@@ -53,10 +54,15 @@ void InitWizard(HWND dialog) {
 // Esc, the close box and Cancel; on the finish page the same button reads
 // "Finish" and closes without asking.
 void Cancel(HWND dialog, WPARAM command) {
-    if (CurrentPage == PageCount ||
-        MessageBoxA(dialog, "Are you sure you want to cancel the install?", "Install", MB_YESNO) ==
-            IDYES) {
-        // Only marks the dialog to close: an install that is running goes on.
+    if (CurrentPage != PageCount &&
+        MessageBoxA(dialog, "Are you sure you want to cancel the install?", "Install", MB_YESNO) != IDYES) {
+        return;
+    }
+    // The progress page is on show only while its install runs, which
+    // ends the dialog itself once the run is taken back.
+    if (CurrentPage == ProgressPage) {
+        InstallCancelled = true;
+    } else {
         EndDialog(dialog, static_cast<INT_PTR>(command));
     }
 }

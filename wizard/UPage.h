@@ -20,10 +20,14 @@ public:
 };
 
 const int32_t PageCount = 6;
+const int32_t ProgressPage = 5;
 // The pages in wizard order; page n is Pages[n - 1].
 extern TPage* Pages[PageCount];
 // The page on show, 1..6.
 extern int32_t CurrentPage;
+// Set when the cancel question is answered Yes while the install runs: the
+// progress page stops after the running item and takes the run back.
+extern bool InstallCancelled;
 extern HWND WizardWnd;
 extern HWND LinkLabel;
 extern HFONT LinkFont;

@@ -4,9 +4,8 @@
 
 #include "UConst.h"
 #include "UInstallRecord.h"
-#include "UItemError.h"
+#include "UInstallRun.h"
 #include "UResources.h"
-#include "UScript.h"
 
 namespace {
 
@@ -23,14 +22,54 @@ void ShowProgress(HWND dialog, bool show) {
 
 // Lets the wizard answer between two items: at most one waiting keyboard or
 // mouse message, so that Cancel and the link stay usable during the install.
-void ServeOneInputMessage() {
+// Esc asks the cancel question as the Cancel button does; the dialog manager,
+// which would turn it into that command, does not see these messages.
+void ServeOneInputMessage(HWND dialog) {
     MSG message;
     if (PeekMessageA(&message, nullptr, WM_KEYFIRST, WM_KEYLAST, PM_REMOVE) ||
         PeekMessageA(&message, nullptr, WM_MOUSEFIRST, WM_MOUSEWHEEL, PM_REMOVE)) {
+        if (message.message == WM_KEYDOWN && message.wParam == VK_ESCAPE) {
+            SendMessageA(dialog, WM_COMMAND, IDCANCEL, 0);
+            return;
+        }
         TranslateMessage(&message);
         DispatchMessageA(&message);
     }
 }
+
+// The progress page's view of the run: the step line, the bar, a box for
+// each failing item, and the Next command once every item has run.
+class TWizardRun : public TInstallObserver {
+public:
+    explicit TWizardRun(HWND dialog) : dialog_(dialog), bar_(GetDlgItem(dialog, IDC_PROGRESS)) {}
+
+    void Started(int32_t itemCount) override {
+        SendMessageA(bar_, PBM_SETRANGE, 0, MAKELPARAM(0, itemCount - 1));
+        SendMessageA(bar_, PBM_SETPOS, 0, 0);
+    }
+    void ShowStep(const AnsiString& caption) override { SetDlgItemTextA(dialog_, IDC_STEP, caption.CStr()); }
+    void ReportFailure(const AnsiString& report) override {
+        MessageBoxA(dialog_, report.CStr(), "Error", MB_OK);
+    }
+    void ItemDone(int32_t step) override {
+        SendMessageA(bar_, PBM_DELTAPOS, step, 0);
+        ServeOneInputMessage(dialog_);
+    }
+    bool CancelRequested() override { return InstallCancelled; }
+    void Completed() override {
+        // The Next button is disabled; the command is delivered all the
+        // same, so the finish page is entered (and the record written)
+        // before the engine closes its logs. Leaving this page has hidden
+        // its controls; the finish page shows the step line again, with the
+        // last step.
+        SendMessageA(dialog_, WM_COMMAND, MAKEWPARAM(IDC_NEXT, BN_CLICKED),
+                     reinterpret_cast<LPARAM>(GetDlgItem(dialog_, IDC_NEXT)));
+    }
+
+private:
+    HWND dialog_;
+    HWND bar_;
+};
 
 }  // namespace
 
@@ -64,32 +103,18 @@ int32_t TPageProgress::Leave() {
 }
 
 int32_t TPageProgress::RunInstall() {
-    HWND bar = GetDlgItem(Wnd, IDC_PROGRESS);
-    {
-        TScript script;
-        script.Start();
-        SendMessageA(bar, PBM_SETRANGE, 0, MAKELPARAM(0, script.ItemCount() - 1));
-        SendMessageA(bar, PBM_SETPOS, 0, 0);
-        AnsiString caption;
-        while (script.Index < script.ItemCount()) {
-            script.ItemCaption(&caption);
-            SetDlgItemTextA(Wnd, IDC_STEP, caption.CStr());
-            int32_t code = script.ExecuteItem();
-            if (code != 0) {
-                AnsiString report = ItemErrorText(script.Index, code,
-                                                  ScriptItems[script.Index].Id, script.LogLine);
-                MessageBoxA(Wnd, report.CStr(), "Error", MB_OK);
-            }
-            SendMessageA(bar, PBM_DELTAPOS, script.ItemStep(), 0);
-            ++script.Index;
-            ServeOneInputMessage();
+    TWizardRun view(Wnd);
+    TInstallOutcome outcome = RunInstallScript(&view);
+    if (outcome.Cancelled) {
+        AnsiString text = AnsiString("The installation of ") + ProductNameAndVersion() +
+                          " was cancelled. What it had installed has been removed again.";
+        if (outcome.RemovedPrevious) {
+            text = text + "\r\n\r\nThe earlier installation of " + ProductName +
+                   " was removed before the install began, so " + ProductName +
+                   " is no longer installed on this computer.";
         }
-        // The Next button is disabled; the command is delivered all the same,
-        // so the finish page is entered (and the record written) before the
-        // engine closes its logs. Leaving this page has hidden its controls;
-        // the finish page shows the step line again, with the last step.
-        SendMessageA(Wnd, WM_COMMAND, MAKEWPARAM(IDC_NEXT, BN_CLICKED),
-                     reinterpret_cast<LPARAM>(GetDlgItem(Wnd, IDC_NEXT)));
+        MessageBoxA(Wnd, text.CStr(), "Install", MB_OK);
+        EndDialog(Wnd, IDCANCEL);
     }
     return 1;
 }

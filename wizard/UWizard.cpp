@@ -39,6 +39,7 @@ void RunWizard() {
     Pages[4] = new TPageProgress;
     Pages[5] = new TPageFinish;
     CurrentPage = 1;
+    InstallCancelled = false;
     if (DialogBoxParamA(instance, MAKEINTRESOURCEA(IDD_WIZARD), nullptr, WizardDlgProc, 0) < 0) {
         MessageBoxA(nullptr, "Error in create dialog", "Error", MB_OK);
     }

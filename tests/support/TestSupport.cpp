@@ -6,6 +6,8 @@
 #include <set>
 #include <sstream>
 
+#include "UScriptItems.h"
+
 std::string WindowsPath(const std::string& path) {
     std::string result(path);
     std::replace(result.begin(), result.end(), '/', '\\');
@@ -374,4 +376,11 @@ HWND WaitForMessageBox(const char* caption, const std::string& text, DWORD timeo
         if (box && IsWindowVisible(box) && MessageBoxText(box).find(text) != std::string::npos) return box;
     }
     return nullptr;
+}
+
+int ItemIndex(uint32_t op, const std::string& name) {
+    for (int i = 0; i < ScriptItemCount; ++i) {
+        if (ItemOpcode(ScriptItems[i]) == op && ScriptItems[i].Name == name) return i;
+    }
+    return -1;
 }

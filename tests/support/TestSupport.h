@@ -57,6 +57,8 @@ void RemoveTree(const std::string& path);
 std::vector<std::string> ListTree(const std::string& root);
 // The same with each file's size and content hash: "path size hash".
 std::vector<std::string> HashedTree(const std::string& root);
+// The index of the first script item with this opcode and name; -1 when none.
+int ItemIndex(uint32_t op, const std::string& name);
 // The line HashedTree gives for a file with these contents.
 std::string HashedEntry(const std::string& path, const std::string& contents);
 

@@ -1,0 +1,84 @@
+#include "UInstallRun.h"
+
+#include <windows.h>
+
+#include "UConst.h"
+#include "UDeinstall.h"
+#include "UFileTree.h"
+#include "UItemError.h"
+#include "UPaths.h"
+#include "URegistry.h"
+#include "UScript.h"
+#include "UText.h"
+
+namespace {
+
+// "EstimatedSize" in KB, measured on the install folder once every file is
+// in place; only into an entry that the run wrote.
+void RecordInstalledSize() {
+    AnsiString key = UninstallRegistryKey();
+    AnsiString name;
+    if (!ReadRegString(RootLocalMachine, key.CStr(), DisplayNameValueName, &name)) return;
+    uint64_t kilobytes = (DirectoryTreeBytes(InstallDir.CStr()) + 1023) / 1024;
+    WriteRegDword(RootLocalMachine, key.CStr(), EstimatedSizeValueName,
+                  kilobytes > 0xFFFFFFFFu ? 0xFFFFFFFFu : static_cast<uint32_t>(kilobytes));
+}
+
+// Takes back what this run did by replaying its own uninstall log, as an
+// update takes back an earlier installation, then its logs and the folders
+// it made for them while they stay empty. The logs must be closed.
+void TakeBackRun(const AnsiString& createdFolder) {
+    // The script leaves the process in one of the folders it made, which
+    // could then not go.
+    SetCurrentDirectoryA(GetKindDirectory(dkTemp).CStr());
+    TDeinstall log;
+    if (log.LoadLog(JoinPath(InstallDir, UninstallLogName).CStr()) == 0) {
+        log.ReadHeader();
+        log.Run();
+    }
+    // The entry and the record are the product's own, whatever the log could name.
+    DeleteRegKeyTree(RootLocalMachine, UninstallRegistryKey().CStr());
+    DeleteRegKeyTree(RootLocalMachine, ProductRegistryKey);
+    DeleteFileA(JoinPath(InstallDir, InstallLogName).CStr());
+    DeleteFileA(JoinPath(InstallDir, UninstallLogName).CStr());
+    if (createdFolder.IsEmpty()) return;
+    for (AnsiString folder = InstallDir; RemoveDirectoryA(folder.CStr()) && folder != createdFolder;) {
+        size_t slash = FindLastChar(folder, '\\');
+        if (slash == 0) break;
+        folder = AnsiString(folder.CStr(), slash - 1);
+    }
+}
+
+}  // namespace
+
+TInstallOutcome RunInstallScript(TInstallObserver* observer) {
+    TInstallOutcome outcome;
+    TScript script;
+    script.Start();
+    outcome.RemovedPrevious = script.RemovedPrevious;
+    observer->Started(script.ItemCount());
+    AnsiString caption;
+    while (script.Index < script.ItemCount()) {
+        script.ItemCaption(&caption);
+        observer->ShowStep(caption);
+        int32_t code = script.ExecuteItem();
+        if (code != 0) {
+            ++outcome.FailedItems;
+            observer->ReportFailure(
+                ItemErrorText(script.Index, code, ScriptItems[script.Index].Id, script.LogLine));
+        }
+        observer->ItemDone(script.ItemStep());
+        ++script.Index;
+        if (observer->CancelRequested()) {
+            script.Finish();
+            TakeBackRun(script.CreatedFolder);
+            // After the replay: it deletes the help index files again.
+            script.Journal.Restore();
+            outcome.Cancelled = true;
+            return outcome;
+        }
+    }
+    RecordInstalledSize();
+    observer->Completed();
+    return outcome;
+}

@@ -1,0 +1,34 @@
+// One install run, as the progress page and the unattended mode perform it:
+// the engine over every script item, the installed size in the Add/Remove
+// Programs entry, and, when the user cancels, the run taken back through its
+// own uninstall log. What the user sees of it is up to the observer.
+#pragma once
+
+#include <stdint.h>
+
+#include "UAnsiString.h"
+
+class TInstallObserver {
+public:
+    virtual ~TInstallObserver() = default;
+    virtual void Started(int32_t itemCount) = 0;
+    // The caption of the item about to run (the last category stays).
+    virtual void ShowStep(const AnsiString& caption) = 0;
+    // A failing item, with the text of its error report; the run goes on.
+    virtual void ReportFailure(const AnsiString& report) = 0;
+    // After each item: its progress step, and the one input message served.
+    virtual void ItemDone(int32_t step) = 0;
+    // Asked after each item: true stops the run there and takes it back.
+    virtual bool CancelRequested() = 0;
+    // Every item has run; the engine still holds its logs open.
+    virtual void Completed() = 0;
+};
+
+struct TInstallOutcome {
+    int32_t FailedItems = 0;
+    bool Cancelled = false;
+    // An earlier installation was taken back before this run began.
+    bool RemovedPrevious = false;
+};
+
+TInstallOutcome RunInstallScript(TInstallObserver* observer);
