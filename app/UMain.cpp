@@ -4,6 +4,7 @@
 
 #include "UPayload.h"
 #include "URegistry.h"
+#include "USingleInstance.h"
 #include "USwitches.h"
 #include "UWizard.h"
 #include "UbrcCheckListBox.h"
@@ -29,6 +30,8 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
         MessageBoxA(nullptr, ParametersText, "Parameters description", MB_OK);
     } else if (ExtractOnly) {
         ExtractAllPayload();
+    } else if (TSingleInstance instance; !instance.Acquired()) {
+        MessageBoxA(nullptr, AlreadyRunningText, "Install", MB_OK);
     } else {
         RunWizard();
     }

@@ -119,6 +119,15 @@ Box AnswerMessageBox(const std::string& switches, const std::string& dir) {
     return box;
 }
 
+// Ends a wizard of another process as a user would: Cancel, then Yes.
+void CancelWizard(ChildProcess& setup, HWND wizard) {
+    PostMessageA(wizard, WM_COMMAND, IDCANCEL, 0);
+    HWND question = setup.WaitForDialog(Timeout, "Install");
+    ASSERT_NE(question, nullptr);
+    PostMessageA(question, WM_COMMAND, IDYES, 0);
+    EXPECT_TRUE(setup.Wait(Timeout));
+}
+
 const char ParametersText[] =
     "Brindlecraft setup parameters description:\r\n"
     "  /C - Copy files only. No package,help registration;\r\n"
@@ -157,14 +166,31 @@ TEST(WizardMode, OpensTheWizardAndEndsWithExitCodeZero) {
         EXPECT_EQ(WindowText(wizard), "Installation Wizard for Vellorin library v3.19") << switches;
         EXPECT_EQ(GetWindow(wizard, GW_OWNER), nullptr);
         // Cancel asks first; Yes ends the program.
-        PostMessageA(wizard, WM_COMMAND, IDCANCEL, 0);
-        HWND question = setup.WaitForDialog(Timeout, "Install");
-        ASSERT_NE(question, nullptr) << switches;
-        PostMessageA(question, WM_COMMAND, IDYES, 0);
-        EXPECT_TRUE(setup.Wait(Timeout)) << switches;
+        CancelWizard(setup, wizard);
         EXPECT_EQ(setup.ExitCode(), 0u) << switches;
         EXPECT_TRUE(ListTree(temp.Path()).empty()) << switches;
     }
+}
+
+TEST(WizardMode, ASecondSetupWhileOneRunsSaysSoAndEnds) {
+    TempDir temp;
+    ChildProcess first(SetupCommand(""), temp.Path());
+    HWND wizard = first.WaitForDialog(Timeout);
+    ASSERT_NE(wizard, nullptr);
+    for (const char* switches : {"", "/C"}) {
+        Box box = AnswerMessageBox(switches, temp.Path());
+        EXPECT_EQ(box.caption, "Install") << switches;
+        EXPECT_EQ(box.text,
+                  "Another setup or uninstall of Vellorin library is running. Please wait until it has finished.")
+            << switches;
+    }
+    CancelWizard(first, wizard);
+    // Once the first has ended, the next one opens its wizard.
+    ChildProcess next(SetupCommand(""), temp.Path());
+    HWND nextWizard = next.WaitForDialog(Timeout);
+    ASSERT_NE(nextWizard, nullptr);
+    EXPECT_EQ(WindowText(nextWizard), "Installation Wizard for Vellorin library v3.19");
+    CancelWizard(next, nextWizard);
 }
 
 TEST(WizardMode, TheLastSwitchDecides) {
