@@ -4,6 +4,7 @@
 
 #include "UPayload.h"
 #include "URegistry.h"
+#include "USilentInstall.h"
 #include "USingleInstance.h"
 #include "USwitches.h"
 #include "UWizard.h"
@@ -15,8 +16,23 @@ const char ParametersText[] =
     "Brindlecraft setup parameters description:\r\n"
     "  /C - Copy files only. No package,help registration;\r\n"
     "  /E - Enable controls even if previous version installed;\r\n"
+    "  /S - Silent install of what the wizard proposes. No dialog. Exit code 1 if anything fails;\r\n"
     "  /X - Extract files to the current directory. No dialog. No package,help registration;\r\n"
     "  /? - Parameters description.";
+
+// The install modes, one at a time on the machine. Only the unattended one
+// tells its outcome by its exit code; it never shows a window.
+int Install() {
+    TSingleInstance instance;
+    if (!instance.Acquired()) {
+        if (SilentInstall) return 1;
+        MessageBoxA(nullptr, AlreadyRunningText, "Install", MB_OK);
+        return 0;
+    }
+    if (SilentInstall) return RunSilentInstall();
+    RunWizard();
+    return 0;
+}
 
 }  // namespace
 
@@ -26,15 +42,14 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
     DetectPlatform();
     InitCheckListBoxes();
     ParseSwitches();
+    int exitCode = 0;
     if (ShowParameters) {
         MessageBoxA(nullptr, ParametersText, "Parameters description", MB_OK);
     } else if (ExtractOnly) {
         ExtractAllPayload();
-    } else if (TSingleInstance instance; !instance.Acquired()) {
-        MessageBoxA(nullptr, AlreadyRunningText, "Install", MB_OK);
     } else {
-        RunWizard();
+        exitCode = Install();
     }
     DoneCheckListBoxes();
-    return 0;
+    return exitCode;
 }

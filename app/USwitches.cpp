@@ -6,6 +6,7 @@ bool CopyOnly = false;
 bool EnableControls = false;
 bool ShowParameters = false;
 bool ExtractOnly = false;
+bool SilentInstall = false;
 
 void ParseSwitchList(int argc, const char* const* argv) {
     for (int i = 1; i < argc; ++i) {
@@ -18,5 +19,6 @@ void ParseSwitchList(int argc, const char* const* argv) {
         EnableControls = letter == 'E';
         ShowParameters = letter == '?' || letter == 'H';
         ExtractOnly = letter == 'X';
+        SilentInstall = letter == 'S';
     }
 }

@@ -214,6 +214,28 @@ std::string ErrorText(uint32_t op, const std::string& name, int code, const std:
     return head + line;
 }
 
+// Runs setup.exe /S to its end; returns its exit code. It must show no
+// window at any time.
+DWORD InstallSilently(const std::string& dir) {
+    ChildProcess setup(SetupCommand(" /S"), dir);
+    std::vector<std::string> windows;
+    EXPECT_TRUE(setup.Wait(Wait, &windows));
+    EXPECT_EQ(windows, std::vector<std::string>{});
+    return setup.ExitCode();
+}
+
+// Removes the installation with its uninstaller, silently, and waits until
+// its folder is gone.
+void UninstallSilently(const std::string& dir) {
+    std::string command = RegistryString(HKEY_LOCAL_MACHINE,
+                                         "Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\vllLib",
+                                         "UninstallString");
+    ChildProcess uninstaller(command + " /S", dir);
+    ASSERT_TRUE(uninstaller.Started()) << command;
+    EXPECT_TRUE(uninstaller.Wait(Wait));
+    for (DWORD start = GetTickCount(); Exists(Folder) && GetTickCount() - start < Wait;) Sleep(20);
+}
+
 std::string CopyError(const std::string& package) {
     return ErrorText(siCopyFile, "CBuilder6\\" + package, 2,
                      "Copying file: from " + Folder + "\\CBuilder6\\" + package + " to " +
@@ -298,6 +320,23 @@ TEST(Acceptance, InstallUpdateCopyOnlyAndUninstall) {
         EXPECT_EQ(LogLines()[2], "Borland products: CBuilder6");
     }
     {
+        SCOPED_TRACE("2b: silent update (/S): the same choice into the same folder, the first taken back");
+        const Lines tree = InstalledTree(), registry = Registry(), log = LogLines();
+        // Taken back first, the INI file is placed afresh (it is only ever
+        // placed where there is none).
+        const std::string ini = SystemFolder(WindowsDirectory) + "\\vllib.ini";
+        std::string placed;
+        ReadFileBytes(ini, &placed);
+        WriteFileBytes(ini, "changed since the install");
+        EXPECT_EQ(InstallSilently(work.Path()), 0u);
+        EXPECT_EQ(InstalledTree(), tree);
+        EXPECT_EQ(Registry(), registry);
+        EXPECT_EQ(LogLines(), log);
+        std::string now;
+        ReadFileBytes(ini, &now);
+        EXPECT_EQ(now, placed);
+    }
+    {
         SCOPED_TRACE("3: copy-only install (/C) of the same choice");
         WizardDriver wizard(SetupCommand(" /C"), work.Path());
         ASSERT_NE(wizard.Dialog(), nullptr);
@@ -360,6 +399,47 @@ TEST(Acceptance, InstallUpdateCopyOnlyAndUninstall) {
         ReadFileBytes(Builder6->HelpFile(1), &help);
         EXPECT_EQ(help, FakeIde::HelpFileText);
     }
+}
+
+TEST(Acceptance, ASilentFirstInstallIsTheWizardsAcceptedPageByPage) {
+    TempDir work;
+    // The files with their hashes (both logs among them) and the registry.
+    auto state = [] {
+        Lines lines = HashedTree(Folder);
+        for (const std::string& line : Registry()) lines.push_back(line);
+        return lines;
+    };
+    WizardDriver wizard(SetupCommand(""), work.Path());
+    ASSERT_NE(wizard.Dialog(), nullptr);
+    for (int page = 1; page <= 3; ++page) wizard.Press(IDC_NEXT);
+    EXPECT_EQ(InstallAnsweringErrors(wizard), Lines{});
+    const Lines byWizard = state();
+    ASSERT_GT(byWizard.size(), 100u);
+    UninstallSilently(work.Path());
+    ASSERT_FALSE(Exists(Folder));
+
+    EXPECT_EQ(InstallSilently(work.Path()), 0u);
+    EXPECT_EQ(state(), byWizard);
+    UninstallSilently(work.Path());
+}
+
+TEST(Acceptance, ASilentInstallWithAFailingItemEndsWithExitCodeOne) {
+    TempDir work;
+    WriteFileBytes(Builder6->Root() + "\\bin\\fake-ide.cfg", "package=.bpl\r\nfail=vll60\r\n");
+    EXPECT_EQ(InstallSilently(work.Path()), 1u);
+    Lines failed;
+    for (const std::string& line : LogLines()) {
+        if (line.find("...Fail") != std::string::npos) failed.push_back(line);
+    }
+    EXPECT_EQ(failed, (Lines{"Check file: " + Folder + "\\CBuilder6\\vll60.bpl...Fail",
+                             "Copying file: from " + Folder + "\\CBuilder6\\vll60.bpl to " +
+                                 SystemFolder(SystemDirectory) + "\\vll60.bpl ...Fail"}));
+    // The rest is installed, and recorded.
+    EXPECT_TRUE(Exists(Folder + "\\CBuilder6\\dclvll60.bpl"));
+    EXPECT_TRUE(Exists(Folder + "\\Delphi7\\vll70.bpl"));
+    EXPECT_EQ(RegistryString(HKEY_LOCAL_MACHINE, "Software\\Brindlecraft\\Vellorin library", "RootDir"), Folder);
+    WriteFileBytes(Builder6->Root() + "\\bin\\fake-ide.cfg", "package=.bpl\r\n");
+    UninstallSilently(work.Path());
 }
 
 TEST(Acceptance, ExtractionWritesThePayloadManifest) {

@@ -132,6 +132,7 @@ const char ParametersText[] =
     "Brindlecraft setup parameters description:\r\n"
     "  /C - Copy files only. No package,help registration;\r\n"
     "  /E - Enable controls even if previous version installed;\r\n"
+    "  /S - Silent install of what the wizard proposes. No dialog. Exit code 1 if anything fails;\r\n"
     "  /X - Extract files to the current directory. No dialog. No package,help registration;\r\n"
     "  /? - Parameters description.";
 
@@ -184,6 +185,12 @@ TEST(WizardMode, ASecondSetupWhileOneRunsSaysSoAndEnds) {
                   "Another setup or uninstall of Vellorin library is running. Please wait until it has finished.")
             << switches;
     }
+    // The unattended install ends at once too, without a window.
+    ChildProcess silent(SetupCommand("/S"), temp.Path());
+    std::vector<std::string> windows;
+    EXPECT_TRUE(silent.Wait(Timeout, &windows));
+    EXPECT_EQ(windows, NoWindows);
+    EXPECT_EQ(silent.ExitCode(), 1u);
     CancelWizard(first, wizard);
     // Once the first has ended, the next one opens its wizard.
     ChildProcess next(SetupCommand(""), temp.Path());

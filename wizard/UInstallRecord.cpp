@@ -28,3 +28,16 @@ bool WriteInstallRecord() {
            WriteRegString(RootLocalMachine, key, InstallDateValueName, ShortDate().CStr()) &&
            WriteRegDword(RootLocalMachine, key, CustomizeItemsValueName, CustomizeItems);
 }
+
+TInstallRecord ReadInstallRecord() {
+    TInstallRecord record;
+    const char* key = ProductRegistryKey;
+    uint32_t versions = 0, items = 0;
+    ReadRegDword(RootLocalMachine, key, InstallVersionsValueName, &versions);
+    ReadRegDword(RootLocalMachine, key, InstallItemsValueName, &items);
+    record.InstallVersions = static_cast<int32_t>(versions);
+    record.InstallItems = static_cast<int32_t>(items);
+    ReadRegString(RootLocalMachine, key, RootDirValueName, &record.RootDir);
+    record.HasCustomizeItems = ReadRegDword(RootLocalMachine, key, CustomizeItemsValueName, &record.CustomizeItems);
+    return record;
+}

@@ -3,6 +3,21 @@
 // reads it to recognise an update and to preset its pages.
 #pragma once
 
+#include <stdint.h>
+
+#include "UAnsiString.h"
+
 // Writes the seven values in order and stops at the first write that fails;
 // true when all were written.
 bool WriteInstallRecord();
+
+// What a run reads of the record at its start.
+struct TInstallRecord {
+    // Signed, as the pages take them: a set bit 31 counts as no earlier install.
+    int32_t InstallVersions = 0;
+    int32_t InstallItems = 0;
+    AnsiString RootDir;            // empty unless stored as a string
+    bool HasCustomizeItems = false;
+    uint32_t CustomizeItems = 0;
+};
+TInstallRecord ReadInstallRecord();

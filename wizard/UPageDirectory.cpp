@@ -19,7 +19,7 @@ int CALLBACK BrowseCallback(HWND browser, UINT message, LPARAM, LPARAM page) {
 
 }  // namespace
 
-AnsiString TPageSelectDirectory::ComputeDefaultFolder() const {
+AnsiString ProposedInstallFolder(const AnsiString& prevRootDir) {
     AnsiString base;
     for (const TBorlandProduct& product : BorlandProducts) {
         if (product.Selected) {
@@ -27,7 +27,7 @@ AnsiString TPageSelectDirectory::ComputeDefaultFolder() const {
             break;
         }
     }
-    if (!PrevRootDir.IsEmpty()) return PrevRootDir;
+    if (!prevRootDir.IsEmpty()) return prevRootDir;
     if (base.IsEmpty()) {
         ReadRegString(RootLocalMachine, "Software\\Microsoft\\Windows\\CurrentVersion",
                       "ProgramFilesDir", &base);
@@ -38,7 +38,7 @@ AnsiString TPageSelectDirectory::ComputeDefaultFolder() const {
 int32_t TPageSelectDirectory::Enter() {
     if (FirstEntry) {
         ReadRegString(RootLocalMachine, ProductRegistryKey, RootDirValueName, &PrevRootDir);
-        Folder = ComputeDefaultFolder();
+        Folder = ProposedInstallFolder(PrevRootDir);
         FirstEntry = false;
     } else {
         Folder = InstallDir;

@@ -11,9 +11,6 @@ public:
     int32_t Leave() override;
     INT_PTR HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) override;
 
-    // The proposal of the first visit: the earlier installation's folder, or
-    // a folder beside the first selected IDE, or in Program Files.
-    AnsiString ComputeDefaultFolder() const;
     // Runs the shell's folder dialog; true when a folder was chosen, then in Folder.
     bool BrowseForFolder();
     void ShowFolder();
@@ -22,6 +19,11 @@ public:
     bool FirstEntry = true;
     AnsiString Folder;
 };
+
+// The folder the page proposes at its first entry, without the page: the
+// earlier installation's folder, or a folder beside the first selected IDE,
+// or in Program Files.
+AnsiString ProposedInstallFolder(const AnsiString& prevRootDir);
 
 // Puts the folder dialog just below the page's Browse button, right edges
 // lined up, moved up when it would leave the work area at the bottom.

@@ -1,8 +1,8 @@
 #include "UPageSelect.h"
 
 #include "UConst.h"
+#include "UInstallRecord.h"
 #include "UProducts.h"
-#include "URegistry.h"
 #include "UResources.h"
 #include "USelection.h"
 #include "UbrcCheckListBox.h"
@@ -96,15 +96,10 @@ TPageSelectDelphi::~TPageSelectDelphi() {
     delete list_;
 }
 
-void TPageSelectDelphi::LoadPreviousSelection() {
-    uint32_t versions = 0, items = 0;
-    ReadRegDword(RootLocalMachine, ProductRegistryKey, InstallVersionsValueName, &versions);
-    ReadRegDword(RootLocalMachine, ProductRegistryKey, InstallItemsValueName, &items);
-    // The record's masks count as signed: a set bit 31 reads as no earlier install.
-    PrevInstallVersions = static_cast<int32_t>(versions);
-    PrevInstallItems = static_cast<int32_t>(items);
+void PresetChoice(const TInstallRecord& record) {
     DetectIdes();
-    PresetSelection(PrevInstallVersions, PrevInstallItems);
+    PresetSelection(record.InstallVersions, record.InstallItems);
+    if (record.HasCustomizeItems) CustomizeItems = record.CustomizeItems;
 }
 
 uint32_t TPageSelectDelphi::CheckedMask() const {
@@ -121,11 +116,10 @@ int32_t TPageSelectDelphi::Enter() {
     if (FirstEntry) {
         list_ = new TbrcCheckListBox(GetDlgItem(Wnd, IDC_LIST));
         list_->OnCheckChange = TNotifyEvent{CheckChanged, this};
-        LoadPreviousSelection();
-        uint32_t customize;
-        if (ReadRegDword(RootLocalMachine, ProductRegistryKey, CustomizeItemsValueName, &customize)) {
-            CustomizeItems = customize;
-        }
+        TInstallRecord record = ReadInstallRecord();
+        PrevInstallVersions = record.InstallVersions;
+        PrevInstallItems = record.InstallItems;
+        PresetChoice(record);
         FirstEntry = false;
     }
     ShowTextArea(Wnd, 1, 3);

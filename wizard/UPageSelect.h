@@ -20,8 +20,6 @@ public:
     int32_t Leave() override;
     INT_PTR HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) override;
 
-    // Reads the installation record, detects the IDEs and presets the rows.
-    void LoadPreviousSelection();
     // Bit i set for each checked row i.
     uint32_t CheckedMask() const;
     void ShowCustomizeDialog();
@@ -34,6 +32,13 @@ private:
     void UpdateNext();
     TbrcCheckListBox* list_ = nullptr;
 };
+
+struct TInstallRecord;
+
+// The choice as the selection page presets it at its first entry, without
+// the page: detects the IDEs, presets the rows from the earlier
+// installation's record, and takes its Customize choice when stored.
+void PresetChoice(const TInstallRecord& record);
 
 // The selection page while it exists; the Customize dialog reaches the
 // wizard through it.

@@ -1,0 +1,45 @@
+#include "USilentInstall.h"
+
+#include "UConst.h"
+#include "UFolderText.h"
+#include "UInstallRecord.h"
+#include "UInstallRun.h"
+#include "UPageDirectory.h"
+#include "UPageSelect.h"
+#include "UPaths.h"
+#include "USelection.h"
+
+namespace {
+
+// The install with nothing to show: a failing item is its line in
+// install.log, and nobody can cancel.
+class TSilentRun : public TInstallObserver {
+public:
+    void Started(int32_t) override {}
+    void ShowStep(const AnsiString&) override {}
+    void ReportFailure(const AnsiString&) override {}
+    void ItemDone(int32_t) override {}
+    bool CancelRequested() override { return false; }
+    // What the finish page does.
+    void Completed() override { RecordWritten = WriteInstallRecord(); }
+
+    bool RecordWritten = false;
+};
+
+}  // namespace
+
+int RunSilentInstall() {
+    // The IDE page: preset at its first entry, then left as it is.
+    TInstallRecord record = ReadInstallRecord();
+    PresetChoice(record);
+    ComputeSelectionMasks();
+    // With no row checked the page would not let the user go on.
+    if (InstallItems == 0) return 1;
+
+    // The folder page: its proposal, taken as it is.
+    InstallDir = WithoutTrailingSeparator(ProposedInstallFolder(record.RootDir));
+
+    TSilentRun run;
+    TInstallOutcome outcome = RunInstallScript(&run);
+    return outcome.FailedItems == 0 && run.RecordWritten ? 0 : 1;
+}
