@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdint>
 #include <memory>
 #include <string>
@@ -107,12 +108,9 @@ protected:
         return records;
     }
 
-    // What an install can change on the machine, as lines to compare: the
-    // registry keys of the product, the IDEs, Windows help and Add/Remove
-    // Programs; every file below the scratch folder (the install folder, the
-    // fake IDEs) with its hash; the files of the Windows folder; the
-    // product's runtime packages in the system folder.
-    std::vector<std::string> MachineSnapshot() const {
+    // The registry keys of the product, the IDEs, Windows help and Add/Remove
+    // Programs, as "key\\subkey\\name=data" lines, sorted.
+    static std::vector<std::string> TouchedRegistry() {
         std::vector<std::string> lines;
         for (const auto& [root, key] : std::vector<std::pair<HKEY, std::string>>{
                  {HKEY_LOCAL_MACHINE, "Software\\Brindlecraft"},
@@ -122,6 +120,16 @@ protected:
                  {HKEY_CURRENT_USER, "Software\\Borland"}}) {
             for (const std::string& line : RegistrySnapshot(root, key)) lines.push_back(key + "\\" + line);
         }
+        std::sort(lines.begin(), lines.end());
+        return lines;
+    }
+    // What an install can change on the machine, as lines to compare: the
+    // registry (TouchedRegistry); every file below the scratch folder (the install folder, the
+    // fake IDEs) with its hash; the files of the Windows folder; the
+    // product's runtime packages in the system folder.
+    std::vector<std::string> MachineSnapshot() const {
+        std::vector<std::string> lines;
+        for (const std::string& line : TouchedRegistry()) lines.push_back(line);
         for (const std::string& line : HashedTree(temp_.Path())) lines.push_back("file " + line);
         char folder[MAX_PATH];
         GetWindowsDirectoryA(folder, MAX_PATH);
@@ -139,6 +147,7 @@ protected:
                 lines.push_back(std::string("system ") + package);
             }
         }
+        std::sort(lines.begin(), lines.end());
         return lines;
     }
 

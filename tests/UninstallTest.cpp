@@ -49,15 +49,7 @@ protected:
     }
     MachineState State() const {
         MachineState state;
-        for (const auto& [root, key] : std::vector<std::pair<HKEY, std::string>>{
-                 {HKEY_LOCAL_MACHINE, "Software\\Brindlecraft"},
-                 {HKEY_LOCAL_MACHINE, "Software\\Borland"},
-                 {HKEY_LOCAL_MACHINE, "Software\\Microsoft\\Windows\\Help"},
-                 {HKEY_LOCAL_MACHINE, "Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall"},
-                 {HKEY_CURRENT_USER, "Software\\Borland"}}) {
-            for (const std::string& line : RegistrySnapshot(root, key)) state.registry.push_back(key + "\\" + line);
-        }
-        std::sort(state.registry.begin(), state.registry.end());
+        state.registry = TouchedRegistry();
         for (const std::string& entry : ListTree(delphi7_->Root())) {
             ReadFileBytes(delphi7_->Root() + "\\" + entry, &state.ideFiles[entry]);
         }

@@ -11,8 +11,10 @@
 #include <memory>
 
 #include "EngineFixture.h"
+#include "UDeinstall.h"
 #include "UPage.h"
 #include "UResources.h"
+#include "USilentInstall.h"
 #include "UbrcCheckListBox.h"
 #include "WizardDriver.h"
 
@@ -291,6 +293,19 @@ TEST_F(WizardTest, ProposesProgramFilesWithoutAnIde) {
                                               "Software\\Microsoft\\Windows\\CurrentVersion", "ProgramFilesDir");
     ASSERT_NE(programFiles, "(none)");
     EXPECT_EQ(wizard.Text(IDC_FOLDER), programFiles + "\\Vellorin");
+}
+
+TEST_F(WizardTest, ASilentInstallWithoutAnIdeInstallsTheOptionalPartsAsTheWizardWould) {
+    EXPECT_EQ(RunSilentInstall(), 0);
+    EXPECT_EQ(InstallVersions, 0u);
+    EXPECT_EQ(InstallItems, SelectionItems[8].ItemBit | SelectionItems[9].ItemBit | SelectionItems[10].ItemBit);
+    const std::string folder = RegistryString(HKEY_LOCAL_MACHINE, RecordKey, "RootDir");
+    EXPECT_EQ(folder, RegistryString(HKEY_LOCAL_MACHINE, "Software\\Microsoft\\Windows\\CurrentVersion",
+                                     "ProgramFilesDir") + "\\Vellorin");
+    EXPECT_NE(GetFileAttributesA((folder + "\\Help\\vllib.hlp").c_str()), INVALID_FILE_ATTRIBUTES);
+    // Taken back as an update would, so that nothing stays in Program Files.
+    EXPECT_TRUE(UninstallPrevious());
+    EXPECT_EQ(GetFileAttributesA(folder.c_str()), INVALID_FILE_ATTRIBUTES);
 }
 
 TEST_F(WizardTest, BrowsingAppendsTheProductFolder) {
