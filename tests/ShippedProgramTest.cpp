@@ -17,7 +17,7 @@
 
 namespace {
 
-const uint32_t RtIcon = 3, RtBitmap = 2, RtDialog = 5, RtGroupIcon = 14, RtVersion = 16;
+const uint32_t RtIcon = 3, RtBitmap = 2, RtDialog = 5, RtGroupIcon = 14, RtVersion = 16, RtManifest = 24;
 const uint32_t Russian = 1049;
 
 std::string ShippedFile(const std::string& name) { return std::string(VL_SHIPPED_BUILD) + "/" + name; }
@@ -48,6 +48,28 @@ std::vector<PeResource> Payload(const PeImage& image) {
 }
 
 const std::string Version = VL_VERSION_TEXT;
+
+// Both programs write where only an administrator may, and are made for
+// Windows Vista to 11, so that no compatibility assistant follows a run;
+// they keep the classic controls. Comments in the manifest do not count.
+void ExpectElevatedAndMadeForVistaTo11(const PeImage& image) {
+    auto manifest = image.FindResource(RtManifest, 1);
+    ASSERT_TRUE(manifest);
+    const std::string xml = std::regex_replace(manifest->data, std::regex(R"re(<!--[\s\S]*?-->)re"), "");
+    EXPECT_TRUE(std::regex_search(
+        xml, std::regex(R"re(<requestedExecutionLevel level="requireAdministrator" uiAccess="false"/>)re")));
+    std::set<std::string> systems;
+    const std::regex system(R"re(<supportedOS Id="([^"]*)"/>)re");
+    for (std::sregex_iterator id(xml.begin(), xml.end(), system), end; id != end; ++id) systems.insert((*id)[1]);
+    EXPECT_EQ(systems, (std::set<std::string>{
+                           "{e2011457-1546-43c5-a5fe-008deee3d3f0}",  // Vista
+                           "{35138b9a-5d96-4fbd-8e2d-a2440225f93a}",  // 7
+                           "{4a2f28e3-53b9-4441-ba9c-d69d4a4a6e38}",  // 8
+                           "{1f676c76-80e1-4239-95bb-83d0f6d0da78}",  // 8.1
+                           "{8e0f7a12-bfb3-4fe8-b9a5-48fd50a15a9a}",  // 10 and 11
+                       }));
+    EXPECT_EQ(xml.find("Microsoft.Windows.Common-Controls"), std::string::npos);
+}
 
 class ShippedSetup : public testing::Test {
 protected:
@@ -134,6 +156,20 @@ TEST_F(ShippedSetup, CarriesItsVersion) {
     EXPECT_EQ(VersionString(version->data, "ProductName"), "Vellorin library");
     EXPECT_EQ(VersionString(version->data, "ProductVersion"), Version);
     EXPECT_EQ(VersionString(version->data, "OriginalFilename"), "setup.exe");
+}
+
+TEST_F(ShippedSetup, AsksToRunAsAdministrator) { ExpectElevatedAndMadeForVistaTo11(*image_); }
+
+// The payload holds this very file (see above).
+TEST(ShippedUninstaller, AsksToRunAsAdministrator) {
+    ExpectElevatedAndMadeForVistaTo11(PeImage::FromFile(ShippedFile("redud.exe")));
+}
+
+TEST_F(ShippedSetup, TheProgramWithoutItsPayloadStaysBelow150KB) {
+    size_t payload = 0;
+    for (const PeResource& resource : Payload(*image_)) payload += resource.data.size();
+    const size_t program = FileBytes(ShippedFile("setup.exe")).size() - payload;
+    EXPECT_LT(program, 150u * 1024) << program << " bytes";
 }
 
 TEST_F(ShippedSetup, CarriesItsDialogsPictureAndIcon) {
