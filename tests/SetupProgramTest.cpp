@@ -147,6 +147,26 @@ TEST(Extraction, StartsWithoutTheWindowLibraries) {
               (std::vector<std::string>{"advapi32.dll", "kernel32.dll", "msvcrt.dll", "version.dll"}));
 }
 
+// As the system reads the manifest from the program file.
+TEST(Manifest, BothProgramsAskToRunAsAdministrator) {
+    for (const char* program : {"setup.exe", "redud.exe"}) {
+        const std::string path = BuildFile(program);
+        ACTCTXA request{};
+        request.cbSize = sizeof request;
+        request.dwFlags = ACTCTX_FLAG_RESOURCE_NAME_VALID;
+        request.lpSource = path.c_str();
+        request.lpResourceName = CREATEPROCESS_MANIFEST_RESOURCE_ID;
+        HANDLE context = CreateActCtxA(&request);
+        ASSERT_NE(context, INVALID_HANDLE_VALUE) << program;
+        ACTIVATION_CONTEXT_RUN_LEVEL_INFORMATION level{};
+        EXPECT_TRUE(QueryActCtxW(0, context, nullptr, RunlevelInformationInActivationContext, &level,
+                                 sizeof level, nullptr));
+        ReleaseActCtx(context);
+        EXPECT_EQ(level.RunLevel, ACTCTX_RUN_LEVEL_REQUIRE_ADMIN) << program;
+        EXPECT_EQ(level.UiAccess, 0u) << program;
+    }
+}
+
 TEST(ParameterDescription, IsShownForQuestionMarkAndH) {
     for (const char* switches : {"/?", "/h", "-H", "/X /?"}) {
         TempDir temp;

@@ -1,8 +1,10 @@
 // The shipped programs, the 32-bit setup.exe and the uninstaller inside it,
 // read as files on the build machine: what a host that cannot run 32-bit
-// programs still has to know about them.
+// programs still has to know about them. The environment variable
+// VL_SHIPPED_BUILD names another build folder to read, such as a signed one.
 #include <gtest/gtest.h>
 
+#include <cstdlib>
 #include <fstream>
 #include <iterator>
 #include <map>
@@ -17,10 +19,13 @@
 
 namespace {
 
-const uint32_t RtIcon = 3, RtBitmap = 2, RtDialog = 5, RtGroupIcon = 14, RtVersion = 16;
+const uint32_t RtIcon = 3, RtBitmap = 2, RtDialog = 5, RtGroupIcon = 14, RtVersion = 16, RtManifest = 24;
 const uint32_t Russian = 1049;
 
-std::string ShippedFile(const std::string& name) { return std::string(VL_SHIPPED_BUILD) + "/" + name; }
+std::string ShippedFile(const std::string& name) {
+    const char* build = std::getenv("VL_SHIPPED_BUILD");
+    return std::string(build && *build ? build : VL_SHIPPED_BUILD) + "/" + name;
+}
 
 std::string FileBytes(const std::string& path) {
     std::ifstream file(path, std::ios::binary);
@@ -47,7 +52,51 @@ std::vector<PeResource> Payload(const PeImage& image) {
     return payload;
 }
 
+// The payload resource that holds the uninstaller, empty when there is none.
+std::string UninstallerInside(const PeImage& image) {
+    uint32_t uninstallerId = 0;
+    for (const auto& [id, file] : PayloadScript()) {
+        if (file == ShippedFile("redud.exe")) uninstallerId = id;
+    }
+    for (const PeResource& resource : Payload(image)) {
+        if (uninstallerId && resource.id == uninstallerId) return resource.data;
+    }
+    return "";
+}
+
+// Whether the build was given a certificate to sign with.
+bool BuildSigns() {
+    std::ifstream cache(ShippedFile("CMakeCache.txt"));
+    const std::regex setting(R"re(^VL_SIGN_(CERT|PKCS12):FILEPATH=.+$)re");
+    for (std::string line; std::getline(cache, line);) {
+        if (std::regex_match(line, setting)) return true;
+    }
+    return false;
+}
+
 const std::string Version = VL_VERSION_TEXT;
+
+// Both programs write where only an administrator may, and are made for
+// Windows Vista to 11, so that no compatibility assistant follows a run;
+// they keep the classic controls. Comments in the manifest do not count.
+void ExpectElevatedAndMadeForVistaTo11(const PeImage& image) {
+    auto manifest = image.FindResource(RtManifest, 1);
+    ASSERT_TRUE(manifest);
+    const std::string xml = std::regex_replace(manifest->data, std::regex(R"re(<!--[\s\S]*?-->)re"), "");
+    EXPECT_TRUE(std::regex_search(
+        xml, std::regex(R"re(<requestedExecutionLevel level="requireAdministrator" uiAccess="false"/>)re")));
+    std::set<std::string> systems;
+    const std::regex system(R"re(<supportedOS Id="([^"]*)"/>)re");
+    for (std::sregex_iterator id(xml.begin(), xml.end(), system), end; id != end; ++id) systems.insert((*id)[1]);
+    EXPECT_EQ(systems, (std::set<std::string>{
+                           "{e2011457-1546-43c5-a5fe-008deee3d3f0}",  // Vista
+                           "{35138b9a-5d96-4fbd-8e2d-a2440225f93a}",  // 7
+                           "{4a2f28e3-53b9-4441-ba9c-d69d4a4a6e38}",  // 8
+                           "{1f676c76-80e1-4239-95bb-83d0f6d0da78}",  // 8.1
+                           "{8e0f7a12-bfb3-4fe8-b9a5-48fd50a15a9a}",  // 10 and 11
+                       }));
+    EXPECT_EQ(xml.find("Microsoft.Windows.Common-Controls"), std::string::npos);
+}
 
 class ShippedSetup : public testing::Test {
 protected:
@@ -99,21 +148,11 @@ TEST_F(ShippedSetup, EachPayloadResourceHoldsItsFileByteForByte) {
 }
 
 TEST_F(ShippedSetup, TheUninstallerInsideIsThe32BitGuiUninstaller) {
-    const std::map<uint32_t, std::string> script = PayloadScript();
-    uint32_t uninstallerId = 0;
-    for (const auto& [id, file] : script) {
-        if (file == ShippedFile("redud.exe")) uninstallerId = id;
-    }
-    ASSERT_NE(uninstallerId, 0u) << "the payload does not name redud.exe";
-    const PeResource* uninstaller = nullptr;
-    const std::vector<PeResource> payload = Payload(*image_);
-    for (const PeResource& resource : payload) {
-        if (resource.id == uninstallerId) uninstaller = &resource;
-    }
-    ASSERT_NE(uninstaller, nullptr);
-    EXPECT_TRUE(uninstaller->data == FileBytes(ShippedFile("redud.exe")));
+    const std::string uninstaller = UninstallerInside(*image_);
+    ASSERT_NE(uninstaller, "") << "the payload does not hold redud.exe";
+    EXPECT_TRUE(uninstaller == FileBytes(ShippedFile("redud.exe")));
 
-    PeImage redud(uninstaller->data);
+    PeImage redud(uninstaller);
     ASSERT_EQ(redud.Error(), "");
     EXPECT_EQ(redud.Machine(), PeImage::MachineI386);
     EXPECT_FALSE(redud.Wide());
@@ -134,6 +173,30 @@ TEST_F(ShippedSetup, CarriesItsVersion) {
     EXPECT_EQ(VersionString(version->data, "ProductName"), "Vellorin library");
     EXPECT_EQ(VersionString(version->data, "ProductVersion"), Version);
     EXPECT_EQ(VersionString(version->data, "OriginalFilename"), "setup.exe");
+}
+
+TEST_F(ShippedSetup, AsksToRunAsAdministrator) { ExpectElevatedAndMadeForVistaTo11(*image_); }
+
+// The payload holds this very file (see above).
+TEST(ShippedUninstaller, AsksToRunAsAdministrator) {
+    ExpectElevatedAndMadeForVistaTo11(PeImage::FromFile(ShippedFile("redud.exe")));
+}
+
+// The signature is left out too: its size depends on the certificate chain
+// and the timestamp, not on the program.
+TEST_F(ShippedSetup, TheProgramWithoutItsPayloadStaysBelow150KB) {
+    size_t payload = 0;
+    for (const PeResource& resource : Payload(*image_)) payload += resource.data.size();
+    const size_t program =
+        FileBytes(ShippedFile("setup.exe")).size() - payload - image_->CertificateTable().size();
+    EXPECT_LT(program, 150u * 1024) << program << " bytes";
+}
+
+TEST_F(ShippedSetup, BothProgramsAreSignedExactlyWhenTheBuildWasGivenACertificate) {
+    const bool signs = BuildSigns();
+    EXPECT_EQ(HoldsAuthenticodeSignature(image_->CertificateTable()), signs);
+    EXPECT_EQ(HoldsAuthenticodeSignature(PeImage(UninstallerInside(*image_)).CertificateTable()), signs)
+        << "the uninstaller is signed before it goes into the payload";
 }
 
 TEST_F(ShippedSetup, CarriesItsDialogsPictureAndIcon) {

@@ -8,6 +8,7 @@
 #include <shlobj.h>
 
 #include <algorithm>
+#include <atomic>
 #include <memory>
 
 #include "EngineFixture.h"
@@ -24,6 +25,20 @@ const DWORD Wait = 60000;
 const std::string Edition = std::string(EditionLabel) + " of Vellorin library v3.19";
 const char RecordKey[] = "Software\\Brindlecraft\\Vellorin library";
 const unsigned Checked = clbChecked, Unchecked = 0, Disabled = clbDisabled;
+
+// The page on show when the wizard's thread took a message, for the two
+// messages at the end of the keyboard range and just past it.
+std::atomic<int> lastKeyPage{0}, pastKeysPage{0};
+const UINT LastKey = 0x108;
+
+LRESULT CALLBACK NoteTakenMessages(int code, WPARAM removed, LPARAM param) {
+    const MSG* message = reinterpret_cast<const MSG*>(param);
+    if (code == HC_ACTION && removed == PM_REMOVE) {
+        if (message->message == LastKey) lastKeyPage = CurrentPage;
+        if (message->message == WM_UNICHAR) pastKeysPage = CurrentPage;
+    }
+    return CallNextHookEx(nullptr, code, removed, param);
+}
 
 class WizardTest : public EngineFixture {
 protected:
@@ -445,6 +460,30 @@ TEST_F(WizardTest, EscDuringTheInstallAsksTheSameQuestion) {
     wizard.Press(IDCANCEL);
     ASSERT_TRUE(wizard.WaitForEnd(Wait));
     EXPECT_NE(RegistryString(HKEY_LOCAL_MACHINE, RecordKey, "RootDir"), "(none)") << "No lets it finish";
+}
+
+TEST_F(WizardTest, TheInstallServesTheKeyboardRangeAndNothingPastIt) {
+    AddIde(9, "Borland\\Delphi7");
+    WizardDriver& wizard = Start();
+    wizard.Press(IDC_NEXT);
+    wizard.Press(IDC_NEXT);
+    wizard.SetFolder(installDir_);
+    wizard.Press(IDC_NEXT);
+    lastKeyPage = pastKeysPage = 0;
+    HHOOK hook = SetWindowsHookExA(WH_GETMESSAGE, NoteTakenMessages, nullptr,
+                                   GetWindowThreadProcessId(wizard.Dialog(), nullptr));
+    ASSERT_NE(hook, nullptr);
+    // Both wait in the queue behind Start while the install runs.
+    wizard.PressLater(IDC_NEXT);
+    PostMessageA(wizard.Dialog(), LastKey, 0, 0);
+    PostMessageA(wizard.Dialog(), WM_UNICHAR, 'v', 0);
+    EXPECT_TRUE(wizard.WaitForPage(6, Wait));
+    for (DWORD start = GetTickCount(); pastKeysPage == 0 && GetTickCount() - start < Wait;) Sleep(5);
+    UnhookWindowsHookEx(hook);
+    EXPECT_EQ(lastKeyPage, 5) << "served between two items";
+    EXPECT_EQ(pastKeysPage, 6) << "left for the dialog once the install is through";
+    wizard.Press(IDCANCEL);
+    EXPECT_TRUE(wizard.WaitForEnd(Wait));
 }
 
 TEST_F(WizardTest, CancelOnAnyOtherPageAsksFirst) {

@@ -7,7 +7,7 @@ VL_BUILD=${VL_BUILD:-$VL_ROOT/build}
 
 vl_packages="wine wine64 g++-mingw-w64-i686 binutils-mingw-w64-i686 mingw-w64-i686-dev
   g++-mingw-w64-x86-64 xvfb xauth googletest cmake ninja-build g++ python3 util-linux
-  clang libclang-rt-14-dev"
+  clang libclang-rt-14-dev osslsigncode openssl"
 
 # Whether this machine's kernel runs 32-bit Linux programs: a 91-byte i386
 # program that only exits, tried before any 32-bit package goes in (their

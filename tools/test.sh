@@ -33,7 +33,7 @@ vl_suite() {
     log=$(mktemp)
     local status=0
     "$@" 2>&1 | tee "$log" || status=$?
-    summary+=("$label: $(grep -E 'tests passed|No tests were found' "$log" | tail -1)")
+    summary+=("$label: $(grep -E 'tests passed|checks passed|No tests were found' "$log" | tail -1)")
     while IFS= read -r skipped; do
         summary+=("  skipped: $skipped")
     done < <(grep -E '\(Skipped\)' "$log" | sed -E 's/^[[:space:]]*[0-9]+ - //')
@@ -72,3 +72,6 @@ vl_suite "fuzz targets" ctest --test-dir "$VL_BUILD/fuzz" --output-on-failure -j
 # Everything, cross-built, under Wine.
 vl_suite "tests under Wine ($VL_ARCH build)" \
     vl_with_wine ctest --test-dir "$VL_WIN" --output-on-failure -j "$(nproc)"
+
+# Both programs signed with a throw-away certificate, in build folders of their own.
+vl_suite "signed programs (osslsigncode, and setup.exe /X under Wine)" "$VL_ROOT/tests/signing.sh"

@@ -9,6 +9,10 @@
 
 namespace {
 
+// The last keyboard message that the install loop serves. MinGW's WM_KEYLAST
+// is 0x109, which takes in WM_UNICHAR as well.
+const UINT LastKeyboardMessage = 0x108;
+
 void SetText(HWND dialog, const char* before, const char* after) {
     AnsiString text = AnsiString(before) + EditionText() + " on you computer.\r\n\r\n" + after;
     SetDlgItemTextA(dialog, IDC_TEXT, text.CStr());
@@ -26,7 +30,7 @@ void ShowProgress(HWND dialog, bool show) {
 // which would turn it into that command, does not see these messages.
 void ServeOneInputMessage(HWND dialog) {
     MSG message;
-    if (PeekMessageA(&message, nullptr, WM_KEYFIRST, WM_KEYLAST, PM_REMOVE) ||
+    if (PeekMessageA(&message, nullptr, WM_KEYFIRST, LastKeyboardMessage, PM_REMOVE) ||
         PeekMessageA(&message, nullptr, WM_MOUSEFIRST, WM_MOUSEWHEEL, PM_REMOVE)) {
         if (message.message == WM_KEYDOWN && message.wParam == VK_ESCAPE) {
             SendMessageA(dialog, WM_COMMAND, IDCANCEL, 0);

@@ -11,6 +11,7 @@ namespace {
 
 const int DirectoryImport = 1;
 const int DirectoryResource = 2;
+const int DirectoryCertificates = 4;
 
 std::string Lower(std::string text) {
     std::transform(text.begin(), text.end(), text.begin(),
@@ -85,6 +86,11 @@ PeImage::PeImage(std::string bytes) : bytes_(std::move(bytes)) {
         importRva_ = U32(directories + 8 * DirectoryImport);
         resourceRva_ = U32(directories + 8 * DirectoryResource);
         resourceSize_ = U32(directories + 8 * DirectoryResource + 4);
+    }
+    // Its address is a file offset: the table is not loaded.
+    if (directoryCount > DirectoryCertificates) {
+        certificateOffset_ = U32(directories + 8 * DirectoryCertificates);
+        certificateSize_ = U32(directories + 8 * DirectoryCertificates + 4);
     }
     const int64_t table = optional + optionalSize;
     if (table + 40 * static_cast<int64_t>(sectionCount) > static_cast<int64_t>(bytes_.size())) {
@@ -214,6 +220,21 @@ std::optional<PeResource> PeImage::FindResource(uint32_t type, uint32_t id) cons
         }
     }
     return std::nullopt;
+}
+
+std::string PeImage::CertificateTable() const {
+    if (!certificateSize_ || static_cast<uint64_t>(certificateOffset_) + certificateSize_ > bytes_.size()) {
+        return "";
+    }
+    return bytes_.substr(certificateOffset_, certificateSize_);
+}
+
+// An entry is: its length, the revision (0x0200), the type (2 for PKCS#7
+// signed data), the signature.
+bool HoldsAuthenticodeSignature(const std::string& table) {
+    const uint32_t length = Le32(table, 0);
+    return length > 8 && length <= table.size() && (Le32(table, 4) & 0xffff) == 0x0200 &&
+           Le32(table, 4) >> 16 == 2;
 }
 
 std::string FixedFileVersion(const std::string& resource) {

@@ -40,6 +40,9 @@ public:
     std::vector<PeResource> Resources() const;
     // The first resource of a numbered type and id, in any language.
     std::optional<PeResource> FindResource(uint32_t type, uint32_t id) const;
+    // The certificate table after the sections, which holds Authenticode
+    // signatures; empty when the program is not signed.
+    std::string CertificateTable() const;
 
 private:
     struct Section {
@@ -60,6 +63,7 @@ private:
     uint16_t subsystem_ = 0;
     bool wide_ = false;
     uint32_t importRva_ = 0, resourceRva_ = 0, resourceSize_ = 0;
+    uint32_t certificateOffset_ = 0, certificateSize_ = 0;
     std::vector<Section> sections_;
 };
 
@@ -70,3 +74,6 @@ std::string FixedProductVersion(const std::string& versionResource);
 // The text of a value in a version resource's string table ("CompanyName"),
 // or "(none)".
 std::string VersionString(const std::string& versionResource, const std::string& name);
+// Whether a certificate table starts with an Authenticode signature (a
+// PKCS#7 signed-data entry of revision 2).
+bool HoldsAuthenticodeSignature(const std::string& certificateTable);
