@@ -56,11 +56,6 @@ AnsiString WithProductFolder(const AnsiString& folder) {
     return result;
 }
 
-AnsiString WithoutTrailingSeparator(const AnsiString& folder) {
-    char last = folder.Last();
-    return last == '\\' || last == '/' ? AnsiString(folder.CStr(), folder.Length() - 1) : folder;
-}
-
 AnsiString NormalizedFolder(const AnsiString& typed) {
     size_t length = typed.Length();
     // "C:" without its backslash would be the current folder of drive C.

@@ -13,9 +13,6 @@ AnsiString ParentFolder(const AnsiString& rootDir);
 // second backslash after a folder that ends with one.
 AnsiString WithProductFolder(const AnsiString& folder);
 
-// The folder with one trailing "\" or "/" removed.
-AnsiString WithoutTrailingSeparator(const AnsiString& folder);
-
 // The folder as the install uses it: "/" turned into "\", and trailing
 // separators removed, except the backslash of a drive root ("C:\").
 AnsiString NormalizedFolder(const AnsiString& typed);
