@@ -4,6 +4,7 @@
 // in tools/gen_product.py, together with the payload it names.
 #pragma once
 
+#include <stddef.h>
 #include <stdint.h>
 
 #include "UPaths.h"
@@ -92,3 +93,8 @@ extern const ScriptItem ScriptItems[ScriptItemCount];
 extern const TFileReference FileReferences[FileReferenceCount];
 
 inline uint32_t ItemOpcode(const ScriptItem& item) { return item.Id & OpcodeMask; }
+
+// The length of the longest name that the table joins to the install
+// folder (in items and in file references): the deepest path the script
+// forms below that folder is this long, plus its separator.
+extern const size_t DeepestInstallName;

@@ -14,6 +14,7 @@
 
 #include "FakeIde.h"
 #include "TestSupport.h"
+#include "UFolderText.h"
 #include "UResources.h"
 #include "UScriptItems.h"
 #include "WizardDriver.h"
@@ -252,7 +253,7 @@ TEST(Acceptance, InstallUpdateCopyOnlyAndUninstall) {
     ReadFileBytes(Delphi7->HelpFile(1), &originalHelp);
 
     {
-        SCOPED_TRACE("1: first install, Delphi 7 and the help files");
+        SCOPED_TRACE("1: first install, Delphi 7 and the help files, after refused folders, typed with slashes");
         WizardDriver wizard(SetupCommand(""), work.Path());
         ASSERT_NE(wizard.Dialog(), nullptr);
         wizard.Press(IDC_NEXT);
@@ -261,6 +262,22 @@ TEST(Acceptance, InstallUpdateCopyOnlyAndUninstall) {
         for (int row : {7, 9, 10}) wizard.ClickRow(row);
         wizard.Press(IDC_NEXT);
         EXPECT_EQ(wizard.Text(IDC_FOLDER), Folder);
+        // Folders that cannot work are refused, each with its reason, and the page stays.
+        for (const auto& [typed, problem] : std::vector<std::pair<std::string, TFolderProblem>>{
+                 {"", fpEmpty}, {"Lib", fpNotAbsolute}, {"Q:\\Vellorin", fpNoSuchDrive},
+                 {"C:\\" + std::string(250, 'x'), fpTooLong}}) {
+            wizard.SetFolder(typed);
+            wizard.PressLater(IDC_NEXT);
+            HWND box = wizard.WaitForBox("Install", Wait);
+            ASSERT_NE(box, nullptr) << typed;
+            EXPECT_EQ(MessageBoxText(box), FolderProblemText(problem, typed.c_str()).CStr());
+            EXPECT_EQ(GetWindow(box, GW_OWNER), wizard.Dialog());
+            wizard.AnswerAndWait(box, IDOK);
+            wizard.Press(0);  // a command no one handles: waits until Next has been handled
+            EXPECT_TRUE(wizard.Visible(IDC_FOLDER)) << typed;
+        }
+        EXPECT_EQ(Registry(), machineBefore);
+        wizard.SetFolder("C:/Borland/Vellorin/");
         wizard.Press(IDC_NEXT);
         EXPECT_EQ(wizard.Text(IDC_NEXT), "Start");
         EXPECT_EQ(InstallAnsweringErrors(wizard), Lines{});
@@ -286,6 +303,7 @@ TEST(Acceptance, InstallUpdateCopyOnlyAndUninstall) {
         EXPECT_EQ(help, originalHelp + ":Index Vellorin library components=vllib.hlp\r\n");
         EXPECT_FALSE(Exists(Delphi7->IndexFile()));
         EXPECT_TRUE(Exists(SystemFolder(WindowsDirectory) + "\\vllib.ini"));
+        EXPECT_EQ(ListTree(work.Path()), Lines{}) << "nothing relative to the current folder";
     }
     {
         SCOPED_TRACE("2: update to C++Builder 6 and the demos, asking for another folder");

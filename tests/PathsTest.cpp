@@ -1,9 +1,11 @@
-// Directory kinds and directory creation on the real file system.
+// Directory kinds, directory creation and the install folder check on the
+// real file system.
 #include <gtest/gtest.h>
 
 #include <string>
 
 #include "TestSupport.h"
+#include "UFolderText.h"
 #include "UPaths.h"
 #include "UProducts.h"
 
@@ -115,6 +117,17 @@ TEST(CreateDirectoryPath, HandlesRootedAndEmptyPaths) {
 TEST(CreateDirectoryPath, DoesNotTryToCreateAServerOrShare) {
     // The server does not exist; the result is a failure, not a crash.
     EXPECT_NE(CreateDirectoryPath("\\\\vl-no-such-server\\share\\dir"), 0u);
+}
+
+TEST(CheckInstallFolder, AsksForTheDriveOnceTheTextPasses) {
+    // No test prefix has a drive Q: or a network.
+    AnsiString folder;
+    EXPECT_EQ(CheckInstallFolder("C:\\", &folder), fpNone);
+    EXPECT_EQ(CheckInstallFolder("y:/Vellorin//", &folder), fpNone);
+    EXPECT_STREQ(folder.CStr(), "y:\\Vellorin");
+    EXPECT_EQ(CheckInstallFolder("Q:\\Vellorin", &folder), fpNoSuchDrive);
+    EXPECT_EQ(CheckInstallFolder("\\\\vl-no-such-server\\share\\", &folder), fpNoSuchDrive);
+    EXPECT_EQ(CheckInstallFolder("Q:Vellorin", &folder), fpNotAbsolute) << "the text first";
 }
 
 }  // namespace

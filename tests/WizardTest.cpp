@@ -13,6 +13,7 @@
 
 #include "EngineFixture.h"
 #include "UDeinstall.h"
+#include "UFolderText.h"
 #include "UPage.h"
 #include "UResources.h"
 #include "USilentInstall.h"
@@ -283,18 +284,23 @@ TEST_F(WizardTest, TheChoiceNeedsOneRowAndDisabledRowsStayAsTheyAre) {
     EXPECT_EQ(rows[8], Unchecked);
 }
 
-TEST_F(WizardTest, TheFolderFieldGivesAtMost259Characters) {
+TEST_F(WizardTest, NextChecksTheFolderAndBackDoesNot) {
     WizardDriver& wizard = Start();
     wizard.Press(IDC_NEXT);
     wizard.Press(IDC_NEXT);
-    const std::string typed = "C:\\" + std::string(300, 'f');
-    wizard.SetFolder(typed);
-    wizard.Press(IDC_NEXT);
-    EXPECT_EQ(std::string(InstallDir.CStr()), typed.substr(0, 259));
+    wizard.SetFolder("Lib//");
     wizard.Press(IDC_BACK);
-    wizard.SetFolder("D:\\Lib\\\\");
+    EXPECT_EQ(CurrentPage, 2);
+    EXPECT_EQ(std::string(InstallDir.CStr()), "Lib") << "trimmed, not checked";
     wizard.Press(IDC_NEXT);
-    EXPECT_EQ(std::string(InstallDir.CStr()), "D:\\Lib\\") << "only one trailing separator goes";
+    wizard.PostMouseClick(IDC_NEXT);  // as a user clicks: the button takes the focus
+    HWND box = wizard.WaitForBox("Install", Wait);
+    ASSERT_NE(box, nullptr);
+    EXPECT_EQ(MessageBoxText(box), FolderProblemText(fpNotAbsolute, "Lib").CStr());
+    wizard.AnswerAndWait(box, IDOK);
+    wizard.Press(0);
+    EXPECT_EQ(CurrentPage, 3);
+    EXPECT_TRUE(wizard.HasFocus(IDC_FOLDER)) << "ready for another folder";
 }
 
 TEST_F(WizardTest, ProposesProgramFilesWithoutAnIde) {

@@ -814,6 +814,14 @@ def main():
     table += [c_item(i, item, item.payload.id if item.payload else None)
               for i, item in enumerate(items)]
     table += ["};"]
+    # The longest name that the table joins to the install folder: the
+    # wizard keeps the folder short enough for the deepest path below it.
+    below = [item.name for item in items if item.dk == 3]
+    below += [item.name2 for item in items if item.dk2 == 3]
+    below += [name for name, dk in FILE_REFERENCES if dk == 3]
+    deepest = max(len(name.text if isinstance(name, Sym) else name)
+                  for name in below)
+    table += ["", "const size_t DeepestInstallName = %d;" % deepest]
     write(os.path.join(out, "UScriptItems.inc"),
                      "\n".join(table) + "\n")
 

@@ -21,3 +21,16 @@ size_t FindLastChar(const AnsiString& text, char c) {
 AnsiString RegStringText(const char* data, size_t size) {
     return AnsiString(data, size > 0 ? size - 1 : 0);
 }
+
+AnsiString Decimal(int32_t value) {
+    char digits[12];
+    int n = 0;
+    uint32_t magnitude = value < 0 ? 0u - static_cast<uint32_t>(value) : static_cast<uint32_t>(value);
+    do {
+        digits[n++] = static_cast<char>('0' + magnitude % 10);
+        magnitude /= 10;
+    } while (magnitude != 0);
+    AnsiString text(value < 0 ? "-" : "");
+    while (n > 0) text += digits[--n];
+    return text;
+}

@@ -1,6 +1,8 @@
 // Text search over 8-bit strings. Positions are 1-based; 0 means not found.
 #pragma once
 
+#include <stdint.h>
+
 #include "UAnsiString.h"
 
 // Where `pattern` first occurs in `text`, comparing bytes exactly; 0 when it
@@ -17,3 +19,6 @@ AnsiString RegStringText(const char* data, size_t size);
 
 // A copy lower-cased by the system's ANSI rules (CharLowerBuffA).
 AnsiString LowerCase(const AnsiString& text);
+
+// The value in decimal digits, with a minus sign when it is negative.
+AnsiString Decimal(int32_t value);

@@ -70,6 +70,7 @@ void Cancel(HWND dialog, WPARAM command) {
 }  // namespace
 
 INT_PTR TPage::HandleMessage(UINT, WPARAM, LPARAM) { return 0; }
+bool TPage::AcceptNext() { return true; }
 
 void ShowTextArea(HWND dialog, int numerator, int denominator) {
     RECT picture, text;
@@ -126,7 +127,7 @@ INT_PTR CALLBACK WizardDlgProc(HWND dialog, UINT message, WPARAM wParam, LPARAM 
         switch (LOWORD(wParam)) {
         case IDOK:
         case IDCANCEL: Cancel(dialog, wParam); return 1;
-        case IDC_NEXT: return Navigate(+1);
+        case IDC_NEXT: return Pages[CurrentPage - 1]->AcceptNext() ? Navigate(+1) : 0;
         case IDC_BACK: return Navigate(-1);
         default:
             return CurrentPage > 0 ? Pages[CurrentPage - 1]->HandleMessage(message, wParam, lParam) : 0;

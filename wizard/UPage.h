@@ -15,6 +15,9 @@ public:
     virtual int32_t Leave() = 0;
     // Commands of the controls that belong to the page; 0 when not handled.
     virtual INT_PTR HandleMessage(UINT message, WPARAM wParam, LPARAM lParam);
+    // Asked when Next is pressed, before Leave: false keeps the page on show
+    // (the page has told the user why). Back and Cancel do not ask.
+    virtual bool AcceptNext();
 
     HWND Wnd = nullptr;  // the wizard dialog, stored before each Enter
 };

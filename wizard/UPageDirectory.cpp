@@ -55,11 +55,24 @@ int32_t TPageSelectDirectory::Enter() {
     return 1;
 }
 
-int32_t TPageSelectDirectory::Leave() {
+AnsiString TPageSelectDirectory::FieldText() const {
     char folder[MAX_PATH];
     LRESULT length = SendDlgItemMessageA(Wnd, IDC_FOLDER, WM_GETTEXT, sizeof folder,
                                          reinterpret_cast<LPARAM>(folder));
-    InstallDir = WithoutTrailingSeparator(AnsiString(folder, length > 0 ? static_cast<size_t>(length) : 0));
+    return AnsiString(folder, length > 0 && length < LRESULT(sizeof folder) ? static_cast<size_t>(length) : 0);
+}
+
+bool TPageSelectDirectory::AcceptNext() {
+    AnsiString folder;
+    TFolderProblem problem = CheckInstallFolder(FieldText(), &folder);
+    if (problem == fpNone) return true;
+    MessageBoxA(Wnd, FolderProblemText(problem, folder).CStr(), "Install", MB_OK);
+    SetFocus(GetDlgItem(Wnd, IDC_FOLDER));
+    return false;
+}
+
+int32_t TPageSelectDirectory::Leave() {
+    InstallDir = NormalizedFolder(FieldText());
     ShowControl(Wnd, IDC_BROWSE, false);
     ShowControl(Wnd, IDC_FOLDER_GROUP, false);
     ShowControl(Wnd, IDC_FOLDER, false);

@@ -7,13 +7,17 @@
 class TPageSelectDirectory : public TPage {
 public:
     int32_t Enter() override;
-    // Sets InstallDir from the field.
+    // Sets InstallDir from the field, normalized.
     int32_t Leave() override;
     INT_PTR HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) override;
+    // Refuses a folder that the install cannot use, with a message box.
+    bool AcceptNext() override;
 
     // Runs the shell's folder dialog; true when a folder was chosen, then in Folder.
     bool BrowseForFolder();
     void ShowFolder();
+    // The text of the folder field, at most 259 characters.
+    AnsiString FieldText() const;
 
     AnsiString PrevRootDir;
     bool FirstEntry = true;

@@ -37,7 +37,7 @@ int RunSilentInstall() {
     if (InstallItems == 0) return 1;
 
     // The folder page: its proposal, taken as it is.
-    InstallDir = WithoutTrailingSeparator(ProposedInstallFolder(record.RootDir));
+    InstallDir = NormalizedFolder(ProposedInstallFolder(record.RootDir));
 
     TSilentRun run;
     TInstallOutcome outcome = RunInstallScript(&run);
