@@ -11,8 +11,8 @@ namespace {
 
 const uint32_t HKLM = 0x80000002;
 
-ScriptItem Item(uint32_t id, const char* name = "", uint32_t value = 0, uint32_t dirKind = dkNone) {
-    return ScriptItem{id, name, value, dirKind, nullptr, nullptr, dkNone, 0, nullptr};
+ScriptItem Item(uint32_t id, const char* name = "", uint32_t value = 0, uint8_t dirKind = dkNone) {
+    return ScriptItem{id, value, name, nullptr, nullptr, nullptr, dirKind, dkNone, 0};
 }
 
 using Lines = std::vector<std::string>;

@@ -5,11 +5,11 @@
 
 namespace {
 
-ScriptItem Item(uint32_t op, const std::string& name, uint32_t value = 0, uint32_t dirKind = dkNone) {
+ScriptItem Item(uint32_t op, const std::string& name, uint32_t value = 0, uint8_t dirKind = dkNone) {
     // The names live as long as the test: keep them in a pool.
     static std::vector<std::unique_ptr<std::string>> names;
     names.push_back(std::make_unique<std::string>(name));
-    return ScriptItem{op, names.back()->c_str(), value, dirKind, nullptr, nullptr, dkNone, 0, nullptr};
+    return ScriptItem{op, value, names.back()->c_str(), nullptr, nullptr, nullptr, dirKind, dkNone, 0};
 }
 
 std::string Read(const std::string& path) {

@@ -27,6 +27,25 @@ const std::string Edition = std::string(EditionLabel) + " of Vellorin library v3
 const char RecordKey[] = "Software\\Brindlecraft\\Vellorin library";
 const unsigned Checked = clbChecked, Unchecked = 0, Disabled = clbDisabled;
 
+// A progress bar that clicks Cancel itself, from the wizard's thread, when
+// it reaches CancelAtPosition: the install loop serves the press after that
+// item and the release after the next, so the run stops right after item
+// CancelAtPosition however busy the machine is.
+int CancelAtPosition = 0;
+WNDPROC BarProc = nullptr;
+
+LRESULT CALLBACK CancellingBar(HWND bar, UINT message, WPARAM wParam, LPARAM lParam) {
+    LRESULT result = CallWindowProcA(BarProc, bar, message, wParam, lParam);
+    if (message == PBM_DELTAPOS && CancelAtPosition > 0 &&
+        CallWindowProcA(BarProc, bar, PBM_GETPOS, 0, 0) >= CancelAtPosition) {
+        CancelAtPosition = 0;
+        HWND cancel = GetDlgItem(GetParent(bar), IDCANCEL);
+        PostMessageA(cancel, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(5, 5));
+        PostMessageA(cancel, WM_LBUTTONUP, 0, MAKELPARAM(5, 5));
+    }
+    return result;
+}
+
 // The page on show when the wizard's thread took a message, for the two
 // messages at the end of the keyboard range and just past it.
 std::atomic<int> lastKeyPage{0}, pastKeysPage{0};
@@ -77,13 +96,19 @@ protected:
         return value;
     }
     // Goes through the pages as preset for a fake Delphi 7, into the test's
-    // folder, and starts the install.
-    WizardDriver& StartInstall() {
+    // folder, and starts the install; with `cancelAfter`, Cancel is clicked
+    // once that many items have run (see CancellingBar).
+    WizardDriver& StartInstall(int cancelAfter = 0) {
         WizardDriver& wizard = Start();
         wizard.Press(IDC_NEXT);
         wizard.Press(IDC_NEXT);
         wizard.SetFolder(installDir_);
         wizard.Press(IDC_NEXT);
+        if (cancelAfter > 0) {
+            CancelAtPosition = cancelAfter;
+            BarProc = reinterpret_cast<WNDPROC>(SetWindowLongPtrA(
+                wizard.Control(IDC_PROGRESS), GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(CancellingBar)));
+        }
         wizard.PressLater(IDC_NEXT);
         return wizard;
     }
@@ -93,16 +118,6 @@ protected:
         WizardDriver& wizard = StartInstall();
         wizard.PostMouseClick(IDCANCEL);
         return wizard;
-    }
-    // Clicks Cancel once `items` items have run, as the progress bar shows
-    // them (the bar answers between two items).
-    void ClickCancelAfter(int items) {
-        DWORD_PTR position = 0;
-        while (SendMessageTimeoutA(wizard_->Control(IDC_PROGRESS), PBM_GETPOS, 0, 0, SMTO_NORMAL, Wait,
-                                   &position) &&
-               static_cast<int>(position) < items) {
-        }
-        wizard_->PostMouseClick(IDCANCEL);
     }
     // Answers the cancel question Yes; returns the report that follows, once
     // the wizard has ended.
@@ -421,8 +436,7 @@ TEST_F(WizardTest, CancelAnsweredYesTakesTheRunBackWhereverItStops) {
     // Early; between two of Delphi 7's compile steps; just before the end.
     const int compiling = ItemIndex(siCheckFile, "Delphi7\\vll70.bpl");
     for (int items : {1, compiling, ScriptItemCount - 5}) {
-        StartInstall();
-        ClickCancelAfter(items);
+        StartInstall(items);
         EXPECT_EQ(ConfirmCancel(), CancelReport) << items;
         wizard_.reset();
         EXPECT_EQ(RegistryString(HKEY_LOCAL_MACHINE, RecordKey, "RootDir"), "(none)") << items;
@@ -442,8 +456,7 @@ TEST_F(WizardTest, CancelAnsweredYesDuringAnUpdateLeavesNoInstallation) {
     wizard_.reset();
     ASSERT_NE(RegistryString(HKEY_LOCAL_MACHINE, RecordKey, "RootDir"), "(none)");
 
-    StartInstall();
-    ClickCancelAfter(ItemIndex(siCheckFile, "Delphi7\\vll70.bpl"));
+    StartInstall(ItemIndex(siCheckFile, "Delphi7\\vll70.bpl"));
     EXPECT_EQ(ConfirmCancel(), std::string(CancelReport) +
                                    "\r\n\r\nThe earlier installation of Vellorin library was removed before "
                                    "the install began, so Vellorin library is no longer installed on this computer.");

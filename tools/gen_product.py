@@ -759,9 +759,9 @@ def c_item(index, item, payload_id):
     value = "0x%X" % value if item.op in MASK_OPS else str(value)
     target = "&FileReferences[%d]" % item.target if item.target is not None \
         else "nullptr"
-    return "    /* %3d */ {%s%s, %s, %s, %s, %s, %s, %s, 0, %s}," % (
-        index, item.op, flags, c_string(item.name), value, DK[item.dk],
-        c_string(item.text), c_string(item.name2), DK[item.dk2], target)
+    return "    /* %3d */ {%s%s, %s, %s, %s, %s, %s, %s, %s, 0}," % (
+        index, item.op, flags, value, c_string(item.name), c_string(item.text),
+        c_string(item.name2), target, DK[item.dk], DK[item.dk2])
 
 
 def write(path, data):

@@ -11,12 +11,19 @@ const char AlreadyRunningText[] =
     "Another setup or uninstall of Vellorin library is running. Please wait until it has finished.";
 
 TSingleInstance::TSingleInstance() {
-    HANDLE mutex = CreateMutexA(nullptr, TRUE, MutexName);
-    if (mutex && GetLastError() == ERROR_ALREADY_EXISTS) {
+    // Without the mutex there is nothing to wait for: going on is better
+    // than refusing for good.
+    HANDLE mutex = CreateMutexA(nullptr, FALSE, MutexName);
+    if (!mutex) return;
+    // Taken over as well when its last owner ended without releasing it (a
+    // setup killed half-way): the mutex is then abandoned, not held.
+    DWORD wait = WaitForSingleObject(mutex, 0);
+    if (wait == WAIT_OBJECT_0 || wait == WAIT_ABANDONED) {
+        mutex_ = mutex;
+    } else {
         CloseHandle(mutex);
-        mutex = nullptr;
+        acquired_ = false;
     }
-    mutex_ = mutex;
 }
 
 TSingleInstance::~TSingleInstance() {

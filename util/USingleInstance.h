@@ -13,10 +13,11 @@ public:
     TSingleInstance& operator=(const TSingleInstance&) = delete;
 
     // False when another setup or uninstall holds the mutex.
-    bool Acquired() const { return mutex_ != nullptr; }
+    bool Acquired() const { return acquired_; }
 
 private:
     HANDLE mutex_ = nullptr;
+    bool acquired_ = true;
 };
 
 // What both programs say when the mutex is taken.

@@ -36,8 +36,11 @@ int RunSilentInstall() {
     // With no row checked the page would not let the user go on.
     if (InstallItems == 0) return 1;
 
-    // The folder page: its proposal, taken as it is.
-    InstallDir = NormalizedFolder(ProposedInstallFolder(record.RootDir));
+    // The folder page: its proposal, taken as it is, and refused where its
+    // Next would refuse it.
+    AnsiString folder;
+    if (CheckInstallFolder(ProposedInstallFolder(record.RootDir), &folder) != fpNone) return 1;
+    InstallDir = folder;
 
     TSilentRun run;
     TInstallOutcome outcome = RunInstallScript(&run);

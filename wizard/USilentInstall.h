@@ -4,5 +4,6 @@
 
 // Returns the exit code: 0 when every item succeeded and the record was
 // written, 1 when something failed (install.log names the failing items)
-// or there was nothing the wizard would let the user install.
+// or when the wizard would not let the user go on: no row checked, or a
+// folder its page refuses (nothing is then written).
 int RunSilentInstall();
