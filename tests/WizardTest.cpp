@@ -344,6 +344,17 @@ TEST_F(WizardTest, ASilentInstallWithoutAnIdeInstallsTheOptionalPartsAsTheWizard
     EXPECT_EQ(GetFileAttributesA(folder.c_str()), INVALID_FILE_ATTRIBUTES);
 }
 
+TEST_F(WizardTest, ASilentInstallRefusesTheFoldersThePageRefuses) {
+    // An earlier record whose folder the page would not let the user keep.
+    for (const char* folder : {"Q:\\Vellorin", "Lib\\Vellorin"}) {
+        ASSERT_TRUE(WriteRegString(RootLocalMachine, RecordKey, "RootDir", folder));
+        const std::vector<std::string> before = TouchedRegistry();
+        EXPECT_EQ(RunSilentInstall(), 1) << folder;
+        EXPECT_EQ(TouchedRegistry(), before) << folder;
+        EXPECT_EQ(ListTree(current_.Path()), std::vector<std::string>{}) << folder;
+    }
+}
+
 TEST_F(WizardTest, BrowsingAppendsTheProductFolder) {
     WizardDriver& wizard = Start();
     wizard.Press(IDC_NEXT);
