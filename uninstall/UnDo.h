@@ -4,6 +4,8 @@
 // IDE actions work on the IDE at CurrentIdeIndex, as the replay set it.
 #pragma once
 
+#include <stdint.h>
+
 #include "UAnsiString.h"
 #include "UDeinstall.h"
 
@@ -21,8 +23,37 @@ void UndoSelectIde(const TUninstallRecord& record);
 // IDE's library search path; the value is written back only when it held it.
 void RemoveSearchPathEntry(const AnsiString& entry);
 
+// The checks below need no system call.
+
 // Whether a directory tree may be removed whole: never an empty or relative
 // path, a drive root, or the Windows or system folder. All three are given
 // lower-cased.
 bool IsRemovableTree(const AnsiString& path, const AnsiString& windowsDir,
                      const AnsiString& systemDir);
+
+// An uninstall log lies in the install folder, which other users may be able
+// to write, and is replayed with the rights of whoever runs the replay. So a
+// record is undone only when a recorded item of the install script writes
+// that very record; anything else is passed over.
+
+// What the replay knows besides the record, none of it from the log's body.
+struct TReplayState {
+    bool InstallDirKnown = false;  // the header named the folder that holds the log
+    int32_t IdeIndex = 0;          // CurrentIdeIndex
+    AnsiString IdeRoot;            // that IDE's root folder on this machine, or empty
+};
+
+// Whether the record may be undone: its kind, directory kind and text (and
+// its Arg where the undo reads it) are those of a recorded item; an IDE's
+// records only while that IDE's block is being replayed; install folder
+// records only when that folder is known, IDE folder records only below a
+// root folder found on this machine.
+bool MayUndo(const TUninstallRecord& record, const TReplayState& state);
+
+// An absolute folder: "X:" (a drive's root, as the install folder names it),
+// "X:\..." or "\\server\share...".
+bool IsAbsoluteFolder(const AnsiString& folder);
+// Whether the install folder that a log's header names is the folder that
+// holds the log: absolute, and the same without regard to ASCII case, with
+// "/" as "\" and repeated or trailing separators ignored.
+bool IsLogFolder(const AnsiString& folder, const AnsiString& logFolder);

@@ -1,16 +1,41 @@
 // The checks of the undo actions that need no system call.
+#include "UUninstallRecord.h"
 #include "UnDo.h"
 
 namespace {
 
+bool IsSeparator(char c) { return c == '\\' || c == '/'; }
+
 // The path without trailing separators.
 AnsiString Trimmed(const AnsiString& path) {
     size_t length = path.Length();
-    while (length > 0 && (path[length - 1] == '\\' || path[length - 1] == '/')) --length;
+    while (length > 0 && IsSeparator(path[length - 1])) --length;
     return AnsiString(path.CStr(), length);
 }
 
-bool IsSeparator(char c) { return c == '\\' || c == '/'; }
+char FoldedCase(char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c + ('a' - 'A')) : c; }
+
+// A folder as folders are compared: ASCII letters in lower case, every
+// separator a backslash, runs of them as one (but the two that begin a UNC
+// path) and none at the end.
+AnsiString Canonical(const AnsiString& folder) {
+    AnsiString canonical;
+    for (size_t i = 0; i < folder.Length(); ++i) {
+        char c = IsSeparator(folder[i]) ? '\\' : FoldedCase(folder[i]);
+        if (c == '\\' && canonical.Length() > 1 && canonical.Last() == '\\') continue;
+        canonical += c;
+    }
+    return Trimmed(canonical);
+}
+
+// Kinds whose undo works on the current IDE: its registry keys or files.
+bool UsesIde(uint32_t kind, uint32_t dirKind) {
+    return kind == siRegisterPackage || kind == siAddSearchPath || kind == siModifyFile ||
+           dirKind == dkIdeRoot || dirKind == dkIdeHelp;
+}
+
+// Kinds whose undo reads Arg: the IDE index, the help-file slot, the root key.
+bool UsesArg(uint32_t kind) { return kind == siSelectIde || kind == siModifyFile || kind == siCreateRegKey; }
 
 }  // namespace
 
@@ -31,4 +56,48 @@ bool IsRemovableTree(const AnsiString& path, const AnsiString& windowsDir,
     }
     if (!onDrive && !onShare) return false;
     return tree != Trimmed(windowsDir) && tree != Trimmed(systemDir);
+}
+
+bool IsAbsoluteFolder(const AnsiString& folder) {
+    AnsiString canonical = Canonical(folder);
+    const char* text = canonical.CStr();
+    size_t length = canonical.Length();
+    if (length >= 2 && FoldedCase(text[0]) >= 'a' && FoldedCase(text[0]) <= 'z' && text[1] == ':') {
+        return length == 2 || text[2] == '\\';
+    }
+    // "\\server\share": a separator after a server name, with a share after it.
+    if (length < 5 || text[0] != '\\' || text[1] != '\\') return false;
+    for (size_t i = 3; i < length; ++i) {
+        if (text[i] == '\\') return true;
+    }
+    return false;
+}
+
+bool IsLogFolder(const AnsiString& folder, const AnsiString& logFolder) {
+    return IsAbsoluteFolder(folder) && Canonical(folder) == Canonical(logFolder);
+}
+
+bool MayUndo(const TUninstallRecord& record, const TReplayState& state) {
+    uint32_t kind = record.Kind();
+    // Header records in the body undo nothing.
+    if (kind == siUninstallHeader) return false;
+    if (record.DirKind == dkInstallDir && !state.InstallDirKnown) return false;
+    if ((record.DirKind == dkIdeRoot || record.DirKind == dkIdeHelp) && !IsAbsoluteFolder(state.IdeRoot)) {
+        return false;
+    }
+    bool usesIde = UsesIde(kind, record.DirKind);
+    // Each IDE's block begins and ends with a recorded select item.
+    uint32_t ide = 0;
+    for (const ScriptItem& item : ScriptItems) {
+        if (!(item.Id & sfRecordUndo)) continue;
+        if (ItemOpcode(item) == siSelectIde) ide = item.Value;
+        if (ItemOpcode(item) != kind) continue;
+        TRecordedName recorded = RecordedName(item);
+        if (recorded.DirKind == record.DirKind && record.Text == recorded.Text &&
+            (!UsesArg(kind) || record.Arg == item.Value) &&
+            (!usesIde || ide == static_cast<uint32_t>(state.IdeIndex))) {
+            return true;
+        }
+    }
+    return false;
 }
