@@ -40,6 +40,11 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         }
         if (record.DirKind == dkInstallDir && !IsLogFolder(InstallDir, log.LogFolder)) abort();
         if (record.Kind() == siSelectIde) state.IdeIndex = static_cast<int32_t>(record.Arg);
+        if (record.Kind() != siCreateDirectory) continue;
+        TProductPaths paths(record.DirKind, record.Text);
+        AnsiString name;
+        while (paths.NextFile(&name) || paths.NextFolder(&name)) {
+        }
     }
     return 0;
 }

@@ -3,6 +3,7 @@
 // actions that need no system call.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <string>
 #include <vector>
 
@@ -167,6 +168,24 @@ TEST(ReplayRules, EveryLogTheScriptWritesIsTakenBackWhole) {
                 if (record->Kind() == siSelectIde) state.IdeIndex = static_cast<int32_t>(record->Arg);
             }
         }
+    }
+}
+
+TEST(ReplayRules, AFolderTakesBackOnlyWhatTheProductMakesInIt) {
+    auto files = [](uint32_t kind, const char* folder) {
+        TProductPaths walk(kind, folder);
+        std::vector<std::string> names;
+        for (AnsiString name; walk.NextFile(&name);) names.push_back(name.CStr());
+        return names;
+    };
+    EXPECT_EQ(files(dkInstallDir, "HELP"),
+              (std::vector<std::string>{"Help\\vllib.hlp", "Help\\vllib.cnt", "Help\\vllib.als"}));
+    EXPECT_EQ(files(dkWindows, ""), std::vector<std::string>{"vllib.ini"});
+    // The packages that the compile steps leave, a copy, the uninstaller and the logs.
+    std::vector<std::string> all = files(dkInstallDir, "");
+    for (const char* made : {"Delphi3\\vll30.dpl", "CBuilder6\\dclclxvll60.bpl", "delphi3\\vlVellorin.inc",
+                             "redud.exe", "install.log", "uninst.log"}) {
+        EXPECT_NE(std::find(all.begin(), all.end(), made), all.end()) << made;
     }
 }
 

@@ -2,7 +2,6 @@
 
 #include <windows.h>
 
-#include "UFileTree.h"
 #include "UPaths.h"
 #include "UProducts.h"
 #include "URegistry.h"
@@ -90,13 +89,20 @@ void UndoUninstallEntry(const TUninstallRecord&, const AnsiString& uninstallKeyN
 void UndoDeleteFile(const TUninstallRecord& record) { DeleteFileA(RecordPath(record).CStr()); }
 
 void UndoDirectory(const TUninstallRecord& record) {
+    // Without its directory the names would be taken from the current folder.
+    AnsiString base = GetKindDirectory(record.DirKind);
+    if (base.IsEmpty()) return;
+    // Only what the product makes goes; the user's own files stay, and with
+    // them the folders that hold them.
+    TProductPaths paths(record.DirKind, record.Text);
+    AnsiString name;
+    while (paths.NextFile(&name)) DeleteFileA(JoinPath(base, name.CStr()).CStr());
+    while (paths.NextFolder(&name)) RemoveDirectoryA(JoinPath(base, name.CStr()).CStr());
     AnsiString path = RecordPath(record);
-    // A log must never make this empty a drive or the system's own folders.
-    if (!IsRemovableTree(LowerCase(path), LowerCase(GetKindDirectory(dkWindows)),
-                         LowerCase(GetKindDirectory(dkSystem)))) {
-        return;
+    if (IsRemovableTree(LowerCase(path), LowerCase(GetKindDirectory(dkWindows)),
+                        LowerCase(GetKindDirectory(dkSystem)))) {
+        RemoveDirectoryA(path.CStr());
     }
-    DeleteDirectoryTree(path.CStr(), false);
 }
 
 void UndoSelectIde(const TUninstallRecord& record) {

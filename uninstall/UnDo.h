@@ -8,6 +8,7 @@
 
 #include "UAnsiString.h"
 #include "UDeinstall.h"
+#include "UScriptItems.h"
 
 void UndoPackage(const TUninstallRecord& record);
 void UndoSearchPath(const TUninstallRecord& record);
@@ -25,8 +26,8 @@ void RemoveSearchPathEntry(const AnsiString& entry);
 
 // The checks below need no system call.
 
-// Whether a directory tree may be removed whole: never an empty or relative
-// path, a drive root, or the Windows or system folder. All three are given
+// Whether a folder may be removed itself: never an empty or relative path, a
+// drive root, or the Windows or system folder. All three are given
 // lower-cased.
 bool IsRemovableTree(const AnsiString& path, const AnsiString& windowsDir,
                      const AnsiString& systemDir);
@@ -57,3 +58,24 @@ bool IsAbsoluteFolder(const AnsiString& folder);
 // holds the log: absolute, and the same without regard to ASCII case, with
 // "/" as "\" and repeated or trailing separators ignored.
 bool IsLogFolder(const AnsiString& folder, const AnsiString& logFolder);
+
+// What taking back a folder that the script creates removes, and nothing
+// else: the files that the product makes below it (its payload, the
+// packages that its compile steps leave, in the install folder its two
+// logs), then the folders that the script creates below it, each before
+// its parent, so that those left empty can go. Names are relative to the
+// directory of `dirKind`; a `folder` of "" stands for that directory.
+class TProductPaths {
+public:
+    TProductPaths(uint32_t dirKind, const AnsiString& folder) : dirKind_(dirKind), folder_(folder) {}
+    bool NextFile(AnsiString* name);
+    bool NextFolder(AnsiString* name);
+
+private:
+    bool IsBelow(const char* name) const;
+
+    uint32_t dirKind_;
+    AnsiString folder_;
+    int32_t file_ = 0;                      // script items, then the two logs
+    int32_t folderItem_ = ScriptItemCount;  // backwards: the script creates parents first
+};

@@ -1,4 +1,5 @@
 // The checks of the undo actions that need no system call.
+#include "UConst.h"
 #include "UUninstallRecord.h"
 #include "UnDo.h"
 
@@ -36,6 +37,23 @@ bool UsesIde(uint32_t kind, uint32_t dirKind) {
 
 // Kinds whose undo reads Arg: the IDE index, the help-file slot, the root key.
 bool UsesArg(uint32_t kind) { return kind == siSelectIde || kind == siModifyFile || kind == siCreateRegKey; }
+
+// The file that item `index` makes in the directory of `dirKind`, or null.
+const char* MadeFile(int32_t index, uint32_t dirKind) {
+    const ScriptItem& item = ScriptItems[index];
+    switch (ItemOpcode(item)) {
+    case siExtractFile:
+    case siExtractIfAbsent:
+    case siExtractIfNewer: break;
+    case siCopyFile: return item.Target && item.Target->DirKind == dirKind ? item.Target->Name : nullptr;
+    // A compile step leaves the package that the check after it looks for.
+    case siCheckFile:
+        if (index > 0 && ItemOpcode(ScriptItems[index - 1]) == siCompilePackage) break;
+        return nullptr;
+    default: return nullptr;
+    }
+    return item.DirKind == dirKind ? item.Name : nullptr;
+}
 
 }  // namespace
 
@@ -96,6 +114,42 @@ bool MayUndo(const TUninstallRecord& record, const TReplayState& state) {
         if (recorded.DirKind == record.DirKind && record.Text == recorded.Text &&
             (!UsesArg(kind) || record.Arg == item.Value) &&
             (!usesIde || ide == static_cast<uint32_t>(state.IdeIndex))) {
+            return true;
+        }
+    }
+    return false;
+}
+
+bool TProductPaths::IsBelow(const char* name) const {
+    const char* folder = folder_.CStr();
+    size_t length = folder_.Length();
+    for (size_t i = 0; i < length; ++i) {
+        if (name[i] == '\0' || FoldedCase(name[i]) != FoldedCase(folder[i])) return false;
+    }
+    return length == 0 || name[length] == '\\';
+}
+
+bool TProductPaths::NextFile(AnsiString* name) {
+    while (file_ < ScriptItemCount + 2) {
+        int32_t at = file_++;
+        const char* made = at < ScriptItemCount ? MadeFile(at, dirKind_)
+                           : dirKind_ != dkInstallDir ? nullptr
+                           : at == ScriptItemCount    ? InstallLogName
+                                                      : UninstallLogName;
+        if (made && IsBelow(made)) {
+            *name = made;
+            return true;
+        }
+    }
+    return false;
+}
+
+bool TProductPaths::NextFolder(AnsiString* name) {
+    while (folderItem_ > 0) {
+        const ScriptItem& item = ScriptItems[--folderItem_];
+        if (ItemOpcode(item) == siCreateDirectory && item.DirKind == dirKind_ && item.Name[0] != '\0' &&
+            IsBelow(item.Name)) {
+            *name = item.Name;
             return true;
         }
     }
