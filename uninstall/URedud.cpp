@@ -80,12 +80,7 @@ int Uninstall(const TArguments& arguments) {
         CloseHandle(arguments.Launcher);
     }
     AnsiString product = ProductNameAndVersion();
-    if (!arguments.Silent &&
-        MessageBoxA(nullptr, (AnsiString("Are you sure you want to remove ") + product +
-                              " from your computer?").CStr(),
-                    Caption, MB_YESNO | MB_ICONQUESTION) != IDYES) {
-        return 1;
-    }
+    // A log that cannot be read is reported before anything is asked.
     TDeinstall log;
     if (log.LoadLog(arguments.LogPath.CStr()) != 0) {
         if (!arguments.Silent) {
@@ -94,6 +89,12 @@ int Uninstall(const TArguments& arguments) {
                         Caption, MB_OK | MB_ICONERROR);
         }
         return 2;
+    }
+    if (!arguments.Silent &&
+        MessageBoxA(nullptr, (AnsiString("Are you sure you want to remove ") + product +
+                              " from your computer?").CStr(),
+                    Caption, MB_YESNO | MB_ICONQUESTION) != IDYES) {
+        return 1;
     }
     log.ReadHeader();
     log.Run();
