@@ -95,8 +95,19 @@ void UndoDirectory(const TUninstallRecord& record) {
     // Only what the product makes goes; the user's own files stay, and with
     // them the folders that hold them.
     TProductPaths paths(record.DirKind, record.Text);
-    AnsiString name;
-    while (paths.NextFile(&name)) DeleteFileA(JoinPath(base, name.CStr()).CStr());
+    AnsiString name, folder;
+    bool folderExists = true;
+    while (paths.NextFile(&name)) {
+        // A folder taken back before holds nothing more: it is asked for
+        // once, not for each of its files.
+        size_t slash = FindLastChar(name, '\\');
+        AnsiString parent(name.CStr(), slash ? slash - 1 : 0);
+        if (parent != folder) {
+            folder = parent;
+            folderExists = GetFileAttributesA(JoinPath(base, folder.CStr()).CStr()) != INVALID_FILE_ATTRIBUTES;
+        }
+        if (folderExists) DeleteFileA(JoinPath(base, name.CStr()).CStr());
+    }
     while (paths.NextFolder(&name)) RemoveDirectoryA(JoinPath(base, name.CStr()).CStr());
     AnsiString path = RecordPath(record);
     if (IsRemovableTree(LowerCase(path), LowerCase(GetKindDirectory(dkWindows)),
