@@ -63,14 +63,8 @@ void TScript::OpenUninstLog() {
 void TScript::WriteInstallLogLine(const AnsiString& line) { WriteBytes(installLog_, line + "\r\n"); }
 
 void TScript::WriteUninstRecord(const ScriptItem& item) {
-    uint32_t op = ItemOpcode(item);
-    AnsiString text(item.Name);
-    uint32_t dirKind = item.DirKind;
-    if (op == siUninstallHeader) {
-        text = HeaderText(item.Value);
-    } else if (op == siCopyFile && item.Target) {
-        text = item.Target->Name;
-        dirKind = item.Target->DirKind;
-    }
-    WriteBytes(uninstLog_, EncodeUninstallRecord(item.Id, item.Value, dirKind, text));
+    TRecordedName recorded = RecordedName(item);
+    AnsiString text =
+        ItemOpcode(item) == siUninstallHeader ? HeaderText(item.Value) : AnsiString(recorded.Text);
+    WriteBytes(uninstLog_, EncodeUninstallRecord(item.Id, item.Value, recorded.DirKind, text));
 }

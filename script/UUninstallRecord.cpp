@@ -22,3 +22,8 @@ AnsiString EncodeUninstallRecord(uint32_t code, uint32_t arg, uint32_t dirKind,
     PutLittleEndian(&record, static_cast<uint32_t>(length + UninstallRecordOverhead), 2);
     return record;
 }
+
+TRecordedName RecordedName(const ScriptItem& item) {
+    if (ItemOpcode(item) == siCopyFile && item.Target) return {item.Target->Name, item.Target->DirKind};
+    return {item.Name ? item.Name : "", item.DirKind};
+}

@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <filesystem>
 #include <map>
 #include <memory>
 #include <set>
@@ -458,6 +459,77 @@ TEST(Acceptance, ASilentInstallWithAFailingItemEndsWithExitCodeOne) {
     EXPECT_EQ(RegistryString(HKEY_LOCAL_MACHINE, "Software\\Brindlecraft\\Vellorin library", "RootDir"), Folder);
     WriteFileBytes(Builder6->Root() + "\\bin\\fake-ide.cfg", "package=.bpl\r\n");
     UninstallSilently(work.Path());
+}
+
+// The names in a folder, without what lies below them.
+Lines TopLevel(const std::string& folder) {
+    Lines names;
+    WIN32_FIND_DATAA found;
+    HANDLE listing = FindFirstFileA((folder + "\\*").c_str(), &found);
+    for (bool more = listing != INVALID_HANDLE_VALUE; more; more = FindNextFileA(listing, &found)) {
+        if (found.cFileName[0] != '.') names.push_back(found.cFileName);
+    }
+    if (listing != INVALID_HANDLE_VALUE) FindClose(listing);
+    return Sorted(names);
+}
+
+// Installs into the folder typed, which already holds the user's own files
+// (each at its top or in a folder of its own), updates, and uninstalls: the
+// user's files come through whole, and of the product nothing stays.
+void KeepsTheUsersFiles(const std::string& typed, const Lines& users) {
+    const std::string folder = typed.back() == '\\' ? typed.substr(0, typed.size() - 1) : typed;
+    for (const std::string& file : users) {
+        std::filesystem::create_directories(std::filesystem::path(folder + "\\" + file).parent_path());
+        WriteFileBytes(folder + "\\" + file, file);
+    }
+    auto keptWhole = [&] {
+        std::string contents;
+        return std::all_of(users.begin(), users.end(), [&](const std::string& file) {
+            return ReadFileBytes(folder + "\\" + file, &contents) && contents == file;
+        });
+    };
+    const Lines top = TopLevel(folder);
+    TempDir work;
+    for (const char* step : {"install", "update"}) {
+        WizardDriver wizard(SetupCommand(""), work.Path());
+        ASSERT_NE(wizard.Dialog(), nullptr) << step;
+        wizard.Press(IDC_NEXT);
+        wizard.Press(IDC_NEXT);
+        wizard.SetFolder(typed);
+        wizard.Press(IDC_NEXT);
+        EXPECT_EQ(InstallAnsweringErrors(wizard), Lines{}) << step;
+        EXPECT_TRUE(Exists(folder + "\\CBuilder6\\vll60.bpl") && keptWhole()) << step;
+    }
+    ChildProcess uninstaller(RegistryString(HKEY_LOCAL_MACHINE,
+                                            "Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\vllLib",
+                                            "UninstallString"),
+                             work.Path());
+    HWND question = WaitForMessageBox("Uninstall", "Are you sure", Wait);
+    ASSERT_NE(question, nullptr);
+    PostMessageA(question, WM_COMMAND, IDYES, 0);
+    HWND done = WaitForMessageBox("Uninstall", "was removed", Wait);
+    ASSERT_NE(done, nullptr);
+    EXPECT_EQ(MessageBoxText(done), "Vellorin library v3.19 was removed from your computer. The folder " + typed +
+                                        " still holds files and was left in place.");
+    PostMessageA(done, WM_COMMAND, IDOK, 0);
+    EXPECT_TRUE(uninstaller.Wait(Wait));
+    EXPECT_EQ(TopLevel(folder), top);
+    EXPECT_TRUE(keptWhole());
+    for (const std::string& file : users) {
+        size_t slash = file.find('\\');
+        if (slash == std::string::npos) continue;
+        EXPECT_EQ(ListTree(folder + "\\" + file.substr(0, slash)), Lines{file.substr(slash + 1)}) << "nothing else";
+    }
+}
+
+TEST(Acceptance, AnExistingFolderKeepsTheUsersFiles) {
+    KeepsTheUsersFiles("C:\\Work", {"MyProject\\Main.pas", "todo.txt"});
+    RemoveTree("C:\\Work");
+}
+
+TEST(Acceptance, ADriveRootKeepsTheUsersFiles) {
+    KeepsTheUsersFiles("C:\\", {"Help\\my-notes.txt"});
+    RemoveTree("C:\\Help");
 }
 
 TEST(Acceptance, ExtractionWritesThePayloadManifest) {

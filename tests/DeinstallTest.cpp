@@ -3,6 +3,7 @@
 // actions that need no system call.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <string>
 #include <vector>
 
@@ -54,6 +55,7 @@ TEST_F(Deinstall, AcceptsAnyTwoDigitsAfterTheMagic) {
 }
 
 TEST_F(Deinstall, ReplaysTheBodyBackwardsDownToTheHeader) {
+    log.LogFolder = "C:\\Lib\\";
     ASSERT_EQ(Load(log, Magic + Header(uhProductName, "Vellorin library") + Header(uhInstallDir, "C:\\Lib") +
                             Header(uhUninstallKey, "vllLib") + Header(uhEndOfHeader, "") +
                             Record(0x18001, 0, 3, "first") + Record(0x18001, 0, 3, "second")),
@@ -76,6 +78,7 @@ TEST_F(Deinstall, AHeaderWithoutItsEndIsReplayedForwards) {
 }
 
 TEST_F(Deinstall, HeaderRecordsAfterTheEndAreNotRead) {
+    log.LogFolder = "C:\\A\\";
     ASSERT_EQ(Load(log, Magic + Header(uhInstallDir, "C:\\A") + Header(uhEndOfHeader, "") +
                             Header(uhInstallDir, "C:\\B") + Record(0x18001, 0, 3, "dir")),
               0);
@@ -118,6 +121,72 @@ TEST_F(Deinstall, LeavesOutALastRecordCutShort) {
     TDeinstall partial;
     ASSERT_EQ(Load(partial, whole + far), 0);
     EXPECT_EQ(partial.LogSize, whole.size());
+}
+
+TEST_F(Deinstall, TakesOnlyTheLogsOwnFolderAndTheProductsOwnEntry) {
+    const struct {
+        const char *folder, *logFolder;
+        bool taken;
+    } cases[] = {{"c:/lib//VELLORIN/", "C:\\Lib\\Vellorin\\", true}, {"C:", "C:\\", true},
+                 {"\\\\server\\share", "\\\\server\\share\\", true}, {"C:\\Lib", "C:\\Lib\\Vellorin\\", false},
+                 {"Vellorin", "Vellorin\\", false}, {"C:Lib", "C:Lib\\", false}, {"\\\\server", "\\\\server\\", false}};
+    for (const auto& c : cases) {
+        TDeinstall header;
+        header.LogFolder = c.logFolder;
+        InstallDir = "before";
+        ASSERT_EQ(Load(header, Magic + Header(uhInstallDir, c.folder) + Header(uhUninstallKey, "Other")), 0);
+        header.ReadHeader();
+        EXPECT_EQ(header.InstallDirKnown, c.taken) << c.folder;
+        EXPECT_STREQ(InstallDir.CStr(), c.taken ? c.folder : "before") << c.folder;
+        EXPECT_STREQ(header.UninstallKeyName.CStr(), "") << "another program's Add/Remove Programs entry";
+    }
+}
+
+// Every log that the script writes, for every choice of items, with and
+// without copying only, is taken back whole: replayed backwards, each IDE's
+// records come after the select record that closes its block.
+TEST(ReplayRules, EveryLogTheScriptWritesIsTakenBackWhole) {
+    for (uint32_t items = 0; items < 0x800; ++items) {
+        for (bool copyOnly : {false, true}) {
+            std::vector<TUninstallRecord> records;  // as the engine writes them, skipping blocks not chosen
+            uint32_t skipMask = 0;
+            for (const ScriptItem& item : ScriptItems) {
+                uint32_t op = ItemOpcode(item);
+                if (skipMask) {
+                    if (op == siEndIfItems && item.Value == skipMask) skipMask = 0;
+                } else if (op == siIfItems && !(item.Value & items)) {
+                    skipMask = item.Value;
+                } else if ((item.Id & sfRecordUndo) && op != siUninstallHeader && (!copyOnly || (op & 0xC000))) {
+                    records.push_back({item.Id, item.Value, RecordedName(item).DirKind, RecordedName(item).Text});
+                }
+            }
+            TReplayState state;
+            state.InstallDirKnown = true;
+            state.IdeRoot = "C:\\Borland\\IDE";
+            for (auto record = records.rbegin(); record != records.rend(); ++record) {
+                ASSERT_TRUE(MayUndo(*record, state)) << std::hex << items << " " << record->Text.CStr();
+                if (record->Kind() == siSelectIde) state.IdeIndex = static_cast<int32_t>(record->Arg);
+            }
+        }
+    }
+}
+
+TEST(ReplayRules, AFolderTakesBackOnlyWhatTheProductMakesInIt) {
+    auto files = [](uint32_t kind, const char* folder) {
+        TProductPaths walk(kind, folder);
+        std::vector<std::string> names;
+        for (AnsiString name; walk.NextFile(&name);) names.push_back(name.CStr());
+        return names;
+    };
+    EXPECT_EQ(files(dkInstallDir, "HELP"),
+              (std::vector<std::string>{"Help\\vllib.hlp", "Help\\vllib.cnt", "Help\\vllib.als"}));
+    EXPECT_EQ(files(dkWindows, ""), std::vector<std::string>{"vllib.ini"});
+    // The packages that the compile steps leave, a copy, the uninstaller and the logs.
+    std::vector<std::string> all = files(dkInstallDir, "");
+    for (const char* made : {"Delphi3\\vll30.dpl", "CBuilder6\\dclclxvll60.bpl", "delphi3\\vlVellorin.inc",
+                             "redud.exe", "install.log", "uninst.log"}) {
+        EXPECT_NE(std::find(all.begin(), all.end(), made), all.end()) << made;
+    }
 }
 
 TEST(UninstallString, NamesTheLogLast) {

@@ -118,9 +118,16 @@ TEST_F(Registry, DeleteValueNeverCreatesTheKey) {
     EXPECT_FALSE(Exists(Key("absent")));
 }
 
-TEST_F(Registry, DeleteTreeOfAMissingKeyChangesNothing) {
+TEST_F(Registry, DeleteTreeOfAMissingKeyOrAnEmptyPathChangesNothing) {
     EXPECT_FALSE(DeleteRegKeyTree(RootCurrentUser, Key("absent\\x").c_str()));
     EXPECT_TRUE(Exists(Key()));
+    // An open key stands in for a root, which an empty path would empty.
+    CreateRegKey(RootCurrentUser, Key("below").c_str());
+    HKEY opened;
+    ASSERT_EQ(RegOpenKeyExA(User, Key().c_str(), 0, KEY_ALL_ACCESS, &opened), ERROR_SUCCESS);
+    EXPECT_FALSE(DeleteRegKeyTree(static_cast<uint32_t>(reinterpret_cast<ULONG_PTR>(opened)), ""));
+    RegCloseKey(opened);
+    EXPECT_TRUE(Exists(Key("below")));
 }
 
 TEST_F(Registry, DeleteTreeRemovesTheSubtreeAndEmptyAncestors) {

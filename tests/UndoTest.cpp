@@ -1,5 +1,7 @@
 // The undo actions on real registry values and files, and the replay of a
 // log file.
+#include <filesystem>
+
 #include "EngineFixture.h"
 #include "UDeinstall.h"
 #include "UUninstallRecord.h"
@@ -96,16 +98,19 @@ TEST_F(Undo, RegistryEntriesGo) {
     EXPECT_EQ(RegistryString(HKEY_LOCAL_MACHINE, entry, "DisplayName"), "(none)");
 }
 
-TEST_F(Undo, FilesAndTreesGoWithWhatUsersPutThere) {
-    CreateDirectoryA(installDir_.c_str(), nullptr);
-    CreateDirectoryA((installDir_ + "\\Demos").c_str(), nullptr);
-    WriteFileBytes(installDir_ + "\\Demos\\users-own.txt", "x");
+TEST_F(Undo, FoldersLoseWhatTheProductMadeAndKeepWhatUsersPutThere) {
+    for (const char* made :
+         {"Demos\\Delphi\\IniDemo\\Main.pas", "Demos\\CBuilder\\IniDemo\\Main.h", "ReadMe.txt"}) {
+        std::filesystem::create_directories(std::filesystem::path(installDir_ + "\\" + made).parent_path());
+        WriteFileBytes(installDir_ + "\\" + made, "x");
+    }
+    WriteFileBytes(installDir_ + "\\Demos\\CBuilder\\users-own.txt", "x");
     WriteFileBytes(installDir_ + "\\f.txt", "x");
-    UndoDeleteFile(Rec(0x8002, 1, dkInstallDir, "f.txt"));
-    UndoDeleteFile(Rec(0x8002, 1, dkInstallDir, "missing.txt"));
-    EXPECT_EQ(ListTree(installDir_), (std::vector<std::string>{"Demos\\", "Demos\\users-own.txt"}));
+    UndoDeleteFile(Rec(0x1000B, 1, dkInstallDir, "f.txt"));
+    UndoDeleteFile(Rec(0x1000B, 1, dkInstallDir, "missing.txt"));
     UndoDirectory(Rec(0x18001, 0, dkInstallDir, "Demos"));
-    EXPECT_TRUE(ListTree(installDir_).empty());
+    EXPECT_EQ(ListTree(installDir_), (std::vector<std::string>{"Demos\\", "Demos\\CBuilder\\",
+                                                               "Demos\\CBuilder\\users-own.txt", "ReadMe.txt"}));
 }
 
 TEST_F(Undo, ATreeIsNeverRemovedFromAnEmptyOrRelativePath) {

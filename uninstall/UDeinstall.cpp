@@ -6,9 +6,11 @@
 #include <stdlib.h>
 #include <string.h>
 
+#include "UConst.h"
 #include "UPaths.h"
 #include "UScriptItems.h"
 #include "UUninstallRecord.h"
+#include "UnDo.h"
 
 namespace {
 
@@ -81,6 +83,7 @@ bool TDeinstall::NextRecord(TUninstallRecord* record) {
 int32_t TDeinstall::ReadHeader() {
     Cursor = ReplayStart = MagicLength;
     Backward = false;
+    InstallDirKnown = false;
     ReplayBound = LogSize;
     for (;;) {
         uint32_t position = Cursor;
@@ -94,9 +97,19 @@ int32_t TDeinstall::ReadHeader() {
         case uhProductName: LoggedProductName = record.Text; break;
         case uhVersion: LoggedVersion = record.Text; break;
         case uhEdition: LoggedEdition = record.Text; break;
-        case uhInstallDir: InstallDir = record.Text; break;
+        case uhInstallDir:
+            LoggedInstallDir = record.Text;
+            // The product writes its log into the folder it names, and
+            // nowhere else.
+            if (IsLogFolder(record.Text, LogFolder)) {
+                InstallDir = record.Text;
+                InstallDirKnown = true;
+            }
+            break;
         case uhProductKey: LoggedProductKey = record.Text; break;
-        case uhUninstallKey: UninstallKeyName = record.Text; break;
+        case uhUninstallKey:
+            if (record.Text == ::UninstallKeyName) UninstallKeyName = record.Text;
+            break;
         case uhEndOfHeader:
             // The body is read backwards, from the end down to this record;
             // header records written after it are never read.

@@ -32,7 +32,7 @@ public:
     TDeinstall& operator=(const TDeinstall&) = delete;
 
     // Reads the log file whole and checks it (see SetLogData); -2 when it
-    // cannot be opened.
+    // cannot be opened. Sets LogFolder.
     int32_t LoadLog(const char* fileName);
     // Takes a copy of a log's bytes and checks them: -3 empty, -4 not a log,
     // -5 when the records do not hold together (nothing of such a log is
@@ -40,7 +40,9 @@ public:
     // it, is left out: the log ends before it.
     int32_t SetLogData(const char* data, uint32_t size);
     // Reads the header records: the product's names, the uninstall key, the
-    // install folder (into InstallDir) and the replay order.
+    // install folder and the replay order. The install folder goes into
+    // InstallDir only when it is LogFolder, the uninstall key only when it is
+    // the product's own: a log could otherwise choose what goes.
     int32_t ReadHeader();
     // The next record in replay order; false when there is none.
     bool NextRecord(TUninstallRecord* record);
@@ -51,7 +53,12 @@ public:
     AnsiString LoggedVersion;
     AnsiString LoggedEdition;
     AnsiString LoggedProductKey;
+    AnsiString LoggedInstallDir;
     AnsiString UninstallKeyName;
+    // The folder that holds the log, as LoadLog was given it.
+    AnsiString LogFolder;
+    // The header named LogFolder as the install folder.
+    bool InstallDirKnown = false;
 
     uint32_t LogSize = 0;         // bytes of whole records in LogData
     char* LogData = nullptr;

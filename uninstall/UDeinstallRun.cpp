@@ -4,6 +4,7 @@
 
 #include "UConst.h"
 #include "UDeinstall.h"
+#include "UPaths.h"
 #include "UProducts.h"
 #include "URegistry.h"
 #include "UScoped.h"
@@ -11,6 +12,9 @@
 #include "UnDo.h"
 
 int32_t TDeinstall::LoadLog(const char* fileName) {
+    int folder = lstrlenA(fileName);
+    while (folder > 0 && fileName[folder - 1] != '\\' && fileName[folder - 1] != '/') --folder;
+    LogFolder = AnsiString(fileName, folder);
     TScopedFile file(CreateFileA(fileName, GENERIC_READ, 0, nullptr, OPEN_EXISTING,
                                  FILE_ATTRIBUTE_NORMAL, nullptr));
     if (!file.IsValid()) return dlCannotOpen;
@@ -28,15 +32,19 @@ int32_t TDeinstall::Run() {
     DetectIdes();
     Cursor = ReplayStart;
     TUninstallRecord record;
-    // Keepable records (the INI file, the product key) are undone like all others.
+    TReplayState state;
+    state.InstallDirKnown = InstallDirKnown;
+    // Keepable records (the INI file, the product key) are undone like all
+    // others. Records that the script does not write are passed over.
     while (NextRecord(&record)) {
+        state.IdeIndex = CurrentIdeIndex;
+        state.IdeRoot = GetKindDirectory(dkIdeRoot);
+        if (!MayUndo(record, state)) continue;
         switch (record.Kind()) {
         case siRegisterPackage: UndoPackage(record); break;
         case siModifyFile: UndoHelpText(record); break;
         case siDeleteFile:
-        case siExtractFile:
-        case siExtractIfAbsent:
-        case siCopyFile: UndoDeleteFile(record); break;
+        case siExtractIfAbsent: UndoDeleteFile(record); break;
         case siRegisterWinHelp: UndoWinHelp(record); break;
         case siCreateRegKey: UndoRegistryKey(record); break;
         case siAddSearchPath: UndoSearchPath(record); break;

@@ -4,7 +4,8 @@
 //   redud.exe [uninst.log] [/S]
 //
 // It replays the installation's uninstall log backwards, which removes the
-// install folder, and with it this program. So it first copies itself to
+// product's files and the install folder once nothing else is left in it,
+// and with it this program. So it first copies itself to
 // the temporary folder and runs from there; the copy is opened for deletion
 // on close, and goes when it ends. /S removes without asking or reporting.
 // Exit codes: 0 removed, 1 cancelled, 2 the log cannot be read.
@@ -15,6 +16,7 @@
 #include "UDeinstall.h"
 #include "UPaths.h"
 #include "URegistry.h"
+#include "UScoped.h"
 
 namespace {
 
@@ -59,6 +61,17 @@ AnsiString Decimal(uintptr_t value) {
     return text;
 }
 
+// Whether the folder is there with anything in it.
+bool HoldsFiles(const AnsiString& folder) {
+    WIN32_FIND_DATAA found;
+    TScopedFind listing(JoinPath(folder, "*").CStr(), &found);
+    if (!listing.IsValid()) return false;
+    do {
+        if (lstrcmpA(found.cFileName, ".") != 0 && lstrcmpA(found.cFileName, "..") != 0) return true;
+    } while (listing.Next(&found));
+    return false;
+}
+
 // Second stage, in the temporary copy: waits until the first stage has
 // ended (so that its program file can go), then removes the product.
 int Uninstall(const TArguments& arguments) {
@@ -67,12 +80,7 @@ int Uninstall(const TArguments& arguments) {
         CloseHandle(arguments.Launcher);
     }
     AnsiString product = ProductNameAndVersion();
-    if (!arguments.Silent &&
-        MessageBoxA(nullptr, (AnsiString("Are you sure you want to remove ") + product +
-                              " from your computer?").CStr(),
-                    Caption, MB_YESNO | MB_ICONQUESTION) != IDYES) {
-        return 1;
-    }
+    // A log that cannot be read is reported before anything is asked.
     TDeinstall log;
     if (log.LoadLog(arguments.LogPath.CStr()) != 0) {
         if (!arguments.Silent) {
@@ -82,10 +90,23 @@ int Uninstall(const TArguments& arguments) {
         }
         return 2;
     }
+    if (!arguments.Silent &&
+        MessageBoxA(nullptr, (AnsiString("Are you sure you want to remove ") + product +
+                              " from your computer?").CStr(),
+                    Caption, MB_YESNO | MB_ICONQUESTION) != IDYES) {
+        return 1;
+    }
     log.ReadHeader();
     log.Run();
     if (!arguments.Silent) {
-        MessageBoxA(nullptr, (product + " was removed from your computer.").CStr(), Caption, MB_OK);
+        AnsiString done = product + " was removed from your computer.";
+        // Files the product did not make stay, and so does their folder.
+        if (log.InstallDirKnown && HoldsFiles(InstallDir)) {
+            AnsiString folder = InstallDir;
+            if (folder.Last() == ':') folder += '\\';
+            done += AnsiString(" The folder ") + folder + " still holds files and was left in place.";
+        }
+        MessageBoxA(nullptr, done.CStr(), Caption, MB_OK);
     }
     return 0;
 }

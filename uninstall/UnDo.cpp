@@ -2,7 +2,6 @@
 
 #include <windows.h>
 
-#include "UFileTree.h"
 #include "UPaths.h"
 #include "UProducts.h"
 #include "URegistry.h"
@@ -90,13 +89,31 @@ void UndoUninstallEntry(const TUninstallRecord&, const AnsiString& uninstallKeyN
 void UndoDeleteFile(const TUninstallRecord& record) { DeleteFileA(RecordPath(record).CStr()); }
 
 void UndoDirectory(const TUninstallRecord& record) {
-    AnsiString path = RecordPath(record);
-    // A log must never make this empty a drive or the system's own folders.
-    if (!IsRemovableTree(LowerCase(path), LowerCase(GetKindDirectory(dkWindows)),
-                         LowerCase(GetKindDirectory(dkSystem)))) {
-        return;
+    // Without its directory the names would be taken from the current folder.
+    AnsiString base = GetKindDirectory(record.DirKind);
+    if (base.IsEmpty()) return;
+    // Only what the product makes goes; the user's own files stay, and with
+    // them the folders that hold them.
+    TProductPaths paths(record.DirKind, record.Text);
+    AnsiString name, folder;
+    bool folderExists = true;
+    while (paths.NextFile(&name)) {
+        // A folder taken back before holds nothing more: it is asked for
+        // once, not for each of its files.
+        size_t slash = FindLastChar(name, '\\');
+        AnsiString parent(name.CStr(), slash ? slash - 1 : 0);
+        if (parent != folder) {
+            folder = parent;
+            folderExists = GetFileAttributesA(JoinPath(base, folder.CStr()).CStr()) != INVALID_FILE_ATTRIBUTES;
+        }
+        if (folderExists) DeleteFileA(JoinPath(base, name.CStr()).CStr());
     }
-    DeleteDirectoryTree(path.CStr(), false);
+    while (paths.NextFolder(&name)) RemoveDirectoryA(JoinPath(base, name.CStr()).CStr());
+    AnsiString path = RecordPath(record);
+    if (IsRemovableTree(LowerCase(path), LowerCase(GetKindDirectory(dkWindows)),
+                        LowerCase(GetKindDirectory(dkSystem)))) {
+        RemoveDirectoryA(path.CStr());
+    }
 }
 
 void UndoSelectIde(const TUninstallRecord& record) {

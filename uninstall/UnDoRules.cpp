@@ -1,16 +1,59 @@
 // The checks of the undo actions that need no system call.
+#include "UConst.h"
+#include "UUninstallRecord.h"
 #include "UnDo.h"
 
 namespace {
 
+bool IsSeparator(char c) { return c == '\\' || c == '/'; }
+
 // The path without trailing separators.
 AnsiString Trimmed(const AnsiString& path) {
     size_t length = path.Length();
-    while (length > 0 && (path[length - 1] == '\\' || path[length - 1] == '/')) --length;
+    while (length > 0 && IsSeparator(path[length - 1])) --length;
     return AnsiString(path.CStr(), length);
 }
 
-bool IsSeparator(char c) { return c == '\\' || c == '/'; }
+char FoldedCase(char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c + ('a' - 'A')) : c; }
+
+// A folder as folders are compared: ASCII letters in lower case, every
+// separator a backslash, runs of them as one (but the two that begin a UNC
+// path) and none at the end.
+AnsiString Canonical(const AnsiString& folder) {
+    AnsiString canonical;
+    for (size_t i = 0; i < folder.Length(); ++i) {
+        char c = IsSeparator(folder[i]) ? '\\' : FoldedCase(folder[i]);
+        if (c == '\\' && canonical.Length() > 1 && canonical.Last() == '\\') continue;
+        canonical += c;
+    }
+    return Trimmed(canonical);
+}
+
+// Kinds whose undo works on the current IDE: its registry keys or files.
+bool UsesIde(uint32_t kind, uint32_t dirKind) {
+    return kind == siRegisterPackage || kind == siAddSearchPath || kind == siModifyFile ||
+           dirKind == dkIdeRoot || dirKind == dkIdeHelp;
+}
+
+// Kinds whose undo reads Arg: the IDE index, the help-file slot, the root key.
+bool UsesArg(uint32_t kind) { return kind == siSelectIde || kind == siModifyFile || kind == siCreateRegKey; }
+
+// The file that item `index` makes in the directory of `dirKind`, or null.
+const char* MadeFile(int32_t index, uint32_t dirKind) {
+    const ScriptItem& item = ScriptItems[index];
+    switch (ItemOpcode(item)) {
+    case siExtractFile:
+    case siExtractIfAbsent:
+    case siExtractIfNewer: break;
+    case siCopyFile: return item.Target && item.Target->DirKind == dirKind ? item.Target->Name : nullptr;
+    // A compile step leaves the package that the check after it looks for.
+    case siCheckFile:
+        if (index > 0 && ItemOpcode(ScriptItems[index - 1]) == siCompilePackage) break;
+        return nullptr;
+    default: return nullptr;
+    }
+    return item.DirKind == dirKind ? item.Name : nullptr;
+}
 
 }  // namespace
 
@@ -31,4 +74,84 @@ bool IsRemovableTree(const AnsiString& path, const AnsiString& windowsDir,
     }
     if (!onDrive && !onShare) return false;
     return tree != Trimmed(windowsDir) && tree != Trimmed(systemDir);
+}
+
+bool IsAbsoluteFolder(const AnsiString& folder) {
+    AnsiString canonical = Canonical(folder);
+    const char* text = canonical.CStr();
+    size_t length = canonical.Length();
+    if (length >= 2 && FoldedCase(text[0]) >= 'a' && FoldedCase(text[0]) <= 'z' && text[1] == ':') {
+        return length == 2 || text[2] == '\\';
+    }
+    // "\\server\share": a separator after a server name, with a share after it.
+    if (length < 5 || text[0] != '\\' || text[1] != '\\') return false;
+    for (size_t i = 3; i < length; ++i) {
+        if (text[i] == '\\') return true;
+    }
+    return false;
+}
+
+bool IsLogFolder(const AnsiString& folder, const AnsiString& logFolder) {
+    return IsAbsoluteFolder(folder) && Canonical(folder) == Canonical(logFolder);
+}
+
+bool MayUndo(const TUninstallRecord& record, const TReplayState& state) {
+    uint32_t kind = record.Kind();
+    // Header records in the body undo nothing.
+    if (kind == siUninstallHeader) return false;
+    if (record.DirKind == dkInstallDir && !state.InstallDirKnown) return false;
+    if ((record.DirKind == dkIdeRoot || record.DirKind == dkIdeHelp) && !IsAbsoluteFolder(state.IdeRoot)) {
+        return false;
+    }
+    bool usesIde = UsesIde(kind, record.DirKind);
+    // Each IDE's block begins and ends with a recorded select item.
+    uint32_t ide = 0;
+    for (const ScriptItem& item : ScriptItems) {
+        if (!(item.Id & sfRecordUndo)) continue;
+        if (ItemOpcode(item) == siSelectIde) ide = item.Value;
+        if (ItemOpcode(item) != kind) continue;
+        TRecordedName recorded = RecordedName(item);
+        if (recorded.DirKind == record.DirKind && record.Text == recorded.Text &&
+            (!UsesArg(kind) || record.Arg == item.Value) &&
+            (!usesIde || ide == static_cast<uint32_t>(state.IdeIndex))) {
+            return true;
+        }
+    }
+    return false;
+}
+
+bool TProductPaths::IsBelow(const char* name) const {
+    const char* folder = folder_.CStr();
+    size_t length = folder_.Length();
+    for (size_t i = 0; i < length; ++i) {
+        if (name[i] == '\0' || FoldedCase(name[i]) != FoldedCase(folder[i])) return false;
+    }
+    return length == 0 || name[length] == '\\';
+}
+
+bool TProductPaths::NextFile(AnsiString* name) {
+    while (file_ < ScriptItemCount + 2) {
+        int32_t at = file_++;
+        const char* made = at < ScriptItemCount ? MadeFile(at, dirKind_)
+                           : dirKind_ != dkInstallDir ? nullptr
+                           : at == ScriptItemCount    ? InstallLogName
+                                                      : UninstallLogName;
+        if (made && IsBelow(made)) {
+            *name = made;
+            return true;
+        }
+    }
+    return false;
+}
+
+bool TProductPaths::NextFolder(AnsiString* name) {
+    while (folderItem_ > 0) {
+        const ScriptItem& item = ScriptItems[--folderItem_];
+        if (ItemOpcode(item) == siCreateDirectory && item.DirKind == dirKind_ && item.Name[0] != '\0' &&
+            IsBelow(item.Name)) {
+            *name = item.Name;
+            return true;
+        }
+    }
+    return false;
 }

@@ -115,6 +115,8 @@ void DeleteRegSubKeys(HKEY key) {
 }
 
 bool DeleteRegKeyTree(uint32_t root, const char* key) {
+    // An empty path would open the root itself, and empty it.
+    if (!key || !key[0]) return false;
     {
         TScopedRegKey opened;
         if (!OpenKey(root, key, TreeAccess, &opened)) return false;

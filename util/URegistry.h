@@ -34,7 +34,8 @@ bool DeleteRegValue(uint32_t root, const char* key, const char* name);
 
 // Deletes the key with everything below it, then each ancestor left with
 // neither values nor other subkeys, walking upwards; the first component of
-// the path always stays. False only when the key cannot be opened.
+// the path always stays. False when the key cannot be opened or the path is
+// empty: a root is never emptied.
 bool DeleteRegKeyTree(uint32_t root, const char* key);
 // Deletes every subkey of an open key; on NT each one's own subkeys first.
 void DeleteRegSubKeys(HKEY key);

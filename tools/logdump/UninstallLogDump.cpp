@@ -124,7 +124,7 @@ int main(int argc, char** argv) {
         const AnsiString& value;
     } header[] = {
         {"product", log.LoggedProductName}, {"version", log.LoggedVersion},
-        {"edition", log.LoggedEdition},     {"install folder", InstallDir},
+        {"edition", log.LoggedEdition},     {"install folder", log.LoggedInstallDir},
         {"product key", log.LoggedProductKey}, {"uninstall key", log.UninstallKeyName},
     };
     for (const auto& field : header) printf("  %-15s %s\n", field.label, Visible(field.value).c_str());
