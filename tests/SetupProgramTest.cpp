@@ -205,6 +205,11 @@ TEST(WizardMode, ASecondSetupWhileOneRunsSaysSoAndEnds) {
                   "Another setup or uninstall of Vellorin library is running. Please wait until it has finished.")
             << switches;
     }
+    // So does the uninstaller, before it even reads its log.
+    ChildProcess uninstaller("\"" + BuildFile("redud.exe") + "\" C:\\nowhere\\uninst.log", temp.Path());
+    HWND refused = WaitForMessageBox("Uninstall", "Another setup or uninstall", Timeout);
+    ASSERT_NE(refused, nullptr);
+    PostMessageA(refused, WM_COMMAND, IDOK, 0);
     // The unattended install ends at once too, without a window.
     ChildProcess silent(SetupCommand("/S"), temp.Path());
     std::vector<std::string> windows;

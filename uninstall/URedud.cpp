@@ -8,7 +8,8 @@
 // and with it this program. So it first copies itself to
 // the temporary folder and runs from there; the copy is opened for deletion
 // on close, and goes when it ends. /S removes without asking or reporting.
-// Exit codes: 0 removed, 1 cancelled, 2 the log cannot be read.
+// Exit codes: 0 removed, 1 cancelled, 2 the log cannot be read, 3 another
+// setup or uninstall of the product is running.
 #include <stdlib.h>
 #include <windows.h>
 
@@ -17,6 +18,8 @@
 #include "UPaths.h"
 #include "URegistry.h"
 #include "UScoped.h"
+#include "USingleInstance.h"
+#include "UText.h"
 
 namespace {
 
@@ -49,17 +52,6 @@ TArguments ParseArguments() {
 
 AnsiString Quoted(const AnsiString& text) { return AnsiString("\"") + text + "\""; }
 
-AnsiString Decimal(uintptr_t value) {
-    char digits[24];
-    int n = 0;
-    do {
-        digits[n++] = static_cast<char>('0' + value % 10);
-        value /= 10;
-    } while (value);
-    AnsiString text;
-    while (n > 0) text += digits[--n];
-    return text;
-}
 
 // Whether the folder is there with anything in it.
 bool HoldsFiles(const AnsiString& folder) {
@@ -78,6 +70,11 @@ int Uninstall(const TArguments& arguments) {
     if (arguments.Launcher) {
         WaitForSingleObject(arguments.Launcher, 30000);
         CloseHandle(arguments.Launcher);
+    }
+    TSingleInstance instance;
+    if (!instance.Acquired()) {
+        if (!arguments.Silent) MessageBoxA(nullptr, AlreadyRunningText, Caption, MB_OK);
+        return 3;
     }
     AnsiString product = ProductNameAndVersion();
     // A log that cannot be read is reported before anything is asked.
@@ -132,7 +129,7 @@ int StartFromTemporaryCopy(TArguments arguments) {
     HANDLE launcher = nullptr;
     DuplicateHandle(GetCurrentProcess(), GetCurrentProcess(), GetCurrentProcess(), &launcher,
                     SYNCHRONIZE, TRUE, 0);
-    AnsiString command = Quoted(copy) + " /RUN " + Decimal(reinterpret_cast<uintptr_t>(launcher)) +
+    AnsiString command = Quoted(copy) + " /RUN " + Decimal(static_cast<int64_t>(reinterpret_cast<uintptr_t>(launcher))) +
                          " " + Quoted(arguments.LogPath) + (arguments.Silent ? " /S" : "");
     STARTUPINFOA startup{};
     startup.cb = sizeof startup;
