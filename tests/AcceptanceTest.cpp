@@ -159,9 +159,15 @@ Lines InstallTree(const std::set<std::string>& folders, const std::vector<std::s
     }
     ReadFileBytes(BuildFile("redud.exe"), &files["redud.exe"]);
     for (const std::string& project : compiled) {
-        // "CBuilder6\vll60.mak" is built as "CBuilder6\vll60.bpl".
-        std::string package = project.substr(0, project.rfind('.')) + ".bpl";
-        files[package] = "compiled " + project.substr(project.find('\\') + 1) + "\r\n";
+        // "CBuilder6\vll60.mak" is built as "CBuilder6\vll60.bpl", with
+        // what the tools leave beside it.
+        const std::string stem = project.substr(0, project.rfind('.'));
+        const Lines outputs = project.substr(project.rfind('.')) == ".mak"
+                                  ? Lines{".bpl", ".bpi", ".lib", ".obj", ".tds"}
+                                  : Lines{".bpl", ".dcp"};
+        for (const std::string& output : outputs) {
+            files[stem + output] = "compiled " + project.substr(project.find('\\') + 1) + "\r\n";
+        }
     }
     std::set<std::string> lines;
     for (const auto& [name, contents] : files) {

@@ -181,10 +181,12 @@ TEST(ReplayRules, AFolderTakesBackOnlyWhatTheProductMakesInIt) {
     EXPECT_EQ(files(dkInstallDir, "HELP"),
               (std::vector<std::string>{"Help\\vllib.hlp", "Help\\vllib.cnt", "Help\\vllib.als"}));
     EXPECT_EQ(files(dkWindows, ""), std::vector<std::string>{"vllib.ini"});
-    // The packages that the compile steps leave, a copy, the uninstaller and the logs.
+    // What the compile steps leave, a copy, the uninstaller and the logs.
     std::vector<std::string> all = files(dkInstallDir, "");
-    for (const char* made : {"Delphi3\\vll30.dpl", "CBuilder6\\dclclxvll60.bpl", "delphi3\\vlVellorin.inc",
-                             "redud.exe", "install.log", "uninst.log"}) {
+    for (const char* made : {"Delphi3\\vll30.dpl", "Delphi3\\vll30.dcp", "CBuilder6\\dclclxvll60.bpl",
+                             "CBuilder6\\dclclxvll60.bpi", "CBuilder6\\dclclxvll60.lib",
+                             "CBuilder6\\dclclxvll60.tds", "delphi3\\vlVellorin.inc", "redud.exe", "install.log",
+                             "uninst.log"}) {
         EXPECT_NE(std::find(all.begin(), all.end(), made), all.end()) << made;
     }
 }

@@ -60,8 +60,8 @@ bool IsAbsoluteFolder(const AnsiString& folder);
 bool IsLogFolder(const AnsiString& folder, const AnsiString& logFolder);
 
 // What taking back a folder that the script creates removes, and nothing
-// else: the files that the product makes below it (its payload, the
-// packages that its compile steps leave, in the install folder its two
+// else: the files that the product makes below it (its payload, what its
+// compile steps leave beside each package, in the install folder its two
 // logs), then the folders that the script creates below it, each before
 // its parent, so that those left empty can go. Names are relative to the
 // directory of `dirKind`; a `folder` of "" stands for that directory.
@@ -77,5 +77,6 @@ private:
     uint32_t dirKind_;
     AnsiString folder_;
     int32_t file_ = 0;                      // script items, then the two logs
+    uint32_t part_ = 0;                     // the files of one item: a compile step leaves several
     int32_t folderItem_ = ScriptItemCount;  // backwards: the script creates parents first
 };

@@ -38,21 +38,69 @@ bool UsesIde(uint32_t kind, uint32_t dirKind) {
 // Kinds whose undo reads Arg: the IDE index, the help-file slot, the root key.
 bool UsesArg(uint32_t kind) { return kind == siSelectIde || kind == siModifyFile || kind == siCreateRegKey; }
 
-// The file that item `index` makes in the directory of `dirKind`, or null.
-const char* MadeFile(int32_t index, uint32_t dirKind) {
+// What a compile step leaves beside the package that it builds: Delphi's
+// compiler the package's compiled symbols; C++Builder's make tool the
+// import libraries, the object of the package source and the debug symbols.
+const char* const DelphiOutputs[] = {".dcp"};
+const char* const MakeOutputs[] = {".bpi", ".lib", ".obj", ".tds"};
+
+template <size_t Count>
+bool Output(const char* const (&extensions)[Count], uint32_t at, const char** extension) {
+    if (at >= Count) return false;
+    *extension = extensions[at];
+    return true;
+}
+
+// The `part`th file that item `index` makes in the directory of `dirKind`
+// (part 0 the item's own file); false when there is none.
+bool MadeFile(int32_t index, uint32_t part, uint32_t dirKind, AnsiString* name) {
     const ScriptItem& item = ScriptItems[index];
     switch (ItemOpcode(item)) {
     case siExtractFile:
     case siExtractIfAbsent:
     case siExtractIfNewer: break;
-    case siCopyFile: return item.Target && item.Target->DirKind == dirKind ? item.Target->Name : nullptr;
-    // A compile step leaves the package that the check after it looks for.
-    case siCheckFile:
-        if (index > 0 && ItemOpcode(ScriptItems[index - 1]) == siCompilePackage) break;
-        return nullptr;
-    default: return nullptr;
+    case siCopyFile:
+        if (part > 0 || !item.Target || item.Target->DirKind != dirKind) return false;
+        *name = item.Target->Name;
+        return true;
+    // A compile step leaves the package that the check after it looks for,
+    // and more files of the same name.
+    case siCheckFile: {
+        if (index == 0 || ItemOpcode(ScriptItems[index - 1]) != siCompilePackage || item.DirKind != dirKind) {
+            return false;
+        }
+        if (part == 0) break;
+        const char* project = ScriptItems[index - 1].Name;
+        const char* dot = project;
+        for (const char* c = project; *c; ++c) {
+            if (*c == '.') dot = c;
+        }
+        const char* extension;
+        bool delphi = dot[0] == '.' && FoldedCase(dot[1]) == 'd';
+        if (!(delphi ? Output(DelphiOutputs, part - 1, &extension) : Output(MakeOutputs, part - 1, &extension))) {
+            return false;
+        }
+        const AnsiString package(item.Name);
+        size_t stem = package.Length();
+        while (stem > 0 && package[stem - 1] != '.' && package[stem - 1] != '\\') --stem;
+        if (stem == 0 || package[stem - 1] != '.') return false;
+        *name = AnsiString(package.CStr(), stem - 1) + extension;
+        return true;
     }
-    return item.DirKind == dirKind ? item.Name : nullptr;
+    default: return false;
+    }
+    if (part > 0 || item.DirKind != dirKind) return false;
+    *name = item.Name;
+    return true;
+}
+
+// The files of item `at`, and after the items the two logs, which lie in
+// the install folder.
+bool ProductFile(int32_t at, uint32_t part, uint32_t dirKind, AnsiString* name) {
+    if (at < ScriptItemCount) return MadeFile(at, part, dirKind, name);
+    if (dirKind != dkInstallDir || part > 0) return false;
+    *name = at == ScriptItemCount ? InstallLogName : UninstallLogName;
+    return true;
 }
 
 }  // namespace
@@ -131,12 +179,14 @@ bool TProductPaths::IsBelow(const char* name) const {
 
 bool TProductPaths::NextFile(AnsiString* name) {
     while (file_ < ScriptItemCount + 2) {
-        int32_t at = file_++;
-        const char* made = at < ScriptItemCount ? MadeFile(at, dirKind_)
-                           : dirKind_ != dkInstallDir ? nullptr
-                           : at == ScriptItemCount    ? InstallLogName
-                                                      : UninstallLogName;
-        if (made && IsBelow(made)) {
+        AnsiString made;
+        if (!ProductFile(file_, part_, dirKind_, &made)) {
+            ++file_;
+            part_ = 0;
+            continue;
+        }
+        ++part_;
+        if (IsBelow(made.CStr())) {
             *name = made;
             return true;
         }
