@@ -64,18 +64,29 @@ std::vector<std::string> CrLfLines(const std::string& text) {
 
 namespace {
 
+// Buffers on the heap, sized by the key itself: values and names of any
+// length, at any depth.
 void SnapshotInto(HKEY key, const std::string& prefix, std::vector<std::string>* out) {
-    char name[16384];
-    BYTE data[65536];
+    DWORD longestSubkey = 0, longestName = 0, longestData = 0;
+    if (RegQueryInfoKeyA(key, nullptr, nullptr, nullptr, nullptr, &longestSubkey, nullptr, nullptr, &longestName,
+                         &longestData, nullptr, nullptr) != ERROR_SUCCESS) {
+        return;
+    }
+    // Wine counts some lengths in UTF-16 units: room for twice as much.
+    std::vector<char> name(2 * std::max(longestName, longestSubkey) + 2);
+    std::vector<BYTE> data(2 * longestData + 2);
     for (DWORD i = 0;; ++i) {
-        DWORD nameLength = sizeof name, dataLength = sizeof data, type = 0;
-        if (RegEnumValueA(key, i, name, &nameLength, nullptr, &type, data, &dataLength) != ERROR_SUCCESS) break;
-        std::string value = prefix + std::string(name, nameLength) + "=";
+        DWORD nameLength = static_cast<DWORD>(name.size()), dataLength = static_cast<DWORD>(data.size()), type = 0;
+        if (RegEnumValueA(key, i, name.data(), &nameLength, nullptr, &type, data.data(), &dataLength) !=
+            ERROR_SUCCESS) {
+            break;
+        }
+        std::string value = prefix + std::string(name.data(), nameLength) + "=";
         if (type == REG_SZ && dataLength > 0 && data[dataLength - 1] == 0) {
-            value += "\"" + std::string(reinterpret_cast<char*>(data), dataLength - 1) + "\"";
+            value += "\"" + std::string(reinterpret_cast<char*>(data.data()), dataLength - 1) + "\"";
         } else if (type == REG_DWORD && dataLength == 4) {
             char number[16];
-            wsprintfA(number, "dword:0x%lx", *reinterpret_cast<DWORD*>(data));
+            wsprintfA(number, "dword:0x%lx", *reinterpret_cast<DWORD*>(data.data()));
             value += number;
         } else {
             value += "hex(" + std::to_string(type) + "):";
@@ -87,12 +98,14 @@ void SnapshotInto(HKEY key, const std::string& prefix, std::vector<std::string>*
         out->push_back(value);
     }
     for (DWORD i = 0;; ++i) {
-        DWORD nameLength = sizeof name;
-        if (RegEnumKeyExA(key, i, name, &nameLength, nullptr, nullptr, nullptr, nullptr) != ERROR_SUCCESS) break;
-        std::string child = prefix + std::string(name, nameLength) + "\\";
+        DWORD nameLength = static_cast<DWORD>(name.size());
+        if (RegEnumKeyExA(key, i, name.data(), &nameLength, nullptr, nullptr, nullptr, nullptr) != ERROR_SUCCESS) {
+            break;
+        }
+        std::string child = prefix + std::string(name.data(), nameLength) + "\\";
         out->push_back(child);
         HKEY sub;
-        if (RegOpenKeyExA(key, name, 0, KEY_READ, &sub) == ERROR_SUCCESS) {
+        if (RegOpenKeyExA(key, name.data(), 0, KEY_READ, &sub) == ERROR_SUCCESS) {
             SnapshotInto(sub, child, out);
             RegCloseKey(sub);
         }
