@@ -123,6 +123,12 @@ int32_t OpCreateRegKey(const ScriptItem& item) {
 
 int32_t OpRegisterUninstall(AnsiString* line) {
     AnsiString key = UninstallRegistryKey();
+    const AnsiString uninstaller = JoinPath(InstallDir, UninstallerName);
+    // What Windows shows beside the name; the entry works without them.
+    const char* const shown[][2] = {{DisplayVersionValueName, ProductVersion},
+                                    {PublisherValueName, ProductMaker},
+                                    {InstallLocationValueName, InstallDir.CStr()},
+                                    {DisplayIconValueName, uninstaller.CStr()}};
     int32_t result = 0;
     if (!CreateRegKey(RootLocalMachine, key.CStr())) {
         result = -1;
@@ -132,15 +138,14 @@ int32_t OpRegisterUninstall(AnsiString* line) {
     } else if (!WriteRegString(RootLocalMachine, key.CStr(), UninstallStringValueName,
                                UninstallCommand(InstallDir).CStr())) {
         result = -3;
-    } else if (!WriteRegString(RootLocalMachine, key.CStr(), DisplayVersionValueName, ProductVersion) ||
-               !WriteRegString(RootLocalMachine, key.CStr(), PublisherValueName, ProductMaker) ||
-               !WriteRegString(RootLocalMachine, key.CStr(), InstallLocationValueName, InstallDir.CStr()) ||
-               !WriteRegString(RootLocalMachine, key.CStr(), DisplayIconValueName,
-                               JoinPath(InstallDir, UninstallerName).CStr()) ||
-               !WriteRegDword(RootLocalMachine, key.CStr(), NoModifyValueName, 1) ||
-               !WriteRegDword(RootLocalMachine, key.CStr(), NoRepairValueName, 1)) {
-        // What Windows shows beside the name; the entry works without them.
-        result = -4;
+    } else {
+        for (const auto& value : shown) {
+            if (!WriteRegString(RootLocalMachine, key.CStr(), value[0], value[1])) result = -4;
+        }
+        const char* const withoutButtons[] = {NoModifyValueName, NoRepairValueName};
+        for (const char* name : withoutButtons) {
+            if (!WriteRegDword(RootLocalMachine, key.CStr(), name, 1)) result = -4;
+        }
     }
     *line = AnsiString("Registering Uninstall: ") + UninstallerName +
             (result == 0 ? "...Success" : "...Fail");

@@ -470,7 +470,7 @@ TEST_F(WizardTest, CancelAnsweredYesDuringAnUpdateLeavesNoInstallation) {
     StartInstall(ItemIndex(siCheckFile, "Delphi7\\vll70.bpl"));
     EXPECT_EQ(ConfirmCancel(), std::string(CancelReport) +
                                    "\r\n\r\nThe earlier installation of Vellorin library was removed before "
-                                   "the install began, so Vellorin library is no longer installed on this computer.");
+                                   "the install began, so Vellorin library is no longer installed.");
     EXPECT_EQ(GetFileAttributesA(installDir_.c_str()), INVALID_FILE_ATTRIBUTES);
     EXPECT_EQ(RegistrySnapshot(HKEY_LOCAL_MACHINE, RecordKey), std::vector<std::string>{});
     EXPECT_EQ(RegistrySnapshot(HKEY_LOCAL_MACHINE, "Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\vllLib"),

@@ -129,8 +129,11 @@ int StartFromTemporaryCopy(TArguments arguments) {
     HANDLE launcher = nullptr;
     DuplicateHandle(GetCurrentProcess(), GetCurrentProcess(), GetCurrentProcess(), &launcher,
                     SYNCHRONIZE, TRUE, 0);
-    AnsiString command = Quoted(copy) + " /RUN " + Decimal(static_cast<int64_t>(reinterpret_cast<uintptr_t>(launcher))) +
-                         " " + Quoted(arguments.LogPath) + (arguments.Silent ? " /S" : "");
+    // Handle values fit in 32 bits on 64-bit Windows too, so that they can
+    // pass between programs of both kinds.
+    const int32_t launcherValue = static_cast<int32_t>(reinterpret_cast<uintptr_t>(launcher));
+    AnsiString command = Quoted(copy) + " /RUN " + Decimal(launcherValue) + " " + Quoted(arguments.LogPath) +
+                         (arguments.Silent ? " /S" : "");
     STARTUPINFOA startup{};
     startup.cb = sizeof startup;
     PROCESS_INFORMATION process;

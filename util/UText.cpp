@@ -22,10 +22,10 @@ AnsiString RegStringText(const char* data, size_t size) {
     return AnsiString(data, size > 0 ? size - 1 : 0);
 }
 
-AnsiString Decimal(int64_t value) {
-    char digits[20];
+AnsiString Decimal(int32_t value) {
+    char digits[12];
     int n = 0;
-    uint64_t magnitude = value < 0 ? 0u - static_cast<uint64_t>(value) : static_cast<uint64_t>(value);
+    uint32_t magnitude = value < 0 ? 0u - static_cast<uint32_t>(value) : static_cast<uint32_t>(value);
     do {
         digits[n++] = static_cast<char>('0' + magnitude % 10);
         magnitude /= 10;

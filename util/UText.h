@@ -21,4 +21,4 @@ AnsiString RegStringText(const char* data, size_t size);
 AnsiString LowerCase(const AnsiString& text);
 
 // The value in decimal digits, with a minus sign when it is negative.
-AnsiString Decimal(int64_t value);
+AnsiString Decimal(int32_t value);

@@ -114,8 +114,7 @@ int32_t TPageProgress::RunInstall() {
                           " was cancelled. What it had installed has been removed again.";
         if (outcome.RemovedPrevious) {
             text = text + "\r\n\r\nThe earlier installation of " + ProductName +
-                   " was removed before the install began, so " + ProductName +
-                   " is no longer installed on this computer.";
+                   " was removed before the install began, so " + ProductName + " is no longer installed.";
         }
         MessageBoxA(Wnd, text.CStr(), "Install", MB_OK);
         EndDialog(Wnd, IDCANCEL);
