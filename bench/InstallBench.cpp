@@ -160,6 +160,7 @@ int main(int argc, char** argv) {
     int runs = argc > 1 ? std::max(1, atoi(argv[1])) : 5;
     DetectPlatform();
     InitCheckListBoxes();
+    ParkPointer();
     TempDir machine;
     CurrentDirectory current(machine.Path());
     std::vector<std::unique_ptr<FakeIde>> ides;

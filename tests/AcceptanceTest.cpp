@@ -50,6 +50,7 @@ std::unique_ptr<FakeIde> Delphi7, Builder6;
 
 class Machine : public ::testing::Environment {
     void SetUp() override {
+        ParkPointer();
         Delphi7 = std::make_unique<FakeIde>(9, "C:\\Borland\\Delphi7");
         Builder6 = std::make_unique<FakeIde>(8, "C:\\Borland\\CBuilder6");
     }

@@ -194,7 +194,7 @@ TEST_F(Robustness, TheUninstallerRefusesABrokenLog) {
     WriteFileBytes(temp_ / "uninst.log", BrokenLogs(canary)[3].second);
     ChildProcess uninstaller("\"" + BuildFile("redud.exe") + "\" \"" + (temp_ / "uninst.log") + "\"", temp_.Path());
     // Said at once, before any question.
-    HWND refusal = WaitForMessageBox("Uninstall", "", Wait);
+    HWND refusal = WaitForMessageBox("Uninstall", "cannot be read", Wait);
     ASSERT_NE(refusal, nullptr);
     EXPECT_EQ(MessageBoxText(refusal),
               "The uninstall log " + (temp_ / "uninst.log") + " cannot be read. Nothing was removed.");

@@ -133,7 +133,8 @@ TEST_F(Uninstall, TheUninstallerLeavesTheMachineAsItWas) {
     ASSERT_TRUE(uninstaller.Started());
     HWND question =
         WaitForMessageBox("Uninstall", "Are you sure you want to remove Vellorin library v3.19", Wait);
-    ASSERT_NE(question, nullptr);
+    HWND other = FindWindowA("#32770", "Uninstall");
+    ASSERT_NE(question, nullptr) << (other ? MessageBoxText(other) : "no box");
     PostMessageA(question, WM_COMMAND, IDYES, 0);
     HWND done =
         WaitForMessageBox("Uninstall", "Vellorin library v3.19 was removed from your computer.", Wait);

@@ -62,6 +62,7 @@ LRESULT CALLBACK NoteTakenMessages(int code, WPARAM removed, LPARAM param) {
 
 class WizardTest : public EngineFixture {
 protected:
+    static void SetUpTestSuite() { ParkPointer(); }
     void SetUp() override {
         EngineFixture::SetUp();
         InitCheckListBoxes();

@@ -4,6 +4,7 @@ namespace {
 
 // In the global namespace, so that a second session's setup sees it too.
 const char MutexName[] = "Global\\Brindlecraft Vellorin library setup";
+const DWORD EndingGraceMs = 2000;
 
 }  // namespace
 
@@ -15,9 +16,10 @@ TSingleInstance::TSingleInstance() {
     // than refusing for good.
     HANDLE mutex = CreateMutexA(nullptr, FALSE, MutexName);
     if (!mutex) return;
-    // Taken over as well when its last owner ended without releasing it (a
-    // setup killed half-way): the mutex is then abandoned, not held.
-    DWORD wait = WaitForSingleObject(mutex, 0);
+    // A setup or uninstall that has just done its work may still be ending:
+    // it gets a moment. The mutex is taken over as well when its owner ended
+    // without releasing it (a setup killed half-way): it is then abandoned.
+    DWORD wait = WaitForSingleObject(mutex, EndingGraceMs);
     if (wait == WAIT_OBJECT_0 || wait == WAIT_ABANDONED) {
         mutex_ = mutex;
     } else {

@@ -277,3 +277,5 @@ void WizardDriver::Screenshot(const std::string& name, DWORD settleMs) const {
     out.write(reinterpret_cast<const char*>(&header), sizeof header);
     out.write(image.data(), static_cast<std::streamsize>(image.size()));
 }
+
+void ParkPointer() { SetCursorPos(0, 0); }
