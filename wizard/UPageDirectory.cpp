@@ -4,6 +4,7 @@
 
 #include "UConst.h"
 #include "UFolderText.h"
+#include "UInstallRecord.h"
 #include "ULateBound.h"
 #include "UPaths.h"
 #include "UProducts.h"
@@ -37,7 +38,7 @@ AnsiString ProposedInstallFolder(const AnsiString& prevRootDir) {
 
 int32_t TPageSelectDirectory::Enter() {
     if (FirstEntry) {
-        ReadRegString(RootLocalMachine, ProductRegistryKey, RootDirValueName, &PrevRootDir);
+        PrevRootDir = ReadInstallRecord().RootDir;
         Folder = ProposedInstallFolder(PrevRootDir);
         FirstEntry = false;
     } else {
