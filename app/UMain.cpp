@@ -7,6 +7,7 @@
 #include "USilentInstall.h"
 #include "USingleInstance.h"
 #include "USwitches.h"
+#include "USystemLibraries.h"
 #include "UWizard.h"
 #include "UbrcCheckListBox.h"
 
@@ -39,6 +40,7 @@ int Install() {
 void ParseSwitches() { ParseSwitchList(__argc, __argv); }
 
 int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
+    RestrictLibrarySearch();
     DetectPlatform();
     InitCheckListBoxes();
     ParseSwitches();

@@ -53,3 +53,12 @@ void TbrcStringList::SetText(const char* text) {
         if (*p == '\n') ++p;
     }
 }
+
+AnsiString TbrcStringList::Text() const {
+    AnsiString text;
+    for (int32_t i = 0; i < count_; ++i) {
+        text += lines_[i];
+        text += "\r\n";
+    }
+    return text;
+}

@@ -49,6 +49,8 @@ public:
     // end a line (LF CR is two ends with an empty line between); a last line
     // without an end is kept, and an end at the very end adds no line.
     void SetText(const char* text);
+    // Every line followed by CR LF, as SaveToFile writes them.
+    AnsiString Text() const;
     // Replaces the lines with those of the file; a file that cannot be read
     // leaves the list empty.
     void LoadFromFile(const char* fileName);

@@ -4,12 +4,14 @@
 #include <windows.h>
 
 #include "UFileTree.h"
+#include "ULinks.h"
 #include "UOperations.h"
 #include "UPaths.h"
 #include "UPayload.h"
 #include "UProducts.h"
 #include "UScoped.h"
 #include "UText.h"
+#include "UTextFile.h"
 #include "UbrcStringList.h"
 
 namespace {
@@ -43,30 +45,6 @@ const char* CurrentIdeFile(uint32_t slot) {
     return BorlandProducts[CurrentIdeIndex - 1].IdeFiles[slot - 1];
 }
 
-// Opens an existing text file for editing and reads it whole. Returns 0, -1
-// when it cannot be opened, -2 when its size (or content) cannot be read.
-int32_t ReadForEdit(const AnsiString& path, TScopedFile* file, AnsiString* content) {
-    file->Reset(CreateFileA(path.CStr(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING,
-                            FILE_ATTRIBUTE_NORMAL, nullptr));
-    if (!file->IsValid()) return -1;
-    DWORD size = GetFileSize(file->Get(), nullptr);
-    if (size == INVALID_FILE_SIZE) return -2;
-    content->SetLength(size);
-    DWORD read = 0;
-    if (size > 0 && !ReadFile(file->Get(), content->Data(), size, &read, nullptr)) return -2;
-    content->SetLength(read);
-    return 0;
-}
-
-// Writes at the file position; 0 or the Windows error (a short write is a
-// full disk).
-int32_t WriteText(HANDLE file, const char* text, size_t length) {
-    DWORD written = 0;
-    if (length == 0) return 0;
-    if (!WriteFile(file, text, static_cast<DWORD>(length), &written, nullptr)) return LastError();
-    return written == length ? 0 : ERROR_DISK_FULL;
-}
-
 bool StartsWithCrLf(const char* text) { return text[0] == '\r' && text[1] == '\n'; }
 
 // Whether the payload is newer than the file at `path`, by product versions.
@@ -83,7 +61,23 @@ bool PayloadIsNewer(const ScriptItem& item, const AnsiString& path) {
     return payloadMs > installedMs || (payloadMs == installedMs && payloadLs > installedLs);
 }
 
+// Whether a link lies on the way to `path` in the install folder or an IDE's
+// folder; then the item fails, its line ending in "...Fail".
+bool Refused(const AnsiString& path, const AnsiString& line, AnsiString* itemLine, int32_t* result) {
+    if (!LinkInProductFolders(path)) return false;
+    *itemLine = line + Fail;
+    *result = ErrorLinkOnTheWay;
+    return true;
+}
+
 }  // namespace
+
+TSecurity ProductFolderSecurity(ProductFolderSddl);
+
+SECURITY_ATTRIBUTES* FolderSecurityFor(const AnsiString& path) {
+    bool product = path == InstallDir || RelativeStart(LowerCase(InstallDir), LowerCase(path)) != 0;
+    return product && !InstallDir.IsEmpty() ? ProductFolderSecurity.Attributes() : nullptr;
+}
 
 AnsiString ItemPath(const ScriptItem& item) {
     return JoinPath(GetKindDirectory(item.DirKind), item.Name);
@@ -100,13 +94,17 @@ AnsiString TargetPath(const ScriptItem& item) {
 
 int32_t OpCreateDirectory(const ScriptItem& item, AnsiString* line) {
     AnsiString path = ItemPath(item);
-    int32_t result = static_cast<int32_t>(CreateDirectoryPath(path.CStr()));
+    int32_t result;
+    if (Refused(path, AnsiString("Creating directory: ") + path, line, &result)) return result;
+    result = static_cast<int32_t>(CreateDirectoryPath(path.CStr(), nullptr, FolderSecurityFor(path)));
     *line = AnsiString("Creating directory: ") + path + Outcome(result);
     return result;
 }
 
 int32_t OpExtractFile(const ScriptItem& item, AnsiString* line, bool replace) {
     AnsiString path = ItemPath(item);
+    int32_t refused;
+    if (Refused(path, AnsiString("Copying file: ") + path, line, &refused)) return refused;
     if (!replace && Exists(path)) {
         *line = AnsiString("Copying file: ") + path + Already;
         return 0;
@@ -125,19 +123,27 @@ int32_t OpExtractIfNewer(const ScriptItem& item, AnsiString* line) {
 
 int32_t OpClearDirectory(const ScriptItem& item, AnsiString* line) {
     AnsiString path = ItemPath(item);
+    int32_t refused;
+    if (Refused(path, AnsiString("Clearing directory: ") + path, line, &refused)) return refused;
     uint32_t failed = DeleteDirectoryTree(path.CStr(), true);
     *line = AnsiString("Clearing directory: ") + path + (failed ? Fail : Success);
     return 0;
 }
 
 int32_t OpSetCurrentDir(const ScriptItem& item) {
-    return SetCurrentDirectoryA(ItemPath(item).CStr()) ? 0 : LastError();
+    // The compile steps write into it.
+    AnsiString path = ItemPath(item);
+    if (LinkInProductFolders(path)) return ErrorLinkOnTheWay;
+    return SetCurrentDirectoryA(path.CStr()) ? 0 : LastError();
 }
 
 int32_t OpCopyFile(const ScriptItem& item, AnsiString* line) {
     AnsiString path = ItemPath(item), target = TargetPath(item);
-    int32_t result = CopyFileA(path.CStr(), target.CStr(), FALSE) ? 0 : LastError();
-    *line = AnsiString("Copying file: from ") + path + " to " + target + " " + Outcome(result);
+    AnsiString text = AnsiString("Copying file: from ") + path + " to " + target + " ";
+    int32_t result;
+    if (Refused(path, text, line, &result) || Refused(target, text, line, &result)) return result;
+    result = CopyFileA(path.CStr(), target.CStr(), FALSE) ? 0 : LastError();
+    *line = text + Outcome(result);
     return result;
 }
 
@@ -150,8 +156,12 @@ int32_t OpCopyFiles(const ScriptItem& item, AnsiString* line) {
     TScopedFind listing(mask.CStr(), &found);
     if (listing.IsValid()) {
         do {
-            if (!CopyFileA((sourceFolder + found.cFileName).CStr(),
-                           (targetFolder + found.cFileName).CStr(), FALSE)) {
+            AnsiString source = sourceFolder + found.cFileName, target = targetFolder + found.cFileName;
+            if (LinkInProductFolders(source) || LinkInProductFolders(target)) {
+                result = ErrorLinkOnTheWay;
+                break;
+            }
+            if (!CopyFileA(source.CStr(), target.CStr(), FALSE)) {
                 result = LastError();
                 break;
             }
@@ -163,6 +173,8 @@ int32_t OpCopyFiles(const ScriptItem& item, AnsiString* line) {
 
 int32_t OpDeleteFile(const ScriptItem& item, AnsiString* line) {
     AnsiString path = ItemPath(item);
+    int32_t refused;
+    if (Refused(path, AnsiString("Deleting file: ") + path, line, &refused)) return refused;
     DeleteFileA(path.CStr());
     *line = AnsiString("Deleting file: ") + path + Success;
     return 0;
@@ -172,15 +184,21 @@ int32_t OpDeleteFiles(const ScriptItem& item, AnsiString* line) {
     AnsiString mask = ItemPath(item);
     size_t slash = FindLastChar(mask, '\\');
     AnsiString folder(mask.CStr(), slash);
+    int32_t result = 0;
     WIN32_FIND_DATAA found;
     TScopedFind listing(mask.CStr(), &found);
     if (listing.IsValid()) {
         do {
-            DeleteFileA((folder + found.cFileName).CStr());
+            AnsiString path = folder + found.cFileName;
+            if (LinkInProductFolders(path)) {
+                result = ErrorLinkOnTheWay;
+            } else {
+                DeleteFileA(path.CStr());
+            }
         } while (listing.Next(&found));
     }
-    *line = AnsiString("Deleting files: ") + mask + Success;
-    return 0;
+    *line = AnsiString("Deleting files: ") + mask + Outcome(result);
+    return result;
 }
 
 int32_t OpCheckFile(const ScriptItem& item, AnsiString* line) {
@@ -192,9 +210,11 @@ int32_t OpCheckFile(const ScriptItem& item, AnsiString* line) {
 
 int32_t OpModifyFile(const ScriptItem& item, AnsiString* line) {
     AnsiString path = JoinPath(GetKindDirectory(item.DirKind), CurrentIdeFile(item.Value));
-    TScopedFile file(INVALID_HANDLE_VALUE);
+    int32_t result;
+    if (Refused(path, AnsiString("Modifying file: ") + path, line, &result)) return result;
     AnsiString content;
-    int32_t result = ReadForEdit(path, &file, &content);
+    result = ReadTextFile(path, &content);
+    if (result == tfNotText) *line = AnsiString("Modifying file: ") + path + Fail;
     if (result != 0) return result;
 
     *line = AnsiString("Modifying file: ") + path;
@@ -210,48 +230,59 @@ int32_t OpModifyFile(const ScriptItem& item, AnsiString* line) {
         StartsWithCrLf(text)) {
         text += 2;
     }
-    AnsiString addition = AnsiString(text) + "\r\n";
-    result = WriteText(file.Get(), addition.CStr(), addition.Length());
+    result = static_cast<int32_t>(ReplaceFileWhole(path, content + text + "\r\n"));
     *line += Outcome(result);
     return result;
 }
 
 int32_t OpMergeFiles(const ScriptItem& item, AnsiString* line) {
     AnsiString source = ItemPath(item), destination = ItemPath2(item);
+    AnsiString text = AnsiString("Merging files: ") + source + ", " + destination;
+    int32_t result;
+    if (Refused(destination, text, line, &result)) return result;
+    // A destination that is not there yet is made; one that is there but
+    // cannot be read whole, or is no line text, is left as it is.
+    AnsiString existing;
+    bool missing = false;
+    result = ReadTextFile(destination, &existing, &missing);
+    if (result != 0 && !missing) {
+        *line = text + Fail;
+        return result;
+    }
     TbrcStringList sourceLines, destinationLines;
     destinationLines.Duplicates = 0;
     sourceLines.LoadFromFile(source.CStr());
-    destinationLines.LoadFromFile(destination.CStr());
+    if (!missing) destinationLines.SetText(existing.CStr());
     for (int32_t i = 0; i < sourceLines.Count(); ++i) {
         if (destinationLines.IndexOf(sourceLines.Get(i)) == -1) destinationLines.Add(sourceLines.Get(i));
     }
-    destinationLines.SaveToFile(destination.CStr());
-    *line = AnsiString("Merging files: ") + source + ", " + destination + Success;
-    return 0;
+    result = static_cast<int32_t>(ReplaceFileWhole(destination, destinationLines.Text()));
+    *line = text + Outcome(result);
+    return result;
 }
 
 int32_t OpReplaceText(const ScriptItem& item, AnsiString* line) {
     AnsiString path = ItemPath(item);
-    TScopedFile file(INVALID_HANDLE_VALUE);
+    AnsiString find(item.Text), replacement(item.Name2);
+    AnsiString text = AnsiString("Replace text: File=") + path + ", FindText=" + find + ", ReplaceTo=" + replacement;
+    int32_t result;
+    if (Refused(path, text, line, &result)) return result;
     AnsiString content;
-    int32_t result = ReadForEdit(path, &file, &content);
+    result = ReadTextFile(path, &content);
+    if (result == tfNotText) *line = text + Fail;
     if (result != 0) return result;
 
-    AnsiString find(item.Text), replacement(item.Name2);
-    *line = AnsiString("Replace text: File=") + path + ", FindText=" + find + ", ReplaceTo=" + replacement;
+    *line = text;
     size_t position = FindTextPos(LowerCase(content), LowerCase(find));
     if (position == 0) {
         *line += Already;
         return 0;
     }
-    // Everything from the found text on is written anew, and the file ends
-    // right after it.
-    AnsiString tail = replacement;
+    AnsiString replaced(content.CStr(), position - 1);
+    replaced += replacement;
     size_t after = position - 1 + find.Length();
-    tail.Append(content.CStr() + after, content.Length() - after);
-    SetFilePointer(file.Get(), static_cast<LONG>(position - 1), nullptr, FILE_BEGIN);
-    result = WriteText(file.Get(), tail.CStr(), tail.Length());
-    if (result == 0 && !SetEndOfFile(file.Get())) result = LastError();
+    replaced.Append(content.CStr() + after, content.Length() - after);
+    result = static_cast<int32_t>(ReplaceFileWhole(path, replaced));
     *line += Outcome(result);
     return result;
 }

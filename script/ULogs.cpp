@@ -1,6 +1,8 @@
 // install.log, the account of the run for people, and uninst.log, the
 // journal of what can be undone, for the uninstaller.
 #include "UConst.h"
+#include "ULinks.h"
+#include "UOperations.h"
 #include "UPaths.h"
 #include "UProducts.h"
 #include "UScript.h"
@@ -10,9 +12,10 @@ namespace {
 
 HANDLE CreateLog(const char* name) {
     // The folder may not exist yet: the script creates it only later.
-    CreateDirectoryPath(InstallDir.CStr());
-    return CreateFileA(JoinPath(InstallDir, name).CStr(), GENERIC_WRITE, 0, nullptr,
-                       CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+    CreateDirectoryPath(InstallDir.CStr(), nullptr, FolderSecurityFor(InstallDir));
+    AnsiString path = JoinPath(InstallDir, name);
+    if (LinkInProductFolders(path)) return INVALID_HANDLE_VALUE;
+    return CreateFileForWriting(path);
 }
 
 void WriteBytes(const TScopedFile& file, const AnsiString& bytes) {

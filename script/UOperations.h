@@ -7,6 +7,7 @@
 
 #include "UAnsiString.h"
 #include "UScriptItems.h"
+#include "USecurity.h"
 
 // The item's path: the directory of its kind joined with its name; the
 // second path likewise from Name2 and DirKind2.
@@ -15,7 +16,15 @@ AnsiString ItemPath2(const ScriptItem& item);
 // The destination of a siCopyFile item; empty without one.
 AnsiString TargetPath(const ScriptItem& item);
 
-// File operations.
+// The permissions of the folders that a run makes for the product: those
+// of Program Files. Null for a folder outside the install folder, which
+// keeps what it inherits.
+extern TSecurity ProductFolderSecurity;
+SECURITY_ATTRIBUTES* FolderSecurityFor(const AnsiString& path);
+
+// File operations. Each is refused, with ErrorLinkOnTheWay, where a link
+// lies on the way to what it would write or delete in the install folder or
+// an IDE's folder.
 int32_t OpCreateDirectory(const ScriptItem& item, AnsiString* line);
 // siExtractFile with `replace`, siExtractIfAbsent without.
 int32_t OpExtractFile(const ScriptItem& item, AnsiString* line, bool replace);

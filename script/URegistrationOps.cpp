@@ -59,13 +59,17 @@ int32_t OpCompilePackage(const ScriptItem& item, AnsiString* line) {
     // current drive; nothing is started then.
     if (root.IsEmpty()) return ERROR_FILE_NOT_FOUND;
 
-    AnsiString command = root + (IsDelphi(index) ? "\\bin\\dcc32 " : "\\bin\\make /f") + item.Name;
+    // The tool by its full name: a command line alone would be tried at each
+    // blank of the IDE's folder first (C:\Borland\My Tools\... starts
+    // C:\Borland\My.exe).
+    AnsiString tool = JoinPath(root, IsDelphi(index) ? "bin\\dcc32.exe" : "bin\\make.exe");
+    AnsiString command = AnsiString("\"") + tool + (IsDelphi(index) ? "\" " : "\" /f") + item.Name;
     STARTUPINFOA startup{};
     startup.cb = sizeof startup;
     startup.dwFlags = STARTF_USESHOWWINDOW;
     startup.wShowWindow = SW_HIDE;
     PROCESS_INFORMATION process;
-    if (!CreateProcessA(nullptr, command.Data(), nullptr, nullptr, FALSE, CREATE_NO_WINDOW,
+    if (!CreateProcessA(tool.CStr(), command.Data(), nullptr, nullptr, FALSE, CREATE_NO_WINDOW,
                         nullptr, nullptr, &startup, &process)) {
         return static_cast<int32_t>(GetLastError());
     }

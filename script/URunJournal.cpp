@@ -2,8 +2,10 @@
 
 #include <windows.h>
 
+#include "ULinks.h"
 #include "UScoped.h"
 #include "UText.h"
+#include "UTextFile.h"
 
 namespace {
 
@@ -17,14 +19,6 @@ bool ReadWhole(const AnsiString& path, AnsiString* bytes) {
     DWORD read = 0;
     if (size > 0 && (!ReadFile(file.Get(), bytes->Data(), size, &read, nullptr) || read != size)) return false;
     return true;
-}
-
-void WriteWhole(const AnsiString& path, const AnsiString& bytes) {
-    TScopedFile file(CreateFileA(path.CStr(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
-                                 FILE_ATTRIBUTE_NORMAL, nullptr));
-    if (!file.IsValid()) return;
-    DWORD written;
-    WriteFile(file.Get(), bytes.CStr(), static_cast<DWORD>(bytes.Length()), &written, nullptr);
 }
 
 }  // namespace
@@ -60,10 +54,13 @@ void TRunJournal::Restore() {
     while (last_) {
         Entry* entry = last_;
         last_ = entry->Next;
-        if (entry->Existed) {
-            WriteWhole(entry->Path, entry->Bytes);
-        } else {
-            DeleteFileA(entry->Path.CStr());
+        // Put back in one step, and never through a link planted meanwhile.
+        if (!LinkInProductFolders(entry->Path)) {
+            if (entry->Existed) {
+                ReplaceFileWhole(entry->Path, entry->Bytes);
+            } else {
+                DeleteFileA(entry->Path.CStr());
+            }
         }
         delete entry;
     }

@@ -18,7 +18,7 @@ int32_t TScript::Start() {
     // (InstallDir is taken from its log), and its logs are replaced.
     RemovePreviousInstallation();
     // Noted so that a cancelled run can take away the folders it made.
-    CreateDirectoryPath(InstallDir.CStr(), &CreatedFolder);
+    CreateDirectoryPath(InstallDir.CStr(), &CreatedFolder, FolderSecurityFor(InstallDir));
     OpenInstallLog();
     OpenUninstLog();
     Index = 0;

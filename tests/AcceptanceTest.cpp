@@ -195,7 +195,6 @@ Lines LogLines() {
     return CrLfLines(text);
 }
 
-bool Exists(const std::string& path) { return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES; }
 
 // Starts the install on the ready page, answers every error box with OK
 // and returns their texts; then closes the finish page.
@@ -267,7 +266,7 @@ TEST(Acceptance, InstallUpdateCopyOnlyAndUninstall) {
         wizard.Press(IDC_NEXT);
         EXPECT_EQ(wizard.RowStates(), (std::vector<unsigned>{Disabled, Disabled, Disabled, Disabled, On, Disabled,
                                                              Disabled, On, On, On, On}));
-        for (int row : {7, 9, 10}) wizard.ClickRow(row);
+        for (int row : {7, 9, 10}) ASSERT_TRUE(wizard.ClickRow(row)) << row;
         wizard.Press(IDC_NEXT);
         EXPECT_EQ(wizard.Text(IDC_FOLDER), Folder);
         // Folders that cannot work are refused, each with its reason, and the page stays.
@@ -321,7 +320,7 @@ TEST(Acceptance, InstallUpdateCopyOnlyAndUninstall) {
         EXPECT_EQ(wizard.Text(IDC_TEXT).rfind("The previous version of Vellorin library was found.", 0), 0u);
         EXPECT_EQ(wizard.RowStates(), (std::vector<unsigned>{Disabled, Disabled, Disabled, Disabled, On, Disabled,
                                                              Disabled, Off, On, Off, Off}));
-        for (int row : {4, 8, 7, 9, 10}) wizard.ClickRow(row);
+        for (int row : {4, 8, 7, 9, 10}) ASSERT_TRUE(wizard.ClickRow(row)) << row;
         wizard.Press(IDC_NEXT);
         EXPECT_EQ(wizard.Text(IDC_FOLDER), Folder);
         wizard.SetFolder("C:\\Elsewhere");

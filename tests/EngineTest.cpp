@@ -188,10 +188,10 @@ TEST_F(TypicalInstall, WritesTheUninstallLogRecordByRecord) {
 TEST_F(TypicalInstall, RegistersTheLibraryWithDelphi7AndWindows) {
     EXPECT_TRUE(Install().empty());
     const std::string d = installDir_;
-    EXPECT_EQ(ide_->Calls(), (Lines{ide_->Root() + "\\bin\\dcc32 vll70.dpk|" + d + "\\Delphi7",
-                                    ide_->Root() + "\\bin\\dcc32 dclvll70.dpk|" + d + "\\Delphi7",
-                                    ide_->Root() + "\\bin\\dcc32 clxvll70.dpk|" + d + "\\Delphi7",
-                                    ide_->Root() + "\\bin\\dcc32 dclclxvll70.dpk|" + d + "\\Delphi7"}));
+    const std::string dcc32 = "\"" + ide_->Root() + "\\bin\\dcc32.exe\" ";
+    EXPECT_EQ(ide_->Calls(), (Lines{dcc32 + "vll70.dpk|" + d + "\\Delphi7", dcc32 + "dclvll70.dpk|" + d + "\\Delphi7",
+                                    dcc32 + "clxvll70.dpk|" + d + "\\Delphi7",
+                                    dcc32 + "dclclxvll70.dpk|" + d + "\\Delphi7"}));
     const std::string description = PackageDescription().CStr();
     EXPECT_EQ(ide_->KnownPackage(d + "\\Delphi7\\dclvll70.bpl"), description);
     EXPECT_EQ(ide_->KnownPackage(d + "\\Delphi7\\dclclxvll70.bpl"), description);

@@ -57,6 +57,35 @@ TEST(DeleteDirectoryTree, LeavesDotFoldersWithWhatTheyHold) {
     EXPECT_EQ(ListTree(temp.Path()), (std::vector<std::string>{"d\\", "d\\.svn\\", "d\\.svn\\entries"}));
 }
 
+// Links to a folder and to a file inside the tree, and a tree that is a
+// link itself: what they lead to stays whole. Windows takes the links away
+// themselves; Wine cannot, and they stay, reported.
+TEST(DeleteDirectoryTree, NeverFollowsALink) {
+    TempDir temp;
+    MakeTree(temp);
+    CreateDirectoryA((temp / "victim").c_str(), nullptr);
+    WriteFileBytes(temp / "victim\\keep.txt", "kept");
+    WriteFileBytes(temp / "victim.txt", "kept");
+    ASSERT_TRUE(MakeLink(temp / "d\\s\\to-folder", temp / "victim"));
+    ASSERT_TRUE(MakeLink(temp / "d\\to-file.txt", temp / "victim.txt"));
+    ASSERT_TRUE(MakeLink(temp / "tree", temp / "victim"));
+    EXPECT_NE(DeleteDirectoryTree((temp / "tree").c_str(), true), 0u) << "a link is not cleared";
+    uint32_t result = DeleteDirectoryTree((temp / "d").c_str(), false);
+    std::vector<std::string> left;
+    for (std::string entry : ListTree(temp / "d")) {
+        if (entry.back() == '\\') entry.pop_back();
+        if (!IsLink(temp / ("d\\" + entry))) left.push_back(entry);
+    }
+    EXPECT_EQ(left, (std::vector<std::string>{"s"})) << "all but the links and the folders that hold them";
+    EXPECT_EQ(result == 0, !Exists(temp / "d")) << result;
+    std::string data;
+    ReadFileBytes(temp / "victim\\keep.txt", &data);
+    EXPECT_EQ(data, "kept");
+    ReadFileBytes(temp / "victim.txt", &data);
+    EXPECT_EQ(data, "kept");
+    for (const char* link : {"d\\s\\to-folder", "d\\to-file.txt", "tree"}) RemoveLink(temp / link);
+}
+
 TEST(GetFileProductVersion, ReadsTheUninstallersProductVersion) {
     uint32_t ms = 0, ls = 0;
     ASSERT_TRUE(GetFileProductVersion(BuildFile("redud.exe").c_str(), &ms, &ls));

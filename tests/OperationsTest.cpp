@@ -3,6 +3,8 @@
 #include "EngineFixture.h"
 #include "UOperations.h"
 
+#include <sddl.h>
+
 namespace {
 
 ScriptItem Item(uint32_t op, const std::string& name, uint32_t value = 0, uint8_t dirKind = dkNone) {
@@ -69,6 +71,96 @@ TEST_F(Operations, ModifyFileAppendsTheLineOnceOnALineOfItsOwn) {
     }
 }
 
+// A help file of the IDE that cannot be rewritten whole is left byte for
+// byte as it was, and its item fails with a line that says so.
+TEST_F(Operations, TheIdesTextFilesAreLeftAsTheyWereWhenTheyCannotBeReadWhole) {
+    UseDelphi7();
+    CreateDirectoryA((installDir_ + "\\Help").c_str(), nullptr);
+    WriteFileBytes(installDir_ + "\\Help\\vllib.als", "TvlSettings=vllib.hlp>main\r\n");
+    ScriptItem merge = Item(siMergeFiles, "Help\\vllib.als", 0, dkInstallDir);
+    merge.Name2 = "d7.als";
+    merge.DirKind2 = dkIdeHelp;
+    const std::string merged = "Merging files: " + installDir_ + "\\Help\\vllib.als, " + ide_->HelpFile(3);
+    ScriptItem index = Item(siModifyFile, HelpIndexLine, 1, dkIdeHelp);
+    struct Case {
+        const char* name;
+        std::string bytes;
+    } cases[] = {
+        {"a NUL byte in the second line", std::string("TButton=vcl.hlp>main\r\nTEd") + '\0' + "it=vcl.hlp>main\r\nTForm=x\r\n"},
+        {"UTF-16", std::string("\xFF\xFEx\0=\0\r\0\n\0", 10)},
+    };
+    for (const Case& c : cases) {
+        WriteFileBytes(ide_->HelpFile(3), c.bytes);
+        WriteFileBytes(ide_->HelpFile(1), c.bytes);
+        EXPECT_EQ(OpMergeFiles(merge, &line), -3) << c.name;
+        EXPECT_EQ(std::string(line.CStr()), merged + "...Fail") << c.name;
+        EXPECT_EQ(Read(ide_->HelpFile(3)), c.bytes) << c.name;
+        EXPECT_EQ(OpModifyFile(index, &line), -3) << c.name;
+        EXPECT_EQ(std::string(line.CStr()), "Modifying file: " + ide_->HelpFile(1) + "...Fail") << c.name;
+        EXPECT_EQ(Read(ide_->HelpFile(1)), c.bytes) << c.name;
+    }
+    // Held open by the IDE, without sharing: it cannot even be read.
+    WriteFileBytes(ide_->HelpFile(3), FakeIde::AliasFileText);
+    HANDLE held = CreateFileA(ide_->HelpFile(3).c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+    ASSERT_NE(held, INVALID_HANDLE_VALUE);
+    EXPECT_EQ(OpMergeFiles(merge, &line), -1);
+    CloseHandle(held);
+    EXPECT_EQ(Read(ide_->HelpFile(3)), FakeIde::AliasFileText);
+    // And merged once it can be, with nothing left beside it.
+    EXPECT_EQ(OpMergeFiles(merge, &line), 0);
+    EXPECT_EQ(Read(ide_->HelpFile(3)), "TButton=vcl.hlp>main\r\nTForm=vcl.hlp>main\r\nTvlSettings=vllib.hlp>main\r\n");
+    EXPECT_EQ(ListTree(ide_->Root() + "\\Help"), (std::vector<std::string>{"d7.als", "d7.gid", "d7.ohi", "d7.ohl"}));
+}
+
+std::string DaclText(const std::string& folder) {
+    std::vector<char> descriptor(8192);
+    DWORD needed = 0;
+    char* text = nullptr;
+    if (!GetFileSecurityA(folder.c_str(), DACL_SECURITY_INFORMATION, descriptor.data(),
+                          static_cast<DWORD>(descriptor.size()), &needed) ||
+        !ConvertSecurityDescriptorToStringSecurityDescriptorA(descriptor.data(), SDDL_REVISION_1,
+                                                              DACL_SECURITY_INFORMATION, &text, nullptr)) {
+        return "(unreadable)";
+    }
+    std::string dacl(text);
+    LocalFree(text);
+    return dacl;
+}
+
+std::string SddlOf(SECURITY_ATTRIBUTES* attributes) {
+    char* text = nullptr;
+    if (!attributes || !ConvertSecurityDescriptorToStringSecurityDescriptorA(
+                           attributes->lpSecurityDescriptor, SDDL_REVISION_1, DACL_SECURITY_INFORMATION, &text, nullptr)) {
+        return "(none)";
+    }
+    std::string sddl(text);
+    LocalFree(text);
+    return sddl;
+}
+
+TEST_F(Operations, FoldersThatARunMakesGetThePermissionsOfProgramFiles) {
+    // As the programs build them: Administrators and SYSTEM full control,
+    // Users read and execute, inherited below and not from above; only the
+    // first two for the uninstaller's private folder.
+    EXPECT_EQ(SddlOf(ProductFolderSecurity.Attributes()), "D:P(A;OICI;FA;;;BA)(A;OICI;FA;;;SY)(A;OICI;0x1200a9;;;BU)");
+    TSecurity privateFolder(PrivateFolderSddl);
+    EXPECT_EQ(SddlOf(privateFolder.Attributes()), "D:P(A;OICI;FA;;;BA)(A;OICI;FA;;;SY)");
+    EXPECT_EQ(FolderSecurityFor(AnsiString((temp_ / "elsewhere").c_str())), nullptr);
+
+    // Read back: the folders the run makes, the install folder and its
+    // parent among them, have the product's permissions; a folder that was
+    // there keeps its own.
+    const std::string plain = DaclText(installDir_);
+    CreateDirectoryA((temp_ / "Made").c_str(), ProductFolderSecurity.Attributes());
+    const std::string product = DaclText(temp_ / "Made");
+    if (product == plain) GTEST_SKIP() << "this system keeps no permissions of folders: " << plain;
+    EXPECT_EQ(OpCreateDirectory(Item(siCreateDirectory, "", 0, dkInstallDir), &line), 0);
+    EXPECT_EQ(DaclText(installDir_), plain);
+    InstallDir = (temp_ / "New\\Lib").c_str();
+    EXPECT_EQ(OpCreateDirectory(Item(siCreateDirectory, "Source", 0, dkInstallDir), &line), 0);
+    for (const char* made : {"New", "New\\Lib", "New\\Lib\\Source"}) EXPECT_EQ(DaclText(temp_ / made), product) << made;
+}
+
 TEST_F(Operations, SearchPathsNeedTheirValue) {
     FakeIdeOptions options;
     options.searchPath = false;
@@ -108,9 +200,12 @@ TEST_F(Operations, SearchPathsCompareWholeEntriesWithoutCase) {
     EXPECT_EQ(ide_->LibraryPath(), installDir_ + "\\Source");
 }
 
-TEST_F(Operations, CompilingChoosesTheToolOfTheLowestIdeBit) {
+TEST_F(Operations, CompilingChoosesTheToolOfTheLowestIdeBitAndStartsItByItsFullName) {
     UseDelphi7();
-    FakeIde builder(8, temp_ / "CB6");
+    // An IDE folder with a blank, and a program planted where a command line
+    // without a program name would be tried first.
+    FakeIde builder(8, temp_ / "My Tools\\CB6");
+    ASSERT_TRUE(CopyFileA(BuildFile("fixtures/make.exe").c_str(), (temp_ / "My.exe").c_str(), FALSE));
     DetectIdes();
     EXPECT_EQ(OpCompilePackage(Item(siCompilePackage, "x.dpk", 0), &line), -1);
     EXPECT_EQ(OpCompilePackage(Item(siCompilePackage, "x.dpk", 0x200), &line), -2);
@@ -119,8 +214,10 @@ TEST_F(Operations, CompilingChoosesTheToolOfTheLowestIdeBit) {
 
     EXPECT_EQ(OpCompilePackage(Item(siCompilePackage, "vll60.mak", 0x180), &line), 0);
     EXPECT_STREQ(line.CStr(), "Compiling package: vll60.mak...Success");
-    EXPECT_EQ(builder.Calls(), std::vector<std::string>{builder.Root() + "\\bin\\make /fvll60.mak|" +
+    EXPECT_EQ(builder.Calls(), std::vector<std::string>{"\"" + builder.Root() + "\\bin\\make.exe\" /fvll60.mak|" +
                                                         temp_.Path()});
+    EXPECT_EQ(GetFileAttributesA((temp_ / "calls.log").c_str()), INVALID_FILE_ATTRIBUTES)
+        << "the planted program ran";
 }
 
 TEST_F(Operations, AMissingPackageFailsItsCheckWithOne) {

@@ -61,4 +61,38 @@ INSTANTIATE_TEST_SUITE_P(
                       StartCase{"\\\\server\\share", 14},
                       StartCase{"\\\\server", 8}, StartCase{"\\\\", 2}));
 
+struct BelowCase {
+    const char* base;
+    const char* path;
+    size_t expected;
+};
+
+void PrintTo(const BelowCase& c, std::ostream* out) { *out << '"' << c.path << "\" below \"" << c.base << '"'; }
+
+class RelativeStartCases : public ::testing::TestWithParam<BelowCase> {};
+
+TEST_P(RelativeStartCases, FindsThePartBelowTheBase) {
+    EXPECT_EQ(RelativeStart(GetParam().base, GetParam().path), GetParam().expected);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Paths, RelativeStartCases,
+    ::testing::Values(BelowCase{"c:\\lib", "c:\\lib\\source\\a.pas", 7},
+                      BelowCase{"c:\\lib\\", "c:\\lib\\source", 7},
+                      BelowCase{"c:\\lib", "c:\\lib\\\\help\\", 8},
+                      BelowCase{"c:\\lib", "c:/lib/source", 7},
+                      BelowCase{"c:\\", "c:\\lib", 3},
+                      // The base itself, a sibling that starts alike, another folder.
+                      BelowCase{"c:\\lib", "c:\\lib", 0}, BelowCase{"c:\\lib", "c:\\lib\\", 0},
+                      BelowCase{"c:\\lib", "c:\\library\\x", 0}, BelowCase{"c:\\lib", "d:\\lib\\x", 0},
+                      BelowCase{"", "c:\\lib", 0}, BelowCase{"c:\\lib", "C:\\LIB\\x", 0}));
+
+TEST(CollapsedSeparators, KeepsOneBackslashBetweenNamesAndNoneAtTheEnds) {
+    EXPECT_STREQ(CollapsedSeparators("Help\\d7.ohi").CStr(), "Help\\d7.ohi");
+    EXPECT_STREQ(CollapsedSeparators("\\Help\\\\d7.ohi\\").CStr(), "Help\\d7.ohi");
+    EXPECT_STREQ(CollapsedSeparators("a//b/c").CStr(), "a\\b\\c");
+    EXPECT_STREQ(CollapsedSeparators("\\\\").CStr(), "");
+    EXPECT_STREQ(CollapsedSeparators("").CStr(), "");
+}
+
 }  // namespace

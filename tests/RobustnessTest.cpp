@@ -1,6 +1,7 @@
 // Faults and bad input met by an install and by the uninstaller: a full
 // disk, a target held open, a folder that cannot be written, paths longer
-// than the limits, broken uninstall logs, and an install killed half-way.
+// than the limits, links planted in the install folder, broken uninstall
+// logs, and an install killed half-way.
 // Each has a defined outcome: the failing items are reported, nothing
 // already written is damaged, and nothing crashes.
 #include <windows.h>
@@ -10,7 +11,10 @@
 #include <memory>
 
 #include "EngineFixture.h"
+#include "ULinks.h"
 #include "UResources.h"
+#include "UOperations.h"
+#include "UPaths.h"
 #include "UUninstallRecord.h"
 #include "WizardDriver.h"
 
@@ -102,6 +106,36 @@ TEST_F(Robustness, ExtractionOnAFullDiskEndsQuietly) {
     RemoveTree(folder);
 }
 
+TEST_F(Robustness, AFullDiskLeavesTheIdesHelpFileAsItWas) {
+    std::string disk = FaultPlace("VL_SMALL_DISK", "V:\\small-disk");
+    if (disk.empty()) GTEST_SKIP() << "no small disk: the test command makes one when run as root";
+    FakeIde delphi7(9, disk + "\\D7");
+    DetectIdes();
+    CurrentIdeIndex = 9;
+    // A large help file, and the disk filled up to less than its size.
+    const std::string help = std::string(FakeIde::HelpFileText) + std::string(200000, 'h') + "\r\n";
+    ASSERT_TRUE(WriteFileBytes(delphi7.HelpFile(1), help));
+    const std::string filler = disk + "\\filler";
+    HANDLE file = CreateFileA(filler.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
+    ASSERT_NE(file, INVALID_HANDLE_VALUE);
+    const std::string block(4096, 'f');
+    DWORD written = 0;
+    while (WriteFile(file, block.data(), static_cast<DWORD>(block.size()), &written, nullptr) && written) {
+    }
+    CloseHandle(file);
+    const ScriptItem index{siModifyFile | sfRecordUndo, 1, HelpIndexLine, nullptr, nullptr, nullptr, dkIdeHelp, dkNone, 0};
+    AnsiString line;
+    int32_t result = OpModifyFile(index, &line);
+    DeleteFileA(filler.c_str());
+    EXPECT_TRUE(result == ERROR_DISK_FULL || result == ERROR_HANDLE_DISK_FULL) << result;
+    EXPECT_EQ(std::string(line.CStr()), "Modifying file: " + delphi7.HelpFile(1) + "...Fail");
+    std::string data;
+    ReadFileBytes(delphi7.HelpFile(1), &data);
+    EXPECT_TRUE(data == help) << "the help file changed";
+    EXPECT_EQ(ListTree(disk + "\\D7\\Help"), (std::vector<std::string>{"d7.als", "d7.gid", "d7.ohi", "d7.ohl"}));
+    RemoveTree(disk + "\\D7");
+}
+
 TEST_F(Robustness, ATargetHeldOpenFailsAloneAndKeepsItsContents) {
     CreateDirectoryA(installDir_.c_str(), nullptr);
     CreateDirectoryA((installDir_ + "\\Source").c_str(), nullptr);
@@ -153,6 +187,82 @@ TEST_F(Robustness, PathsPastTheLimitsFailTheirItemsAndAreLoggedWhole) {
     for (const Failure& failure : failures) {
         EXPECT_NE(failure.line.find("...Fail"), std::string::npos) << failure.line;
     }
+}
+
+// Links that another user plants into an install folder lead to what the
+// update or the uninstall must never touch.
+class PlantedLinks : public Robustness {
+protected:
+    void SetUp() override {
+        Robustness::SetUp();
+        CreateDirectoryA(victim_.c_str(), nullptr);
+        WriteFileBytes(victim_ + "\\keep.txt", "the other user's own");
+        WriteFileBytes(victim_ + "\\vlConst.pas", "not the product's");
+        WriteFileBytes(victimFile_, "mine");
+    }
+    // Links go before what they lead to: one that leads nowhere cannot be
+    // seen to go.
+    void TearDown() override {
+        for (const std::string& link : links_) RemoveLink(link);
+        Robustness::TearDown();
+    }
+    bool Plant(const std::string& link, const std::string& target) {
+        links_.push_back(link);
+        return MakeLink(link, target);
+    }
+    // The victims as they were made.
+    void ExpectVictimsWhole() const {
+        EXPECT_EQ(ListTree(victim_), (std::vector<std::string>{"keep.txt", "vlConst.pas"}));
+        std::string data;
+        ReadFileBytes(victim_ + "\\keep.txt", &data);
+        EXPECT_EQ(data, "the other user's own");
+        ReadFileBytes(victim_ + "\\vlConst.pas", &data);
+        EXPECT_EQ(data, "not the product's");
+        ReadFileBytes(victimFile_, &data);
+        EXPECT_EQ(data, "mine");
+    }
+    const std::string victim_ = temp_ / "Victim";
+    const std::string victimFile_ = temp_ / "mine.txt";
+    std::vector<std::string> links_;
+};
+
+TEST_F(PlantedLinks, AnUpdateFollowsNoLinkAndLeavesALinkedFileAlone) {
+    ASSERT_TRUE(Install().empty());
+    // One inside Delphi7, which the install clears; one in place of ReadMe.txt.
+    ASSERT_TRUE(Plant(installDir_ + "\\Delphi7\\planted", victim_));
+    ASSERT_TRUE(DeleteFileA((installDir_ + "\\ReadMe.txt").c_str()));
+    ASSERT_TRUE(Plant(installDir_ + "\\ReadMe.txt", victimFile_));
+
+    // Taking the first installation back and installing again.
+    std::vector<Failure> failures = Install();
+    ExpectVictimsWhole();
+    ASSERT_EQ(failures.size(), 1u);
+    EXPECT_EQ(failures[0].code, static_cast<int32_t>(ErrorLinkOnTheWay));
+    EXPECT_EQ(failures[0].line, "Copying file: " + installDir_ + "\\ReadMe.txt...Fail");
+    EXPECT_TRUE(IsLink(installDir_ + "\\ReadMe.txt")) << "left alone";
+    // Delphi7 was cleared all the same: its product files are there anew.
+    EXPECT_TRUE(Exists(installDir_ + "\\Delphi7\\vlConst.dcu"));
+}
+
+TEST_F(PlantedLinks, TheUninstallerFollowsNoLinkInPlaceOfAProductFolder) {
+    ASSERT_TRUE(Install().empty());
+    RemoveTree(installDir_ + "\\Source");
+    ASSERT_TRUE(Plant(installDir_ + "\\Source", victim_));
+    ChildProcess uninstaller("\"" + installDir_ + "\\redud.exe\" /S", temp_.Path());
+    ASSERT_TRUE(uninstaller.Wait(Wait));
+    EXPECT_EQ(uninstaller.ExitCode(), 0u);
+    // The copy works on after the first stage has ended, and goes with the entry.
+    for (DWORD start = GetTickCount(); GetTickCount() - start < Wait; Sleep(20)) {
+        if (RegistryString(HKEY_LOCAL_MACHINE, EntryKey, "UninstallString") == "(none)" &&
+            !Exists(installDir_ + "\\redud.exe")) {
+            break;
+        }
+    }
+    EXPECT_EQ(RegistryString(HKEY_LOCAL_MACHINE, EntryKey, "UninstallString"), "(none)");
+    ExpectVictimsWhole();
+    // What the product made elsewhere in the folder is gone.
+    EXPECT_FALSE(Exists(installDir_ + "\\ReadMe.txt"));
+    EXPECT_FALSE(Exists(installDir_ + "\\Delphi7"));
 }
 
 // A log whose replay would remove `canary`, spoilt in different ways.

@@ -2,11 +2,15 @@
 // does not show, what it leaves on disk, and its exit code.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <string>
 #include <vector>
 
+#include "FakeIde.h"
 #include "PeImage.h"
 #include "TestSupport.h"
+#include "UResources.h"
+#include "WizardDriver.h"
 
 namespace {
 
@@ -137,14 +141,13 @@ const char ParametersText[] =
     "  /? - Parameters description.";
 
 TEST(Extraction, StartsWithoutTheWindowLibraries) {
-    // The window and drawing libraries are bound on first use, so that the
-    // window-less extraction does not load them; the wizard and message box
-    // tests show that the calls still reach them.
+    // The window, drawing and version libraries are bound on first use, so
+    // that the window-less extraction does not load them; the wizard and
+    // message box tests show that the calls still reach them.
     PeImage setup = PeImage::FromFile(BuildFile("setup.exe"));
     ASSERT_EQ(setup.Error(), "");
     EXPECT_EQ(setup.Machine(), sizeof(void*) == 8 ? PeImage::MachineAmd64 : PeImage::MachineI386);
-    EXPECT_EQ(setup.ImportedLibraries(),
-              (std::vector<std::string>{"advapi32.dll", "kernel32.dll", "msvcrt.dll", "version.dll"}));
+    EXPECT_EQ(setup.ImportedLibraries(), (std::vector<std::string>{"advapi32.dll", "kernel32.dll", "msvcrt.dll"}));
 }
 
 // As the system reads the manifest from the program file.
@@ -229,6 +232,114 @@ TEST(WizardMode, TheLastSwitchDecides) {
     TempDir temp;
     EXPECT_EQ(RunToEnd("/? /X", temp.Path()), NoWindows);
     EXPECT_EQ(CompareWithManifest(temp.Path()), std::vector<std::string>{});
+}
+
+// Stand-ins of the libraries that Windows does not always take from its own
+// folder, planted where a user with no administrator rights could put them:
+// beside setup.exe in a Downloads folder, in the folder it extracts to, in
+// the temporary folder, and beside the uninstaller in the install folder.
+// Wine is told to prefer such a library to its own, as Windows does. A
+// stand-in that is loaded leaves a mark and ends the program with 97.
+class PlantedLibraries : public testing::Test {
+protected:
+    void SetUp() override {
+        RemoveInstallTraces();
+        char temp[MAX_PATH];
+        GetTempPathA(MAX_PATH, temp);
+        temp_ = temp;
+        std::string names = VL_PLANTED_LIBRARIES;
+        for (size_t start = 0, end; start < names.size(); start = end + 1) {
+            end = names.find(',', start);
+            if (end == std::string::npos) end = names.size();
+            libraries_.push_back(names.substr(start, end - start) + ".dll");
+        }
+        overrides_ = names + "=n,b;mscoree,mshtml=";
+        char previous[1024];
+        DWORD length = GetEnvironmentVariableA("WINEDLLOVERRIDES", previous, sizeof previous);
+        previousOverrides_ = length > 0 && length < sizeof previous ? previous : "";
+        SetEnvironmentVariableA("WINEDLLOVERRIDES", overrides_.c_str());
+        ASSERT_TRUE(CopyFileA(BuildFile("setup.exe").c_str(), (downloads_ / "setup.exe").c_str(), FALSE));
+        for (const std::string& folder : {downloads_.Path(), extracted_.Path(), temp_}) Plant(folder);
+    }
+    void TearDown() override {
+        SetEnvironmentVariableA("WINEDLLOVERRIDES", previousOverrides_.empty() ? nullptr : previousOverrides_.c_str());
+        for (const std::string& library : libraries_) DeleteFileA((temp_ + library).c_str());
+        if (!installDir_.empty()) RemoveTree(installDir_);
+        RemoveInstallTraces();
+    }
+    void Plant(const std::string& folder) {
+        for (const std::string& library : libraries_) {
+            ASSERT_TRUE(CopyFileA(BuildFile("fixtures/planted/" + library).c_str(), (folder + "\\" + library).c_str(),
+                                  FALSE));
+        }
+        planted_.push_back(folder);
+    }
+    // The marks left by stand-ins that were loaded.
+    std::vector<std::string> Marks() const {
+        std::vector<std::string> marks;
+        for (const std::string& folder : planted_) {
+            for (const std::string& library : libraries_) {
+                std::string mark = folder + "\\" + library + ".loaded";
+                if (GetFileAttributesA(mark.c_str()) != INVALID_FILE_ATTRIBUTES) marks.push_back(mark);
+            }
+        }
+        return marks;
+    }
+    DWORD Run(const std::string& commandLine, const std::string& dir) {
+        ChildProcess program(commandLine, dir);
+        EXPECT_TRUE(program.Started()) << commandLine;
+        EXPECT_TRUE(program.Wait(Timeout)) << commandLine;
+        return program.ExitCode();
+    }
+
+    TempDir downloads_, extracted_;
+    std::string temp_, overrides_, previousOverrides_, installDir_;
+    std::vector<std::string> libraries_, planted_;
+};
+
+TEST_F(PlantedLibraries, AreNeverLoadedInAnyMode) {
+    const std::string setup = "\"" + (downloads_ / "setup.exe") + "\"";
+    EXPECT_EQ(Run(setup + " /X", extracted_.Path()), 0u);
+    EXPECT_EQ(Marks(), std::vector<std::string>{});
+    std::vector<std::string> problems;
+    for (const std::string& problem : CompareWithManifest(extracted_.Path())) {
+        if (std::find(libraries_.begin(), libraries_.end(), problem.substr(problem.find(' ') + 1)) == libraries_.end()) {
+            problems.push_back(problem);
+        }
+    }
+    EXPECT_EQ(problems, std::vector<std::string>{}) << "the stand-ins themselves aside";
+
+    // Without an IDE the unattended install goes to Program Files.
+    EXPECT_EQ(Run(setup + " /S", downloads_.Path()), 0u);
+    EXPECT_EQ(Marks(), std::vector<std::string>{});
+    installDir_ = RegistryString(HKEY_LOCAL_MACHINE, "Software\\Brindlecraft\\Vellorin library", "RootDir");
+    ASSERT_TRUE(GetFileAttributesA((installDir_ + "\\redud.exe").c_str()) != INVALID_FILE_ATTRIBUTES) << installDir_;
+    Plant(installDir_);
+
+    {
+        SCOPED_TRACE("the wizard, up to its last page: an update of that installation");
+        WizardDriver wizard(setup, downloads_.Path());
+        ASSERT_NE(wizard.Dialog(), nullptr);
+        wizard.Press(IDC_NEXT);
+        wizard.Press(IDC_NEXT);
+        EXPECT_EQ(wizard.Text(IDC_FOLDER), installDir_);
+        wizard.Press(IDC_NEXT);
+        wizard.PressLater(IDC_NEXT);
+        ASSERT_TRUE(wizard.WaitForFinishPage(Timeout));
+        EXPECT_EQ(wizard.WaitForBox("Error", 0), nullptr);
+        wizard.Press(IDCANCEL);
+        ASSERT_TRUE(wizard.WaitForEnd(Timeout));
+        EXPECT_EQ(wizard.ExitCode(), 0u);
+    }
+    EXPECT_EQ(Marks(), std::vector<std::string>{});
+
+    EXPECT_EQ(Run("\"" + installDir_ + "\\redud.exe\" /S", downloads_.Path()), 0u);
+    // The uninstaller's copy works on after the first stage has ended.
+    for (DWORD start = GetTickCount(); GetTickCount() - start < Timeout; Sleep(50)) {
+        if (GetFileAttributesA((installDir_ + "\\redud.exe").c_str()) == INVALID_FILE_ATTRIBUTES) break;
+    }
+    EXPECT_EQ(GetFileAttributesA((installDir_ + "\\redud.exe").c_str()), INVALID_FILE_ATTRIBUTES);
+    EXPECT_EQ(Marks(), std::vector<std::string>{});
 }
 
 }  // namespace

@@ -44,6 +44,13 @@ TEST(StringListText, AppendsToWhatIsThere) {
     EXPECT_EQ(Lines(list), (V{"a", "b"}));
 }
 
+TEST(StringListText, TextEndsEveryLineWithCrLf) {
+    TbrcStringList list;
+    EXPECT_STREQ(list.Text().CStr(), "");
+    list.SetText("a\nb\r\n\r\nc");
+    EXPECT_STREQ(list.Text().CStr(), "a\r\nb\r\n\r\nc\r\n");
+}
+
 TEST(StringList, GetOutsideTheLinesIsEmpty) {
     TbrcStringList list;
     list.Append("x");

@@ -33,4 +33,14 @@ TEST(RegStringText, DropsTheLastByteAsTheNul) {
     EXPECT_STREQ(RegStringText("", 0).CStr(), "");
 }
 
+TEST(IsEditableText, RefusesNulBytesAndUtf16) {
+    EXPECT_TRUE(IsEditableText(""));
+    EXPECT_TRUE(IsEditableText("a"));
+    EXPECT_TRUE(IsEditableText("TButton=vcl.hlp>main\r\n\xFF\xFF"));
+    EXPECT_FALSE(IsEditableText(AnsiString("a\r\n\0b", 5))) << "a line list would end at the NUL";
+    EXPECT_FALSE(IsEditableText(AnsiString("\0", 1)));
+    EXPECT_FALSE(IsEditableText("\xFF\xFE")) << "UTF-16, little-endian";
+    EXPECT_FALSE(IsEditableText("\xFE\xFF")) << "UTF-16, big-endian";
+}
+
 }  // namespace

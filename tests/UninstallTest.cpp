@@ -17,12 +17,29 @@ struct MachineState {
     std::vector<std::string> windowsFiles, tempFiles, systemPackages;
 };
 
+// The files and folders directly in a folder; folders end with "\\".
 std::vector<std::string> FilesIn(const std::string& folder) {
     std::vector<std::string> files;
     for (const std::string& entry : ListTree(folder)) {
-        if (entry.find('\\') == std::string::npos) files.push_back(entry);
+        size_t slash = entry.find('\\');
+        if (slash == std::string::npos || slash + 1 == entry.size()) files.push_back(entry);
     }
     return files;
+}
+
+std::string TempFolder() {
+    char folder[MAX_PATH];
+    GetTempPathA(MAX_PATH, folder);
+    return folder;
+}
+
+// The uninstaller's private folders in the temporary folder.
+std::vector<std::string> CopyFolders() {
+    std::vector<std::string> folders;
+    for (const std::string& entry : FilesIn(TempFolder())) {
+        if (entry.rfind("redud-", 0) == 0) folders.push_back(entry);
+    }
+    return folders;
 }
 
 class Uninstall : public EngineFixture {
@@ -56,8 +73,7 @@ protected:
         char folder[MAX_PATH];
         GetWindowsDirectoryA(folder, MAX_PATH);
         state.windowsFiles = FilesIn(folder);
-        GetTempPathA(MAX_PATH, folder);
-        for (const std::string& file : FilesIn(folder)) state.tempFiles.push_back(file);
+        for (const std::string& file : FilesIn(TempFolder())) state.tempFiles.push_back(file);
         GetSystemDirectoryA(folder, MAX_PATH);
         for (const char* package : {"\\vll70.bpl", "\\clxvll70.bpl"}) {
             if (GetFileAttributesA((std::string(folder) + package).c_str()) != INVALID_FILE_ATTRIBUTES) {
@@ -193,6 +209,65 @@ TEST_F(Uninstall, TheUninstallerCanRemoveSilently) {
     EXPECT_EQ(Difference(before.registry, after.registry), std::vector<std::string>{});
     EXPECT_EQ(after.tempFiles, before.tempFiles);
     EXPECT_EQ(FindWindowA("#32770", "Uninstall"), nullptr) << "no question, no report";
+}
+
+TEST_F(Uninstall, TheUninstallersCopyRunsFromAFolderOnlyAdministratorsCanChange) {
+    Choose(0x100, 0x480);
+    EXPECT_TRUE(Install(installDir_).empty());
+    ASSERT_EQ(CopyFolders(), std::vector<std::string>{});
+    ChildProcess uninstaller("\"" + installDir_ + "\\redud.exe\"", temp_.Path());
+    HWND question = WaitForMessageBox("Uninstall", "Are you sure you want to remove", Wait);
+    ASSERT_NE(question, nullptr);
+    // A new folder with an unpredictable name, holding the copy that asks.
+    std::vector<std::string> folders = CopyFolders();
+    ASSERT_EQ(folders.size(), 1u);
+    EXPECT_EQ(folders[0].size(), std::string("redud-").size() + 16 + 1) << folders[0];
+    EXPECT_EQ(folders[0].find_first_not_of("0123456789abcdef", 6), folders[0].size() - 1) << folders[0];
+    const std::string copy = TempFolder() + folders[0] + "redud.exe";
+    EXPECT_EQ(FilesIn(TempFolder() + folders[0]), std::vector<std::string>{"redud.exe"});
+    // Nobody can put another program in its place.
+    HANDLE writer = CreateFileA(copy.c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                                nullptr, OPEN_EXISTING, 0, nullptr);
+    EXPECT_EQ(writer, INVALID_HANDLE_VALUE);
+    if (writer != INVALID_HANDLE_VALUE) CloseHandle(writer);
+    EXPECT_FALSE(DeleteFileA(copy.c_str()));
+    PostMessageA(question, WM_COMMAND, IDNO, 0);
+    // Answered No: nothing removed, and the copy gone with its folder.
+    for (DWORD start = GetTickCount(); GetTickCount() - start < Wait && !CopyFolders().empty(); Sleep(20)) {
+    }
+    EXPECT_EQ(CopyFolders(), std::vector<std::string>{});
+    EXPECT_TRUE(Exists(installDir_ + "\\redud.exe"));
+    EXPECT_NE(delphi7_->KnownPackage(installDir_ + "\\Delphi7\\dclvll70.bpl"), "(none)");
+}
+
+TEST_F(Uninstall, WithoutItsCopyTheUninstallerRemovesNothing) {
+    Choose(0x100, 0x480);
+    EXPECT_TRUE(Install(installDir_).empty());
+    const std::vector<std::string> registry = TouchedRegistry();
+    const std::vector<std::string> tree = HashedTree(installDir_);
+    // A temporary folder that is not there: the copy cannot be made.
+    const std::string missing = temp_ / "no such folder";
+    char temp[MAX_PATH], tmp[MAX_PATH];
+    GetEnvironmentVariableA("TEMP", temp, MAX_PATH);
+    GetEnvironmentVariableA("TMP", tmp, MAX_PATH);
+    SetEnvironmentVariableA("TEMP", missing.c_str());
+    SetEnvironmentVariableA("TMP", missing.c_str());
+    const std::string command = "\"" + installDir_ + "\\redud.exe\"";
+    ChildProcess silent(command + " /S", temp_.Path());
+    ChildProcess asking(command, temp_.Path());
+    SetEnvironmentVariableA("TEMP", temp);
+    SetEnvironmentVariableA("TMP", tmp);
+    ASSERT_TRUE(silent.Wait(Wait));
+    EXPECT_EQ(silent.ExitCode(), 5u);
+    HWND refusal = WaitForMessageBox("Uninstall", "cannot start its copy", Wait);
+    ASSERT_NE(refusal, nullptr);
+    EXPECT_EQ(MessageBoxText(refusal),
+              "The uninstaller cannot start its copy in the temporary folder " + missing + "\\. Nothing was removed.");
+    PostMessageA(refusal, WM_COMMAND, IDOK, 0);
+    ASSERT_TRUE(asking.Wait(Wait));
+    EXPECT_EQ(asking.ExitCode(), 5u);
+    EXPECT_EQ(TouchedRegistry(), registry);
+    EXPECT_EQ(HashedTree(installDir_), tree);
 }
 
 }  // namespace

@@ -280,9 +280,9 @@ TEST_F(WizardTest, TheChoiceNeedsOneRowAndDisabledRowsStayAsTheyAre) {
     AddIde(9, "Borland\\Delphi7");
     WizardDriver& wizard = Start();
     wizard.Press(IDC_NEXT);
-    for (int row : {4, 8, 9, 10}) wizard.ClickRow(row);
+    for (int row : {4, 8, 9, 10}) ASSERT_TRUE(wizard.ClickRow(row)) << row;
     EXPECT_FALSE(wizard.Enabled(IDC_NEXT)) << "nothing checked";
-    wizard.ClickRow(0);
+    ASSERT_TRUE(wizard.ClickRow(0));
     wizard.SpaceOnRow(1);
     EXPECT_EQ(wizard.RowStates()[0], Disabled);
     EXPECT_EQ(wizard.RowStates()[1], Disabled);
@@ -539,8 +539,8 @@ TEST_F(WizardTest, ASecondInstallStartsFromTheFirst) {
     {
         WizardDriver& wizard = Start();
         wizard.Press(IDC_NEXT);
-        wizard.ClickRow(9);
-        wizard.ClickRow(10);  // Delphi 7 and the help files
+        ASSERT_TRUE(wizard.ClickRow(9));
+        ASSERT_TRUE(wizard.ClickRow(10));  // Delphi 7 and the help files
         wizard.Press(IDC_NEXT);
         wizard.SetFolder(installDir_);
         wizard.Press(IDC_NEXT);

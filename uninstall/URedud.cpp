@@ -5,11 +5,12 @@
 //
 // It replays the installation's uninstall log backwards, which removes the
 // product's files and the install folder once nothing else is left in it,
-// and with it this program. So it first copies itself to
-// the temporary folder and runs from there; the copy is opened for deletion
-// on close, and goes when it ends. /S removes without asking or reporting.
-// Exit codes: 0 removed, 1 cancelled, 2 the log cannot be read, 3 another
-// setup or uninstall of the product is running.
+// and with it this program. So it first copies itself into a new private
+// folder below the temporary folder and runs from there; the copy removes
+// itself and that folder when it ends. /S removes without asking or
+// reporting. Exit codes: 0 removed, 1 cancelled, 2 the log cannot be read,
+// 3 another setup or uninstall of the product is running, 5 the copy could
+// not be made or started (nothing was removed).
 #include <stdlib.h>
 #include <windows.h>
 
@@ -18,17 +19,25 @@
 #include "UPaths.h"
 #include "URegistry.h"
 #include "UScoped.h"
+#include "USecurity.h"
 #include "USingleInstance.h"
+#include "USystemLibraries.h"
 #include "UText.h"
 
 namespace {
 
 const char Caption[] = "Uninstall";
 
+const int CopyNotStarted = 5;
+
 struct TArguments {
     AnsiString LogPath;
     bool Silent = false;
-    HANDLE Launcher = nullptr;  // the process of the first stage, to wait for
+    // In the copy: the process of the first stage, to wait for, and the
+    // copy's own program file, opened by the first stage for deletion on
+    // close.
+    HANDLE Launcher = nullptr;
+    HANDLE OwnFile = nullptr;
 };
 
 bool IsSwitch(const char* arg, char letter) {
@@ -41,8 +50,9 @@ TArguments ParseArguments() {
         const char* arg = __argv[i];
         if (IsSwitch(arg, 'S')) {
             arguments.Silent = true;
-        } else if (lstrcmpiA(arg, "/RUN") == 0 && i + 1 < __argc) {
+        } else if (lstrcmpiA(arg, "/RUN") == 0 && i + 2 < __argc) {
             arguments.Launcher = reinterpret_cast<HANDLE>(strtoul(__argv[++i], nullptr, 10));
+            arguments.OwnFile = reinterpret_cast<HANDLE>(strtoul(__argv[++i], nullptr, 10));
         } else {
             arguments.LogPath = arg;
         }
@@ -52,6 +62,11 @@ TArguments ParseArguments() {
 
 AnsiString Quoted(const AnsiString& text) { return AnsiString("\"") + text + "\""; }
 
+// Handle values fit in 32 bits on 64-bit Windows too, so that they can pass
+// between programs of both kinds.
+AnsiString HandleText(HANDLE handle) {
+    return Decimal(static_cast<int32_t>(reinterpret_cast<uintptr_t>(handle)));
+}
 
 // Whether the folder is there with anything in it.
 bool HoldsFiles(const AnsiString& folder) {
@@ -108,44 +123,99 @@ int Uninstall(const TArguments& arguments) {
     return 0;
 }
 
-// First stage: starts the temporary copy and ends, leaving the install
-// folder free to go. Without a copy it removes what it can from where it is.
+// Moves an open file to `target` (on the same disk) through its handle,
+// which needs no other handle and works for a running program too.
+bool MoveOpenFile(HANDLE file, const AnsiString& target) {
+    int characters = MultiByteToWideChar(CP_ACP, 0, target.CStr(), -1, nullptr, 0);
+    if (characters <= 1) return false;
+    size_t bytes = sizeof(FILE_RENAME_INFO) + static_cast<size_t>(characters) * sizeof(WCHAR);
+    FILE_RENAME_INFO* rename = static_cast<FILE_RENAME_INFO*>(calloc(1, bytes));
+    if (!rename) return false;
+    rename->ReplaceIfExists = FALSE;
+    rename->FileNameLength = static_cast<DWORD>(characters - 1) * sizeof(WCHAR);
+    MultiByteToWideChar(CP_ACP, 0, target.CStr(), -1, rename->FileName, characters);
+    bool moved = SetFileInformationByHandle(file, FileRenameInfo, rename, static_cast<DWORD>(bytes)) != 0;
+    free(rename);
+    return moved;
+}
+
+// The copy's end. A running program cannot be deleted, but it can be moved:
+// out of its folder, which can then go at once, to the temporary folder.
+// The file itself goes when the program has ended, its handle having been
+// opened for deletion on close. Where the move fails the folder goes when
+// Windows restarts.
+void RemoveOwnCopy(const TArguments& arguments) {
+    char self[MAX_PATH];
+    DWORD length = GetModuleFileNameA(nullptr, self, sizeof self);
+    if (length == 0 || length >= sizeof self) return;
+    while (length > 0 && self[length - 1] != '\\') --length;
+    if (length < 2) return;
+    AnsiString folder(self, length - 1);
+    if (arguments.OwnFile) {
+        MoveOpenFile(arguments.OwnFile, folder + ".tmp");
+        CloseHandle(arguments.OwnFile);
+    }
+    if (!RemoveDirectoryA(folder.CStr())) MoveFileExA(folder.CStr(), nullptr, MOVEFILE_DELAY_UNTIL_REBOOT);
+}
+
+int CopyNotMade(const TArguments& arguments, const AnsiString& temp) {
+    if (!arguments.Silent) {
+        MessageBoxA(nullptr,
+                    (AnsiString("The uninstaller cannot start its copy in the temporary folder ") + temp +
+                     ". Nothing was removed.").CStr(),
+                    Caption, MB_OK | MB_ICONERROR);
+    }
+    return CopyNotStarted;
+}
+
+// First stage: copies the program into a new folder that only
+// administrators may change, starts the copy from there and ends, leaving
+// the install folder free to go. The copy's file stays open, refusing
+// writing and deleting, until the copy runs: nobody can put another program
+// in its place. Nothing is removed when any of this fails.
 int StartFromTemporaryCopy(TArguments arguments) {
     char self[MAX_PATH];
     DWORD length = GetModuleFileNameA(nullptr, self, sizeof self);
-    if (length == 0 || length >= sizeof self) return Uninstall(arguments);
+    AnsiString temp = GetKindDirectory(dkTemp);
+    if (length == 0 || length >= sizeof self || temp.IsEmpty()) return CopyNotMade(arguments, temp);
     if (arguments.LogPath.IsEmpty()) {
         size_t folder = length;
         while (folder > 0 && self[folder - 1] != '\\') --folder;
         arguments.LogPath = JoinPath(AnsiString(self, folder), UninstallLogName);
     }
-    AnsiString temp = GetKindDirectory(dkTemp);
-    AnsiString copy = temp + "redud-" + Decimal(GetCurrentProcessId()) + ".exe";
-    if (temp.IsEmpty() || !CopyFileA(self, copy.CStr(), FALSE)) return Uninstall(arguments);
-
+    AnsiString folder;
+    if (CreatePrivateFolder(temp, "redud-", &folder) != 0) return CopyNotMade(arguments, temp);
+    AnsiString copy = JoinPath(folder, UninstallerName);
+    if (!CopyFileA(self, copy.CStr(), TRUE)) {
+        DeleteFileA(copy.CStr());
+        RemoveDirectoryA(folder.CStr());
+        return CopyNotMade(arguments, temp);
+    }
     SECURITY_ATTRIBUTES inherited{sizeof inherited, nullptr, TRUE};
-    HANDLE deleteOnClose = CreateFileA(copy.CStr(), 0, FILE_SHARE_READ | FILE_SHARE_DELETE, &inherited,
-                                       OPEN_EXISTING, FILE_FLAG_DELETE_ON_CLOSE, nullptr);
+    HANDLE ownFile = CreateFileA(copy.CStr(), GENERIC_READ | DELETE, FILE_SHARE_READ, &inherited, OPEN_EXISTING,
+                                 FILE_FLAG_DELETE_ON_CLOSE, nullptr);
     HANDLE launcher = nullptr;
-    DuplicateHandle(GetCurrentProcess(), GetCurrentProcess(), GetCurrentProcess(), &launcher,
-                    SYNCHRONIZE, TRUE, 0);
-    // Handle values fit in 32 bits on 64-bit Windows too, so that they can
-    // pass between programs of both kinds.
-    const int32_t launcherValue = static_cast<int32_t>(reinterpret_cast<uintptr_t>(launcher));
-    AnsiString command = Quoted(copy) + " /RUN " + Decimal(launcherValue) + " " + Quoted(arguments.LogPath) +
-                         (arguments.Silent ? " /S" : "");
-    STARTUPINFOA startup{};
-    startup.cb = sizeof startup;
+    DuplicateHandle(GetCurrentProcess(), GetCurrentProcess(), GetCurrentProcess(), &launcher, SYNCHRONIZE, TRUE,
+                    0);
+    BOOL started = FALSE;
     PROCESS_INFORMATION process;
-    // The copy runs in the temporary folder, so that no process holds the
-    // install folder as its current one.
-    BOOL started = CreateProcessA(copy.CStr(), command.Data(), nullptr, nullptr, TRUE, 0, nullptr,
-                                  temp.CStr(), &startup, &process);
+    if (ownFile != INVALID_HANDLE_VALUE && launcher) {
+        AnsiString command = Quoted(copy) + " /RUN " + HandleText(launcher) + " " + HandleText(ownFile) + " " +
+                             Quoted(arguments.LogPath) + (arguments.Silent ? " /S" : "");
+        STARTUPINFOA startup{};
+        startup.cb = sizeof startup;
+        // The copy runs in the temporary folder, so that no process holds the
+        // install folder as its current one.
+        started = CreateProcessA(copy.CStr(), command.Data(), nullptr, nullptr, TRUE, 0, nullptr, temp.CStr(),
+                                 &startup, &process);
+    }
     if (launcher) CloseHandle(launcher);
-    if (deleteOnClose != INVALID_HANDLE_VALUE) CloseHandle(deleteOnClose);
+    // Without the copy, closing takes its file away.
+    if (ownFile != INVALID_HANDLE_VALUE) CloseHandle(ownFile);
     if (!started) {
         DeleteFileA(copy.CStr());
-        return Uninstall(arguments);
+        RemoveDirectoryA(folder.CStr());
+        return CopyNotMade(arguments, temp);
     }
     CloseHandle(process.hThread);
     CloseHandle(process.hProcess);
@@ -155,7 +225,11 @@ int StartFromTemporaryCopy(TArguments arguments) {
 }  // namespace
 
 int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
+    RestrictLibrarySearch();
     DetectPlatform();
     TArguments arguments = ParseArguments();
-    return arguments.Launcher ? Uninstall(arguments) : StartFromTemporaryCopy(arguments);
+    if (!arguments.Launcher) return StartFromTemporaryCopy(arguments);
+    int exitCode = Uninstall(arguments);
+    RemoveOwnCopy(arguments);
+    return exitCode;
 }

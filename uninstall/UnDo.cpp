@@ -2,12 +2,14 @@
 
 #include <windows.h>
 
+#include "ULinks.h"
 #include "UPaths.h"
 #include "UProducts.h"
 #include "URegistry.h"
 #include "UScoped.h"
 #include "USearchPath.h"
 #include "UText.h"
+#include "UTextFile.h"
 
 namespace {
 
@@ -16,6 +18,12 @@ const char UninstallKeys[] = "Software\\Microsoft\\Windows\\CurrentVersion\\Unin
 
 AnsiString RecordPath(const TUninstallRecord& record) {
     return JoinPath(GetKindDirectory(record.DirKind), record.Text.CStr());
+}
+
+// A relative name without its last component; empty for a name of one.
+AnsiString ParentName(const AnsiString& name) {
+    size_t slash = FindLastChar(name, '\\');
+    return AnsiString(name.CStr(), slash ? slash - 1 : 0);
 }
 
 const TBorlandProduct* CurrentIde() {
@@ -51,28 +59,15 @@ void UndoHelpText(const TUninstallRecord& record) {
     const TBorlandProduct* ide = CurrentIde();
     if (!ide || record.Arg < 1 || record.Arg > 3) return;
     AnsiString path = JoinPath(GetKindDirectory(record.DirKind), ide->IdeFiles[record.Arg - 1]);
+    // A file that cannot be read whole, or is no line text, stays as it is.
     AnsiString content;
-    {
-        TScopedFile file(CreateFileA(path.CStr(), GENERIC_READ, 0, nullptr, OPEN_EXISTING,
-                                     FILE_ATTRIBUTE_NORMAL, nullptr));
-        if (!file.IsValid()) return;
-        DWORD size = GetFileSize(file.Get(), nullptr);
-        if (size == INVALID_FILE_SIZE) return;
-        content.SetLength(size);
-        DWORD read = 0;
-        if (size > 0 && !ReadFile(file.Get(), content.Data(), size, &read, nullptr)) return;
-        content.SetLength(read);
-    }
+    if (LinkInProductFolders(path) || ReadTextFile(path, &content) != 0) return;
     size_t position = FindTextPos(LowerCase(content), LowerCase(record.Text));
     if (position == 0) return;
     AnsiString remaining(content.CStr(), position - 1);
     size_t after = position - 1 + record.Text.Length();
     remaining.Append(content.CStr() + after, content.Length() - after);
-    TScopedFile file(CreateFileA(path.CStr(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
-                                 FILE_ATTRIBUTE_NORMAL, nullptr));
-    if (!file.IsValid()) return;
-    DWORD written;
-    WriteFile(file.Get(), remaining.CStr(), static_cast<DWORD>(remaining.Length()), &written, nullptr);
+    ReplaceFileWhole(path, remaining);
 }
 
 void UndoWinHelp(const TUninstallRecord& record) {
@@ -86,32 +81,51 @@ void UndoUninstallEntry(const TUninstallRecord&, const AnsiString& uninstallKeyN
     DeleteRegKeyTree(RootLocalMachine, (AnsiString(UninstallKeys) + uninstallKeyName).CStr());
 }
 
-void UndoDeleteFile(const TUninstallRecord& record) { DeleteFileA(RecordPath(record).CStr()); }
+void UndoDeleteFile(const TUninstallRecord& record) {
+    AnsiString path = RecordPath(record);
+    if (!LinkInProductFolders(path)) DeleteFileA(path.CStr());
+}
 
 void UndoDirectory(const TUninstallRecord& record) {
     // Without its directory the names would be taken from the current folder.
     AnsiString base = GetKindDirectory(record.DirKind);
     if (base.IsEmpty()) return;
     // Only what the product makes goes; the user's own files stay, and with
-    // them the folders that hold them.
+    // them the folders that hold them. Nothing goes through a link.
     TProductPaths paths(record.DirKind, record.Text);
-    AnsiString name, folder;
-    bool folderExists = true;
+    AnsiString name, folder, finalFolder;
+    bool known = false, folderUsable = false;
     while (paths.NextFile(&name)) {
-        // A folder taken back before holds nothing more: it is asked for
-        // once, not for each of its files.
-        size_t slash = FindLastChar(name, '\\');
-        AnsiString parent(name.CStr(), slash ? slash - 1 : 0);
-        if (parent != folder) {
+        // Each folder is looked at once, not for each of its files: whether
+        // it is there (one taken back before holds nothing more) and whether
+        // a link lies on the way to it.
+        AnsiString parent = ParentName(name);
+        if (!known || parent != folder) {
+            known = true;
             folder = parent;
-            folderExists = GetFileAttributesA(JoinPath(base, folder.CStr()).CStr()) != INVALID_FILE_ATTRIBUTES;
+            AnsiString path = JoinPath(base, folder.CStr());
+            folderUsable = GetFileAttributesA(path.CStr()) != INVALID_FILE_ATTRIBUTES &&
+                           !LinkInProductFolders(path) && FinalPath(path, &finalFolder);
         }
-        if (folderExists) DeleteFileA(JoinPath(base, name.CStr()).CStr());
+        if (!folderUsable) continue;
+        WIN32_FIND_DATAA found;
+        AnsiString path = JoinPath(base, name.CStr());
+        TScopedFind entry(path.CStr(), &found);
+        if (entry.IsValid() && !EntryIsLink(JoinPath(base, folder.CStr()), finalFolder, found)) {
+            DeleteFileA(path.CStr());
+        }
     }
-    while (paths.NextFolder(&name)) RemoveDirectoryA(JoinPath(base, name.CStr()).CStr());
+    // A folder is removed when it is empty, or (on Windows) when it is a link
+    // itself; never one reached through a link.
+    while (paths.NextFolder(&name)) {
+        if (!LinkInProductFolders(JoinPath(base, ParentName(name).CStr()))) {
+            RemoveDirectoryA(JoinPath(base, name.CStr()).CStr());
+        }
+    }
     AnsiString path = RecordPath(record);
     if (IsRemovableTree(LowerCase(path), LowerCase(GetKindDirectory(dkWindows)),
-                        LowerCase(GetKindDirectory(dkSystem)))) {
+                        LowerCase(GetKindDirectory(dkSystem))) &&
+        !LinkInProductFolders(JoinPath(base, ParentName(record.Text).CStr()))) {
         RemoveDirectoryA(path.CStr());
     }
 }

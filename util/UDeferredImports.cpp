@@ -1,7 +1,11 @@
-// The window and drawing calls of setup.exe, bound when first made: Wine
-// loads every imported library with its own imports at program start, and
-// user32 with gdi32 would make the window-less extraction start and weigh
-// like a window program.
+// The window, drawing and file version calls of both programs, bound when
+// first made. Wine loads every imported library with its own imports at
+// program start, and user32 with gdi32 would make the window-less
+// extraction start and weigh like a window program. Libraries imported are
+// loaded before any of the programs' code runs, with the programs' own
+// folder searched first: version.dll is not one of the libraries that
+// Windows always takes from its own folder, and Wine's user32 loads it too.
+// Bound here, they come from the system folder.
 //
 // The compiler calls an imported function through its import slot
 // (__imp__Name@bytes on 32-bit Windows, __imp_Name on 64-bit). This file
@@ -15,13 +19,15 @@
 // 32-bit slots are left empty, so the first call jumps to address 0.)
 #include <windows.h>
 
+#include "USystemLibraries.h"
+
 namespace {
 
 void* Bind(const char* library, const char* name) {
-    HMODULE module = LoadLibraryA(library);
+    HMODULE module = LoadSystemLibrary(library);
     FARPROC function = module ? GetProcAddress(module, name) : nullptr;
-    // Without the system's window library there is nothing the program can
-    // show or do; it ends with the loader's own code for a missing function.
+    // Without the system's library there is nothing the program can show or
+    // do; it ends with the loader's own code for a missing function.
     if (!function) ExitProcess(ERROR_PROC_NOT_FOUND);
     return reinterpret_cast<void*>(function);
 }
@@ -46,6 +52,7 @@ struct Deferred<Result(WINAPI*)(Args...)> {
 
 constexpr char User32[] = "user32.dll";
 constexpr char Gdi32[] = "gdi32.dll";
+constexpr char Version[] = "version.dll";
 
 }  // namespace
 
@@ -130,3 +137,6 @@ DEFERRED(Gdi32, SelectObject, 8)
 DEFERRED(Gdi32, SetBkColor, 8)
 DEFERRED(Gdi32, SetBkMode, 8)
 DEFERRED(Gdi32, SetTextColor, 8)
+DEFERRED(Version, GetFileVersionInfoA, 16)
+DEFERRED(Version, GetFileVersionInfoSizeA, 8)
+DEFERRED(Version, VerQueryValueA, 16)

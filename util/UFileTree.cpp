@@ -4,26 +4,53 @@
 #include <windows.h>
 
 #include "UAnsiString.h"
+#include "ULinks.h"
 #include "UScoped.h"
 
-uint32_t DeleteDirectoryTree(const char* dir, bool keepDir) {
+namespace {
+
+// Deletes what the listing of `dir` (not a link itself) holds.
+uint32_t DeleteEntries(const AnsiString& dir) {
     uint32_t result = 0;
-    AnsiString base = AnsiString(dir) + "\\";
+    AnsiString base = dir + "\\";
+    AnsiString finalFolder;
+    if (!FinalPath(dir, &finalFolder)) finalFolder = AnsiString();
     WIN32_FIND_DATAA found;
     TScopedFind listing((base + "*.*").CStr(), &found);
-    if (listing.IsValid()) {
-        do {
-            AnsiString path = base + found.cFileName;
-            if (!(found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)) {
-                if (!DeleteFileA(path.CStr())) result |= dtFileNotDeleted;
-            } else if (found.cFileName[0] != '.') {
-                result |= DeleteDirectoryTree(path.CStr(), false);
+    if (!listing.IsValid()) return result;
+    do {
+        AnsiString path = base + found.cFileName;
+        bool directory = (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
+        if (EntryIsLink(dir, finalFolder, found)) {
+            // Windows takes a link away itself. Where the system cannot tell
+            // it from a file (Wine), deleting it would delete what it leads
+            // to, so it stays.
+            if (!(found.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT)) {
+                result |= dtFileNotDeleted;
+            } else if (directory ? !RemoveDirectoryA(path.CStr()) : !DeleteFileA(path.CStr())) {
+                result |= directory ? dtDirectoryNotRemoved : dtFileNotDeleted;
             }
-        } while (listing.Next(&found));
-        if (!listing.Close()) result |= dtListingNotClosed;
-    }
+        } else if (!directory) {
+            if (!DeleteFileA(path.CStr())) result |= dtFileNotDeleted;
+        } else if (found.cFileName[0] != '.') {
+            result |= DeleteDirectoryTree(path.CStr(), false);
+        }
+    } while (listing.Next(&found));
+    if (!listing.Close()) result |= dtListingNotClosed;
+    return result;
+}
+
+}  // namespace
+
+uint32_t DeleteDirectoryTree(const char* dir, bool keepDir) {
+    // A link is never listed: only the link itself can go.
+    DWORD attributes = GetFileAttributesA(dir);
+    bool link = attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_REPARSE_POINT);
+    if (link && keepDir) return dtFileNotDeleted;
+    uint32_t result = link ? 0 : DeleteEntries(AnsiString(dir));
     if (keepDir) return result;
 
+    WIN32_FIND_DATAA found;
     TScopedFind probe(dir, &found);
     if (!probe.IsValid()) return result | dtDirectoryNotFound;
     if (!RemoveDirectoryA(dir)) result |= dtDirectoryNotRemoved;

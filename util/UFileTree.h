@@ -13,7 +13,10 @@ const uint32_t dtDirectoryNotFound = 0x80000020;   // when it was to be removed
 // Deletes every file below `dir` and every subdirectory (except those whose
 // name begins with a dot, which stay with all they hold), then `dir` itself
 // unless `keepDir`. Read-only files are not made writable: they stay and
-// are reported. Never stops early; returns the union of what failed.
+// are reported. A link (a reparse point) goes itself, never what it leads
+// to; a link that the system shows as a plain file stays and is reported, as
+// does a `dir` that is a link and is to be kept. Never stops early; returns
+// the union of what failed.
 uint32_t DeleteDirectoryTree(const char* dir, bool keepDir);
 
 // The bytes of every file below `dir`, at any depth; 0 for a missing folder.

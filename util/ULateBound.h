@@ -6,10 +6,13 @@
 
 #include <windows.h>
 
-// The function `name` of `library`, or null when it cannot be had.
+#include "USystemLibraries.h"
+
+// The function `name` of `library` from the system folder, or null when it
+// cannot be had.
 template <typename Function>
 Function LateBound(const char* library, const char* name) {
-    HMODULE module = LoadLibraryA(library);
+    HMODULE module = LoadSystemLibrary(library);
     return module ? reinterpret_cast<Function>(reinterpret_cast<void*>(GetProcAddress(module, name)))
                   : nullptr;
 }

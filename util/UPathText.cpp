@@ -30,3 +30,30 @@ size_t DirectoryPathStart(const char* path) {
     }
     return i;
 }
+
+size_t RelativeStart(const AnsiString& base, const AnsiString& path) {
+    size_t length = base.Length();
+    while (length > 0 && IsSeparator(base[length - 1])) --length;
+    if (length == 0 || path.Length() <= length) return 0;
+    for (size_t i = 0; i < length; ++i) {
+        bool same = path[i] == base[i] || (IsSeparator(path[i]) && IsSeparator(base[i]));
+        if (!same) return 0;
+    }
+    if (!IsSeparator(path[length])) return 0;
+    size_t start = length;
+    while (start < path.Length() && IsSeparator(path[start])) ++start;
+    return start < path.Length() ? start : 0;
+}
+
+AnsiString CollapsedSeparators(const AnsiString& path) {
+    AnsiString collapsed;
+    for (size_t i = 0; i < path.Length(); ++i) {
+        if (!IsSeparator(path[i])) {
+            collapsed += path[i];
+        } else if (!collapsed.IsEmpty() && collapsed.Last() != '\\') {
+            collapsed += '\\';
+        }
+    }
+    if (collapsed.Last() == '\\') collapsed.SetLength(collapsed.Length() - 1);
+    return collapsed;
+}

@@ -44,7 +44,7 @@ AnsiString GetKindDirectory(uint32_t kind) {
     }
 }
 
-uint32_t CreateDirectoryPath(const char* path, AnsiString* created) {
+uint32_t CreateDirectoryPath(const char* path, AnsiString* created, SECURITY_ATTRIBUTES* security) {
     if (created) *created = AnsiString();
     char buffer[MaxDirectoryPath + 1];
     size_t length = strlen(path);
@@ -58,7 +58,7 @@ uint32_t CreateDirectoryPath(const char* path, AnsiString* created) {
         if (c != '\0' && c != '\\' && c != '/') continue;
         if (i > 0 && buffer[i - 1] == ':') continue;
         buffer[i] = '\0';
-        DWORD error = CreateDirectoryA(buffer, nullptr) ? 0 : GetLastError();
+        DWORD error = CreateDirectoryA(buffer, security) ? 0 : GetLastError();
         if (error == 0 && created && created->IsEmpty()) *created = buffer;
         buffer[i] = c;
         if (error != 0 && error != ERROR_ALREADY_EXISTS) return error;

@@ -8,6 +8,9 @@
 #include <stddef.h>
 #include <stdint.h>
 
+struct _SECURITY_ATTRIBUTES;
+typedef struct _SECURITY_ATTRIBUTES SECURITY_ATTRIBUTES;
+
 #include "UAnsiString.h"
 
 enum TDirKind : uint32_t {
@@ -36,13 +39,25 @@ AnsiString GetKindDirectory(uint32_t kind);
 // counts as a separator; an empty base gives `name` alone.
 AnsiString JoinPath(const AnsiString& base, const char* name);
 
-// Creates the directory and every missing parent. Returns 0 or the Windows
-// error of the first component that could not be created; a path longer than
-// MaxDirectoryPath is refused with ERROR_FILENAME_EXCED_RANGE. `created`, when
-// given, receives the outermost folder this call made (empty when it made none).
-uint32_t CreateDirectoryPath(const char* path, AnsiString* created = nullptr);
+// Creates the directory and every missing parent, each with `security` when
+// given. Returns 0 or the Windows error of the first component that could not
+// be created; a path longer than MaxDirectoryPath is refused with
+// ERROR_FILENAME_EXCED_RANGE. `created`, when given, receives the outermost
+// folder this call made (empty when it made none).
+uint32_t CreateDirectoryPath(const char* path, AnsiString* created = nullptr,
+                             SECURITY_ATTRIBUTES* security = nullptr);
 
 // Where CreateDirectoryPath starts looking for separators in `path`: after a
 // leading separator (a rooted path has no directory before it) and after the
 // server and share of a UNC path (they cannot be created).
 size_t DirectoryPathStart(const char* path);
+
+// Where the part of `path` below `base` starts: past `base` and the
+// separators after it; 0 when `path` is not below `base` (or is `base`
+// itself). Compared as given, "/" as "\": callers pass lower-cased copies
+// to compare without regard to case.
+size_t RelativeStart(const AnsiString& base, const AnsiString& path);
+
+// `path` with "/" as "\", each run of separators as one, and none at either
+// end.
+AnsiString CollapsedSeparators(const AnsiString& path);

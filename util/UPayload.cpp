@@ -2,6 +2,7 @@
 
 #include <windows.h>
 
+#include "ULinks.h"
 #include "UPaths.h"
 #include "UScoped.h"
 #include "UScriptItems.h"
@@ -13,8 +14,7 @@ uint32_t ExtractPayload(uint32_t id, const char* path) {
     DWORD size = SizeofResource(nullptr, resource);
     const void* bytes = LockResource(LoadResource(nullptr, resource));
 
-    TScopedFile file(CreateFileA(path, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
-                                 FILE_ATTRIBUTE_NORMAL, nullptr));
+    TScopedFile file(CreateFileForWriting(AnsiString(path)));
     if (!file.IsValid()) return GetLastError();
     DWORD written = 0;
     if (!WriteFile(file.Get(), bytes, size, &written, nullptr)) return GetLastError();
@@ -35,6 +35,8 @@ void ExtractAllPayload() {
         uint32_t op = ItemOpcode(item);
         if (op != siCreateDirectory && op != siExtractFile) continue;
         AnsiString path = JoinPath(GetKindDirectory(item.DirKind), item.Name);
+        // Nothing is written through a link below the current folder.
+        if (LinkInProductFolders(path)) continue;
         if (op == siCreateDirectory) {
             CreateDirectoryPath(path.CStr());
         } else {

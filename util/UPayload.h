@@ -4,11 +4,13 @@
 
 #include <stdint.h>
 
-// Writes payload `id` to the file `path`, replacing an existing file; the
-// directory must exist. Returns 0 or the Windows error of the failing step.
+// Writes payload `id` to the file `path`, replacing an existing file, never
+// through a link that leads nowhere; the directory must exist. Returns 0 or
+// the Windows error of the failing step.
 uint32_t ExtractPayload(uint32_t id, const char* path);
 
 // The extraction run mode: sets InstallDir to the current directory and
 // writes every directory and every always-replaced file of the script below
-// it. Failures are ignored; nothing is shown.
+// it, except where a link lies on the way. Failures are ignored; nothing is
+// shown.
 void ExtractAllPayload();

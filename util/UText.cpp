@@ -22,6 +22,13 @@ AnsiString RegStringText(const char* data, size_t size) {
     return AnsiString(data, size > 0 ? size - 1 : 0);
 }
 
+bool IsEditableText(const AnsiString& bytes) {
+    if (memchr(bytes.CStr(), '\0', bytes.Length())) return false;
+    if (bytes.Length() < 2) return true;
+    uint8_t first = static_cast<uint8_t>(bytes[0]), second = static_cast<uint8_t>(bytes[1]);
+    return !((first == 0xFF && second == 0xFE) || (first == 0xFE && second == 0xFF));
+}
+
 AnsiString Decimal(int32_t value) {
     char digits[12];
     int n = 0;

@@ -20,5 +20,10 @@ AnsiString RegStringText(const char* data, size_t size);
 // A copy lower-cased by the system's ANSI rules (CharLowerBuffA).
 AnsiString LowerCase(const AnsiString& text);
 
+// Whether `bytes` are a text that can be edited line by line: no NUL byte
+// (a line list would end there and lose the rest) and no UTF-16 byte order
+// mark.
+bool IsEditableText(const AnsiString& bytes);
+
 // The value in decimal digits, with a minus sign when it is negative.
 AnsiString Decimal(int32_t value);

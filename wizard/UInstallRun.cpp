@@ -6,6 +6,7 @@
 #include "UDeinstall.h"
 #include "UFileTree.h"
 #include "UItemError.h"
+#include "ULinks.h"
 #include "UPaths.h"
 #include "URegistry.h"
 #include "UScript.h"
@@ -39,8 +40,11 @@ void TakeBackRun(const AnsiString& createdFolder) {
     // The entry and the record are the product's own, whatever the log could name.
     DeleteRegKeyTree(RootLocalMachine, UninstallRegistryKey().CStr());
     DeleteRegKeyTree(RootLocalMachine, ProductRegistryKey);
-    DeleteFileA(JoinPath(InstallDir, InstallLogName).CStr());
-    DeleteFileA(JoinPath(InstallDir, UninstallLogName).CStr());
+    const char* const logs[] = {InstallLogName, UninstallLogName};
+    for (const char* name : logs) {
+        AnsiString log = JoinPath(InstallDir, name);
+        if (!LinkInProductFolders(log)) DeleteFileA(log.CStr());
+    }
     if (createdFolder.IsEmpty()) return;
     for (AnsiString folder = InstallDir; RemoveDirectoryA(folder.CStr()) && folder != createdFolder;) {
         size_t slash = FindLastChar(folder, '\\');

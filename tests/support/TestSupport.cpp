@@ -6,6 +6,7 @@
 #include <set>
 #include <sstream>
 
+#include "ULinks.h"
 #include "UScriptItems.h"
 
 std::string WindowsPath(const std::string& path) {
@@ -52,6 +53,8 @@ bool ReadFileBytes(const std::string& path, std::string* data) {
     *data = bytes.str();
     return true;
 }
+
+bool Exists(const std::string& path) { return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES; }
 
 std::vector<std::string> CrLfLines(const std::string& text) {
     std::vector<std::string> lines;
@@ -153,7 +156,9 @@ void RemoveTree(const std::string& path) {
             std::string name = found.cFileName;
             if (name == "." || name == "..") continue;
             std::string child = path + "\\" + name;
-            if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
+            if (IsLink(child)) {
+                RemoveLink(child);
+            } else if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
                 RemoveTree(child);
             } else {
                 SetReadOnly(child, false);
@@ -168,6 +173,82 @@ void RemoveTree(const std::string& path) {
 
 namespace {
 
+// The Linux path of a Windows path, as Wine's own kernel32 gives it; empty
+// outside Wine.
+std::string UnixPath(const std::string& path) {
+    using Convert = char*(CDECL*)(LPCWSTR);
+    auto convert = reinterpret_cast<Convert>(
+        reinterpret_cast<void*>(GetProcAddress(GetModuleHandleA("kernel32.dll"), "wine_get_unix_file_name")));
+    if (!convert) return "";
+    std::wstring wide(path.begin(), path.end());
+    char* unix = convert(wide.c_str());
+    if (!unix) return "";
+    std::string result(unix);
+    HeapFree(GetProcessHeap(), 0, unix);
+    return result;
+}
+
+// Starts a Linux tool of the build (fixtures/<tool>.elf) with the arguments,
+// then waits until `done` says so.
+template <typename Done>
+bool RunUnixTool(const std::string& tool, const std::string& arguments, Done done) {
+    std::string program = BuildFile("fixtures/" + tool + ".elf");
+    std::string line = "\"" + program + "\" " + arguments;
+    STARTUPINFOA startup{};
+    startup.cb = sizeof startup;
+    PROCESS_INFORMATION process{};
+    if (!CreateProcessA(program.c_str(), &line[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup,
+                        &process)) {
+        return false;
+    }
+    CloseHandle(process.hThread);
+    CloseHandle(process.hProcess);
+    // Wine does not report a Linux program's end: the outcome is waited for.
+    for (DWORD start = GetTickCount(); GetTickCount() - start < 10000; Sleep(10)) {
+        if (done()) return true;
+    }
+    return false;
+}
+
+}  // namespace
+
+bool MakeLink(const std::string& link, const std::string& target) {
+    std::string unixLink = UnixPath(link), unixTarget = UnixPath(target);
+    if (unixLink.empty() || unixTarget.empty()) return false;
+    return RunUnixTool("ln", "-s \"" + unixTarget + "\" \"" + unixLink + "\"", [&link] { return IsLink(link); });
+}
+
+bool RemoveLink(const std::string& link) {
+    std::string unixLink = UnixPath(link);
+    if (unixLink.empty()) return false;
+    return RunUnixTool("rm", "-f \"" + unixLink + "\"", [&link] {
+        WIN32_FIND_DATAA found;
+        HANDLE search = FindFirstFileA(link.c_str(), &found);
+        if (search == INVALID_HANDLE_VALUE) return true;
+        FindClose(search);
+        return false;
+    });
+}
+
+bool IsLink(const std::string& path) {
+    DWORD attributes = GetFileAttributesA(path.c_str());
+    if (attributes == INVALID_FILE_ATTRIBUTES) return false;
+    if (attributes & FILE_ATTRIBUTE_REPARSE_POINT) return true;
+    if (attributes & FILE_ATTRIBUTE_DIRECTORY) return false;
+    size_t slash = path.rfind('\\');
+    AnsiString folder, finalFolder;
+    if (slash == std::string::npos) return false;
+    folder = AnsiString(path.c_str(), slash);
+    if (!FinalPath(folder, &finalFolder)) return false;
+    WIN32_FIND_DATAA found;
+    HANDLE search = FindFirstFileA(path.c_str(), &found);
+    if (search == INVALID_HANDLE_VALUE) return false;
+    FindClose(search);
+    return EntryIsLink(folder, finalFolder, found);
+}
+
+namespace {
+
 void ListInto(const std::string& root, const std::string& prefix, std::vector<std::string>* out) {
     WIN32_FIND_DATAA found;
     HANDLE search = FindFirstFileA((root + "\\" + prefix + "*").c_str(), &found);
@@ -177,7 +258,8 @@ void ListInto(const std::string& root, const std::string& prefix, std::vector<st
         if (name == "." || name == "..") continue;
         if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
             out->push_back(prefix + name + "\\");
-            ListInto(root, prefix + name + "\\", out);
+            // A link to a folder is listed, not what it leads to.
+            if (!(found.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT)) ListInto(root, prefix + name + "\\", out);
         } else {
             out->push_back(prefix + name);
         }

@@ -41,6 +41,8 @@ private:
 };
 
 bool ReadFileBytes(const std::string& path, std::string* data);
+// Whether anything is there (a file, a folder, a link that leads somewhere).
+bool Exists(const std::string& path);
 // The lines of a text whose lines end with CR LF; a last line without one is dropped.
 std::vector<std::string> CrLfLines(const std::string& text);
 // Every value below a key, as "subkey\name=data" lines ("text" for a
@@ -51,9 +53,22 @@ std::vector<std::string> RegistrySnapshot(HKEY root, const std::string& key);
 std::string RegistryString(HKEY root, const std::string& key, const std::string& name);
 bool WriteFileBytes(const std::string& path, const std::string& data);
 bool SetReadOnly(const std::string& path, bool readOnly);
+// Removes a folder with all it holds; a link met on the way goes itself
+// (RemoveLink), never what it leads to.
 void RemoveTree(const std::string& path);
 
-// Every entry below `root`, as relative paths; directories end with "\".
+// Windows programs cannot make symbolic links under Wine, and Wine shows a
+// Unix one as a link (a reparse point, for a link to a folder). These start
+// Linux's own ln and rm, which Wine runs too, and wait for the outcome;
+// false when it did not come about.
+bool MakeLink(const std::string& link, const std::string& target);
+bool RemoveLink(const std::string& link);
+// Whether the entry at `path` is a link: a reparse point, or (for a link to
+// a file under Wine) a file whose final path lies elsewhere.
+bool IsLink(const std::string& path);
+
+// Every entry below `root`, as relative paths; directories end with "\". A
+// link to a folder is listed as a folder, without what it leads to.
 std::vector<std::string> ListTree(const std::string& root);
 // The same with each file's size and content hash: "path size hash".
 std::vector<std::string> HashedTree(const std::string& root);

@@ -160,14 +160,35 @@ std::vector<unsigned> WizardDriver::RowStates() const {
     return states;
 }
 
-void WizardDriver::ClickRow(int row) {
+bool WizardDriver::ClickRow(int row) {
+    HWND list = Control(IDC_LIST);
+    const unsigned before = static_cast<unsigned>(SendMessageA(list, LB_GETITEMDATA, row, 0));
     // Scrolled into view first, as a user would; the list shows fewer lines than it has.
-    SendMessageA(Control(IDC_LIST), LB_SETCURSEL, row, 0);
+    SendMessageA(list, LB_SETCURSEL, row, 0);
     RECT line;
-    SendMessageA(Control(IDC_LIST), LB_GETITEMRECT, row, reinterpret_cast<LPARAM>(&line));
-    LPARAM point = MAKELPARAM(line.left + 40, (line.top + line.bottom) / 2);
-    SendMessageA(Control(IDC_LIST), WM_LBUTTONDOWN, MK_LBUTTON, point);
-    SendMessageA(Control(IDC_LIST), WM_LBUTTONUP, 0, point);
+    SendMessageA(list, LB_GETITEMRECT, row, reinterpret_cast<LPARAM>(&line));
+    POINT point{line.left + 40, (line.top + line.bottom) / 2};
+    // The pointer is taken to the line first, as the user's hand takes it.
+    // The list follows the pointer while the button is down: a mouse move
+    // that the display reports between press and release (a window of
+    // another program opening, say) then finds the line clicked, not the
+    // corner where the pointer waits.
+    POINT screen = point;
+    ClientToScreen(list, &screen);
+    SetCursorPos(screen.x, screen.y);
+    for (DWORD start = GetTickCount(); GetTickCount() - start < 2000; Sleep(5)) {
+        POINT now;
+        if (GetCursorPos(&now) && now.x == screen.x && now.y == screen.y) break;
+    }
+    SendMessageA(list, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(point.x, point.y));
+    SendMessageA(list, WM_LBUTTONUP, 0, MAKELPARAM(point.x, point.y));
+    ParkPointer();
+    // The click toggles the line's check mark, unless the line is disabled.
+    const unsigned expected = before & clbDisabled ? before : before ^ clbChecked;
+    for (DWORD start = GetTickCount(); GetTickCount() - start < 2000; Sleep(5)) {
+        if (static_cast<unsigned>(SendMessageA(list, LB_GETITEMDATA, row, 0)) == expected) return true;
+    }
+    return false;
 }
 
 void WizardDriver::SpaceOnRow(int row) {

@@ -46,7 +46,9 @@ public:
 
     // Check list rows: item data of each line, and the user's toggles.
     std::vector<unsigned> RowStates() const;
-    void ClickRow(int row);
+    // A mouse click on a line, with the pointer taken there; true when the
+    // line's check mark then toggled (or stayed, for a disabled line).
+    bool ClickRow(int row);
     void SpaceOnRow(int row);
 
     // A message box of the wizard's thread with this caption; null on timeout.

@@ -1,0 +1,44 @@
+// Links on the way. A symbolic link, a junction or a mount point (a reparse
+// point) inside a folder that the programs write or delete in would take a
+// write or a deletion to wherever it leads: planted by another user in an
+// install folder, it would have the programs empty or overwrite that user's
+// chosen victim with administrator rights. So nothing is written or deleted
+// through one; a link met in a tree that is removed goes itself.
+//
+// Windows marks a link by its attributes. Wine marks only links to folders:
+// a link to a file shows as a plain file, and deleting it there deletes what
+// it leads to. Where the attributes say nothing, the file's final path (with
+// every link resolved) is compared with the path it was reached by.
+#pragma once
+
+#include <stdint.h>
+#include <windows.h>
+
+#include "UAnsiString.h"
+
+// ERROR_STOPPED_ON_SYMLINK: "The create operation stopped after reaching a
+// symbolic link." The result of an operation refused for a link on the way.
+const uint32_t ErrorLinkOnTheWay = 681;
+
+// `path` with every link resolved, as Windows gives it ("\\?\C:\..."); false
+// when it cannot be had.
+bool FinalPath(const AnsiString& path, AnsiString* final);
+
+// Whether a folder between `base` and `path`, or what `path` names, is a
+// link. False for a path that is not below `base`, and for the parts that do
+// not exist yet.
+bool LinkOnTheWay(const AnsiString& base, const AnsiString& path);
+
+// The same for the folders the programs work in: the install folder and the
+// root folder of every IDE found.
+bool LinkInProductFolders(const AnsiString& path);
+
+// Whether the entry `found` of a listing of `folder` is a link; `finalFolder`
+// is FinalPath of `folder` (empty when it could not be had).
+bool EntryIsLink(const AnsiString& folder, const AnsiString& finalFolder, const WIN32_FIND_DATAA& found);
+
+// Opens `path` for writing, creating it or emptying the file that is there,
+// never through a link that leads nowhere (Windows and Wine would create what
+// it leads to). INVALID_HANDLE_VALUE and the Windows error otherwise;
+// ErrorLinkOnTheWay for a name that exists but cannot be looked at.
+HANDLE CreateFileForWriting(const AnsiString& path);
