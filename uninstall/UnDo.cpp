@@ -107,13 +107,7 @@ void UndoDirectory(const TUninstallRecord& record) {
             folderUsable = GetFileAttributesA(path.CStr()) != INVALID_FILE_ATTRIBUTES &&
                            !LinkInProductFolders(path) && FinalPath(path, &finalFolder);
         }
-        if (!folderUsable) continue;
-        WIN32_FIND_DATAA found;
-        AnsiString path = JoinPath(base, name.CStr());
-        TScopedFind entry(path.CStr(), &found);
-        if (entry.IsValid() && !EntryIsLink(JoinPath(base, folder.CStr()), finalFolder, found)) {
-            DeleteFileA(path.CStr());
-        }
+        if (folderUsable) DeleteFileNoFollow(JoinPath(base, name.CStr()), finalFolder);
     }
     // A folder is removed when it is empty, or (on Windows) when it is a link
     // itself; never one reached through a link.

@@ -21,17 +21,15 @@ uint32_t DeleteEntries(const AnsiString& dir) {
     do {
         AnsiString path = base + found.cFileName;
         bool directory = (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
-        if (EntryIsLink(dir, finalFolder, found)) {
-            // Windows takes a link away itself. Where the system cannot tell
-            // it from a file (Wine), deleting it would delete what it leads
-            // to, so it stays.
-            if (!(found.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT)) {
-                result |= dtFileNotDeleted;
-            } else if (directory ? !RemoveDirectoryA(path.CStr()) : !DeleteFileA(path.CStr())) {
+        if (found.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) {
+            // A link goes itself, where the system can take it away.
+            if (directory ? !RemoveDirectoryA(path.CStr()) : !DeleteFileA(path.CStr())) {
                 result |= directory ? dtDirectoryNotRemoved : dtFileNotDeleted;
             }
         } else if (!directory) {
-            if (!DeleteFileA(path.CStr())) result |= dtFileNotDeleted;
+            // A link to a file that the system shows as a plain file (Wine)
+            // stays: deleting it there would delete what it leads to.
+            if (!DeleteFileNoFollow(path, finalFolder)) result |= dtFileNotDeleted;
         } else if (found.cFileName[0] != '.') {
             result |= DeleteDirectoryTree(path.CStr(), false);
         }

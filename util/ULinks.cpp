@@ -22,16 +22,45 @@ bool IsLinkAttribute(DWORD attributes) {
     return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_REPARSE_POINT);
 }
 
-// Whether the final path of an entry is the final path of the folder it
-// was reached from, followed by the rest of the way.
-bool FinalPathIs(const AnsiString& path, const AnsiString& finalBase, const AnsiString& rest) {
-    AnsiString final;
-    if (!FinalPath(path, &final)) return false;
-    // A drive's root ends with its backslash ("\\?\\C:\\"), a folder does not.
-    AnsiString expected = finalBase;
-    if (expected.Last() != '\\') expected += '\\';
-    expected += CollapsedSeparators(rest);
-    return lstrcmpiA(final.CStr(), expected.CStr()) == 0;
+bool FinalPathOf(HANDLE file, AnsiString* final) {
+    char buffer[1024];
+    DWORD length = GetFinalPathNameByHandleA(file, buffer, sizeof buffer, 0);
+    if (length == 0 || length >= sizeof buffer) return false;
+    *final = AnsiString(buffer, length);
+    return true;
+}
+
+// `folder` (a final path) followed by the rest of the way. A drive's root
+// ends with its backslash ("\\?\C:\"), a folder does not.
+AnsiString FinalPathBelow(const AnsiString& folder, const AnsiString& rest) {
+    AnsiString path = folder;
+    if (path.Last() != '\\') path += '\\';
+    path += CollapsedSeparators(rest);
+    return path;
+}
+
+// The final paths of the last few folders asked for: the install folder and
+// an IDE's folder are asked for once per item. A folder that has become a
+// link meanwhile no longer matches, and is refused all the same.
+struct TCachedFolder {
+    AnsiString Folder, Final;
+};
+// At namespace scope: a static inside the function would bring in the
+// library's guard for its construction.
+TCachedFolder FinalPathCache[4];
+unsigned NextCached = 0;
+
+bool CachedFinalPath(const AnsiString& folder, AnsiString* final) {
+    for (const TCachedFolder& entry : FinalPathCache) {
+        if (!entry.Folder.IsEmpty() && entry.Folder == folder) {
+            *final = entry.Final;
+            return true;
+        }
+    }
+    if (!FinalPath(folder, final)) return false;
+    FinalPathCache[NextCached] = TCachedFolder{folder, *final};
+    NextCached = (NextCached + 1) % 4;
+    return true;
 }
 
 }  // namespace
@@ -41,33 +70,27 @@ bool FinalPath(const AnsiString& path, AnsiString* final) {
     // sharing can still be looked at.
     TScopedFile file(CreateFileA(path.CStr(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
                                  OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr));
-    if (!file.IsValid()) return false;
-    char buffer[1024];
-    DWORD length = GetFinalPathNameByHandleA(file.Get(), buffer, sizeof buffer, 0);
-    if (length == 0 || length >= sizeof buffer) return false;
-    *final = AnsiString(buffer, length);
-    return true;
+    return file.IsValid() && FinalPathOf(file.Get(), final);
 }
 
 bool LinkOnTheWay(const AnsiString& base, const AnsiString& path) {
     size_t start = StartBelow(base, path);
     if (start == 0) return false;
-    // Every folder on the way, and the entry itself, by its attributes.
-    size_t deepest = 0;
+    // Every folder on the way, and the entry itself, by its attributes: a
+    // link to a folder is marked as one everywhere.
+    DWORD attributes = INVALID_FILE_ATTRIBUTES;
     for (size_t end = start; end <= path.Length(); ++end) {
         if (end < path.Length() && path[end] != '\\' && path[end] != '/') continue;
         if (path[end - 1] == '\\' || path[end - 1] == '/') continue;
-        DWORD attributes = GetFileAttributesA(AnsiString(path.CStr(), end).CStr());
-        if (attributes == INVALID_FILE_ATTRIBUTES) break;
+        attributes = GetFileAttributesA(AnsiString(path.CStr(), end).CStr());
+        if (attributes == INVALID_FILE_ATTRIBUTES) return false;
         if (IsLinkAttribute(attributes)) return true;
-        deepest = end;
     }
-    if (deepest == 0) return false;
-    // Then the deepest part that exists, by where it really lies.
-    AnsiString finalBase;
-    if (!FinalPath(base, &finalBase)) return false;
-    AnsiString reached(path.CStr(), deepest);
-    return !FinalPathIs(reached, finalBase, AnsiString(path.CStr() + start, deepest - start));
+    if (attributes & FILE_ATTRIBUTE_DIRECTORY) return false;
+    // A file that is there: by where it really lies.
+    AnsiString finalBase, final;
+    if (!CachedFinalPath(base, &finalBase) || !FinalPath(path, &final)) return true;
+    return lstrcmpiA(final.CStr(), FinalPathBelow(finalBase, AnsiString(path.CStr() + start)).CStr()) != 0;
 }
 
 bool LinkInProductFolders(const AnsiString& path) {
@@ -78,11 +101,25 @@ bool LinkInProductFolders(const AnsiString& path) {
     return false;
 }
 
-bool EntryIsLink(const AnsiString& folder, const AnsiString& finalFolder, const WIN32_FIND_DATAA& found) {
-    if (IsLinkAttribute(found.dwFileAttributes)) return true;
-    if ((found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) || finalFolder.IsEmpty()) return false;
-    // A file that cannot even be looked at may lead nowhere: left alone.
-    return !FinalPathIs(JoinPath(folder, found.cFileName), finalFolder, found.cFileName);
+bool DeleteFileNoFollow(const AnsiString& path, const AnsiString& finalFolder) {
+    // The check and the deletion go through one handle: nothing can be put in
+    // the file's place in between. Windows opens a link itself here, whose
+    // final path is its own.
+    TScopedFile file(CreateFileA(path.CStr(), DELETE, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                                 nullptr, OPEN_EXISTING, FILE_FLAG_OPEN_REPARSE_POINT, nullptr));
+    if (!file.IsValid()) return false;
+    size_t slash = 0;
+    for (size_t i = 0; i < path.Length(); ++i) {
+        if (path[i] == '\\') slash = i + 1;
+    }
+    AnsiString final;
+    if (finalFolder.IsEmpty() || !FinalPathOf(file.Get(), &final) ||
+        lstrcmpiA(final.CStr(), FinalPathBelow(finalFolder, AnsiString(path.CStr() + slash)).CStr()) != 0) {
+        SetLastError(ErrorLinkOnTheWay);
+        return false;
+    }
+    FILE_DISPOSITION_INFO disposition{TRUE};
+    return SetFileInformationByHandle(file.Get(), FileDispositionInfo, &disposition, sizeof disposition) != 0;
 }
 
 HANDLE CreateFileForWriting(const AnsiString& path) {

@@ -33,9 +33,11 @@ bool LinkOnTheWay(const AnsiString& base, const AnsiString& path);
 // root folder of every IDE found.
 bool LinkInProductFolders(const AnsiString& path);
 
-// Whether the entry `found` of a listing of `folder` is a link; `finalFolder`
-// is FinalPath of `folder` (empty when it could not be had).
-bool EntryIsLink(const AnsiString& folder, const AnsiString& finalFolder, const WIN32_FIND_DATAA& found);
+// Deletes the file at `path` in the folder whose final path is
+// `finalFolder`, unless it lies elsewhere (a link to a file, under Wine):
+// false, with the Windows error or ErrorLinkOnTheWay, when it is not
+// deleted. A link that Windows marks as one goes itself.
+bool DeleteFileNoFollow(const AnsiString& path, const AnsiString& finalFolder);
 
 // Opens `path` for writing, creating it or emptying the file that is there,
 // never through a link that leads nowhere (Windows and Wine would create what

@@ -235,16 +235,14 @@ bool IsLink(const std::string& path) {
     if (attributes == INVALID_FILE_ATTRIBUTES) return false;
     if (attributes & FILE_ATTRIBUTE_REPARSE_POINT) return true;
     if (attributes & FILE_ATTRIBUTE_DIRECTORY) return false;
+    // A file whose final path is not its folder's followed by its name.
     size_t slash = path.rfind('\\');
-    AnsiString folder, finalFolder;
-    if (slash == std::string::npos) return false;
-    folder = AnsiString(path.c_str(), slash);
-    if (!FinalPath(folder, &finalFolder)) return false;
-    WIN32_FIND_DATAA found;
-    HANDLE search = FindFirstFileA(path.c_str(), &found);
-    if (search == INVALID_HANDLE_VALUE) return false;
-    FindClose(search);
-    return EntryIsLink(folder, finalFolder, found);
+    AnsiString folder, file;
+    if (slash == std::string::npos || !FinalPath(AnsiString(path.substr(0, slash).c_str()), &folder) ||
+        !FinalPath(AnsiString(path.c_str()), &file)) {
+        return false;
+    }
+    return lstrcmpiA(file.CStr(), (std::string(folder.CStr()) + path.substr(slash)).c_str()) != 0;
 }
 
 namespace {
