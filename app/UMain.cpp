@@ -24,9 +24,9 @@ const char ParametersText[] =
 // The install modes, one at a time on the machine. Only the unattended one
 // tells its outcome by its exit code; it never shows a window.
 int Install() {
-    TSingleInstance instance;
+    TSingleInstance instance(SilentInstall ? UnattendedWaitMs : EndingGraceMs);
     if (!instance.Acquired()) {
-        if (SilentInstall) return 1;
+        if (SilentInstall) return SilentAnotherRunning;
         MessageBoxA(nullptr, AlreadyRunningText, "Install", MB_OK);
         return 0;
     }

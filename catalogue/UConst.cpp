@@ -4,7 +4,12 @@
 
 const char ProductMaker[] = "Brindlecraft";
 const char ProductName[] = "Vellorin library";
-const char ProductVersion[] = "3.19";
+// Another release of the same code (the tests build the one before) says
+// its own version.
+#ifndef VL_PRODUCT_VERSION
+#define VL_PRODUCT_VERSION "3.19"
+#endif
+const char ProductVersion[] = VL_PRODUCT_VERSION;
 const char EditionLabel[] = "source code edition";
 const char ProductWord[] = "Vellorin";
 const char ProductDescription[] =

@@ -71,3 +71,7 @@ void TScript::WriteUninstRecord(const ScriptItem& item) {
         ItemOpcode(item) == siUninstallHeader ? HeaderText(item.Value) : AnsiString(recorded.Text);
     WriteBytes(uninstLog_, EncodeUninstallRecord(item.Id, item.Value, recorded.DirKind, text));
 }
+
+void TScript::WriteEndOfLog() {
+    WriteBytes(uninstLog_, EncodeUninstallRecord(siUninstallHeader | sfRecordUndo, uhEndOfLog, dkNone, ""));
+}

@@ -43,7 +43,14 @@ void TScript::ItemCaption(AnsiString* caption) const {
 
 int32_t TScript::ExecuteItem() {
     if (Index < 0 || Index >= count_) return 0;
-    const ScriptItem& item = items_[Index];
+    int32_t result = ExecuteOneItem(items_[Index]);
+    // The log is whole once the last item has run: an uninstall can tell a
+    // log that was cut short.
+    if (Index == count_ - 1) WriteEndOfLog();
+    return result;
+}
+
+int32_t TScript::ExecuteOneItem(const ScriptItem& item) {
     uint32_t op = ItemOpcode(item);
 
     // Inside a block whose test failed, only its own end item counts.

@@ -55,6 +55,7 @@ public:
     TRunJournal Journal;           // files changed outside the install folder without a record
 
 private:
+    int32_t ExecuteOneItem(const ScriptItem& item);
     int32_t Perform(const ScriptItem& item);
     void KeepUnrecordedTarget(const ScriptItem& item);
     // siUninstallPrevious, also the first step of Start.
@@ -63,6 +64,8 @@ private:
     void OpenUninstLog();
     void WriteInstallLogLine(const AnsiString& line);
     void WriteUninstRecord(const ScriptItem& item);
+    // The record after the last item's: the log holds the whole run.
+    void WriteEndOfLog();
 
     const ScriptItem* items_;
     int32_t count_;

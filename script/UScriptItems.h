@@ -66,6 +66,8 @@ enum TUninstallHeaderKind : uint32_t {
     uhProductKey = 5,
     uhEndOfHeader = 6,
     uhUninstallKey = 7,
+    // Written after the script's last item, not by an item: the log is whole.
+    uhEndOfLog = 8,
 };
 
 // A destination of siCopyFile: a name relative to a directory kind.
@@ -88,8 +90,9 @@ struct ScriptItem {
     uint16_t Reserved;     // always 0
 };
 
-const int ScriptItemCount = 705;
-const int FileReferenceCount = 12;
+// ScriptItemCount (705 in the product) and FileReferenceCount, generated
+// with the table.
+#include "UScriptCounts.inc"
 
 extern const ScriptItem ScriptItems[ScriptItemCount];
 extern const TFileReference FileReferences[FileReferenceCount];

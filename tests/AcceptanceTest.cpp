@@ -148,26 +148,53 @@ Lines ProductRegistry(uint32_t versions, uint32_t items, bool help) {
 
 // What an install of these parts puts into the install folder: the payload
 // files of the folders named (with "" for the top folder), the uninstaller,
-// and the packages the fake tools build; the logs are checked on their own.
+// the packages the fake tools build and what they leave beside them and
+// beside the sources; the logs are checked on their own.
 Lines InstallTree(const std::set<std::string>& folders, const std::vector<std::string>& compiled) {
-    std::map<std::string, std::string> files;
+    std::map<std::string, std::string> files, payload;
     for (const ManifestEntry& entry : LoadManifest()) {
         if (entry.kind != "file") continue;
+        payload[entry.name] = PayloadBytes(entry.id);
         size_t slash = entry.name.find('\\');
         if (folders.count(slash == std::string::npos ? "" : entry.name.substr(0, slash))) {
-            files[entry.name] = PayloadBytes(entry.id);
+            files[entry.name] = payload[entry.name];
         }
     }
     ReadFileBytes(BuildFile("redud.exe"), &files["redud.exe"]);
+    auto compiledFrom = [&files](const std::string& source, const std::string& extension) {
+        // "..\Source\vlConst.pas" beside the IDE's folder
+        const std::string name = source.substr(3, source.rfind('.') - 3) + extension;
+        files[name] = "compiled " + source + "\r\n";
+    };
     for (const std::string& project : compiled) {
         // "CBuilder6\vll60.mak" is built as "CBuilder6\vll60.bpl", with
-        // what the tools leave beside it.
+        // what the tools leave beside it: make translates every source,
+        // dcc32 compiles the units that the package names.
         const std::string stem = project.substr(0, project.rfind('.'));
-        const Lines outputs = project.substr(project.rfind('.')) == ".mak"
-                                  ? Lines{".bpl", ".bpi", ".lib", ".obj", ".tds"}
-                                  : Lines{".bpl", ".dcp"};
+        const bool make = project.substr(project.rfind('.')) == ".mak";
+        const Lines outputs = make ? Lines{".bpl", ".bpi", ".lib", ".obj", ".tds", ".map", ".ilc", ".ild", ".ilf",
+                                           ".ils", ".csm"}
+                                   : Lines{".bpl", ".dcp"};
         for (const std::string& output : outputs) {
             files[stem + output] = "compiled " + project.substr(project.find('\\') + 1) + "\r\n";
+        }
+        if (make) {
+            // The objects the project lists ("vlConst0.obj"), of units in Source.
+            const std::string& mak = payload[project];
+            for (size_t obj = mak.find(".obj"); obj != std::string::npos; obj = mak.find(".obj", obj + 1)) {
+                size_t start = obj, stem = obj;
+                while (start > 0 && (isalnum(static_cast<unsigned char>(mak[start - 1])) || mak[start - 1] == '_')) --start;
+                while (stem > start && isdigit(static_cast<unsigned char>(mak[stem - 1]))) --stem;
+                const std::string source = "Source\\" + mak.substr(start, stem - start) + ".pas";
+                if (!payload.count(source)) continue;
+                compiledFrom("..\\" + source, ".hpp");
+                compiledFrom("..\\" + source, ".obj");
+            }
+            continue;
+        }
+        const std::string& package = payload[project];
+        for (size_t in = package.find(" in '"); in != std::string::npos; in = package.find(" in '", in + 1)) {
+            compiledFrom(package.substr(in + 5, package.find('\'', in + 5) - in - 5), ".dcu");
         }
     }
     std::set<std::string> lines;
@@ -241,7 +268,8 @@ void UninstallSilently(const std::string& dir) {
     ChildProcess uninstaller(command + " /S", dir);
     ASSERT_TRUE(uninstaller.Started()) << command;
     EXPECT_TRUE(uninstaller.Wait(Wait));
-    for (DWORD start = GetTickCount(); Exists(Folder) && GetTickCount() - start < Wait;) Sleep(20);
+    EXPECT_EQ(uninstaller.ExitCode(), 0u);
+    EXPECT_TRUE(WaitForSetupsToEnd(Wait));
 }
 
 std::string CopyError(const std::string& package) {
@@ -405,7 +433,9 @@ TEST(Acceptance, InstallUpdateCopyOnlyAndUninstall) {
         ASSERT_NE(done, nullptr);
         EXPECT_EQ(MessageBoxText(done), "Vellorin library v3.19 was removed from your computer.");
         PostMessageA(done, WM_COMMAND, IDOK, 0);
-        for (DWORD start = GetTickCount(); Exists(Folder) && GetTickCount() - start < Wait;) Sleep(20);
+        EXPECT_TRUE(uninstaller.Wait(Wait));
+        EXPECT_EQ(uninstaller.ExitCode(), 0u);
+        EXPECT_TRUE(WaitForSetupsToEnd(Wait));
 
         EXPECT_FALSE(Exists(Folder));
         EXPECT_EQ(Registry(), machineBefore) << "the machine's registry as before the first install";
@@ -423,6 +453,60 @@ TEST(Acceptance, InstallUpdateCopyOnlyAndUninstall) {
         std::string help;
         ReadFileBytes(Builder6->HelpFile(1), &help);
         EXPECT_EQ(help, FakeIde::HelpFileText);
+    }
+}
+
+// Release 3.18, built for the tests from the same description: a unit
+// (vlLegacy) and a folder (Wizards) that 3.19 no longer has, and design
+// packages named vllreg* where 3.19 names them dclvll*. An update to 3.19
+// takes all of it back, and so does the uninstall afterwards; the user's
+// own file stays.
+TEST(Acceptance, AnUpdateFromTheEarlierReleaseLeavesNothingOfIt) {
+    TempDir work;
+    const Lines machineBefore = Registry();
+    const std::string earlier = "\"" + BuildFile("earlier\\setup.exe") + "\" /S";
+    const std::string mine = Folder + "\\Source\\MyUnit.pas";
+    for (const char* update : {"wizard", "/S"}) {
+        SCOPED_TRACE(std::string("an update with ") + update);
+        ChildProcess install(earlier, work.Path());
+        ASSERT_TRUE(install.Wait(Wait));
+        ASSERT_EQ(install.ExitCode(), 0u);
+        ASSERT_EQ(RegistryString(HKEY_LOCAL_MACHINE, "Software\\Brindlecraft\\Vellorin library", "Version"), "3.18");
+        ASSERT_TRUE(Exists(Folder + "\\Source\\vlLegacy.pas") && Exists(Folder + "\\Wizards\\vlExpert.pas"));
+        ASSERT_NE(Delphi7->KnownPackage(Folder + "\\Delphi7\\vllreg70.bpl"), "(none)");
+        WriteFileBytes(mine, "unit MyUnit;");
+
+        if (update == std::string("/S")) {
+            EXPECT_EQ(InstallSilently(work.Path()), 0u);
+        } else {
+            WizardDriver wizard(SetupCommand(""), work.Path());
+            ASSERT_NE(wizard.Dialog(), nullptr);
+            for (int page = 1; page <= 3; ++page) wizard.Press(IDC_NEXT);
+            EXPECT_EQ(InstallAnsweringErrors(wizard), Lines{});
+        }
+        EXPECT_EQ(RegistryString(HKEY_LOCAL_MACHINE, "Software\\Brindlecraft\\Vellorin library", "Version"), "3.19");
+        // Nothing of 3.18: its unit, its folder, its design packages.
+        EXPECT_FALSE(Exists(Folder + "\\Source\\vlLegacy.pas"));
+        EXPECT_FALSE(Exists(Folder + "\\Source\\vlLegacy.dcu")) << "what the compiler made of it";
+        EXPECT_FALSE(Exists(Folder + "\\Wizards"));
+        for (const auto& ide : {std::make_pair(Delphi7.get(), D7Key), std::make_pair(Builder6.get(), CB6Key)}) {
+            Lines packages;
+            for (const std::string& line : RegistrySnapshot(HKEY_CURRENT_USER, ide.second + "\\Known Packages")) {
+                packages.push_back(line.substr(0, line.find('=')));
+            }
+            const std::string ver = ide.first == Delphi7.get() ? "70" : "60";
+            EXPECT_EQ(Sorted(packages), Sorted({"$(DELPHI)\\Bin\\dclstd.bpl", Folder + "\\" + (ver == "70" ? "Delphi7" : "CBuilder6") +
+                                                "\\dclvll" + ver + ".bpl", Folder + "\\" +
+                                                (ver == "70" ? "Delphi7" : "CBuilder6") + "\\dclclxvll" + ver + ".bpl"}));
+        }
+        std::string kept;
+        ReadFileBytes(mine, &kept);
+        EXPECT_EQ(kept, "unit MyUnit;");
+
+        UninstallSilently(work.Path());
+        EXPECT_EQ(ListTree(Folder), (Lines{"Source\\", "Source\\MyUnit.pas"})) << "the user's file alone";
+        EXPECT_EQ(Registry(), machineBefore);
+        RemoveTree(Folder);
     }
 }
 

@@ -84,13 +84,8 @@ TEST_F(EngineFixture, CraftedLogsChangeNothingInTheUninstallerOrAnUpdate) {
         ChildProcess uninstaller("\"" + BuildFile("redud.exe") + "\" \"" + lib + "\\uninst.log\" /S",
                                  temp_.Path());
         ASSERT_TRUE(uninstaller.Wait(60000));
-        // The work is done by a copy in the temporary folder, which goes when it ends.
-        for (DWORD start = GetTickCount(); GetTickCount() - start < 60000; Sleep(20)) {
-            WIN32_FIND_DATAA found;
-            HANDLE copy = FindFirstFileA((temp_ / "..\\redud-*.exe").c_str(), &found);
-            if (copy == INVALID_HANDLE_VALUE) break;
-            FindClose(copy);
-        }
+        // Its copy in the temporary folder did the work, and ends last.
+        ASSERT_TRUE(WaitForSetupsToEnd(60000));
         EXPECT_EQ(Snapshot(temp_.Path()), before) << "uninstaller";
         EXPECT_TRUE(UninstallPrevious());
         EXPECT_EQ(Snapshot(temp_.Path()), before) << "update";

@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "UConst.h"
 #include "UDeinstall.h"
 #include "UPaths.h"
 #include "UScriptItems.h"
@@ -123,6 +124,20 @@ TEST_F(Deinstall, LeavesOutALastRecordCutShort) {
     EXPECT_EQ(partial.LogSize, whole.size());
 }
 
+TEST_F(Deinstall, KnowsALogCutShort) {
+    const std::string head = Magic + Header(uhEndOfHeader, "") + Record(0x18001, 0, 3, "dir");
+    const std::string whole = head + Header(uhEndOfLog, "");
+    EXPECT_EQ(Load(log, whole), 0);
+    EXPECT_FALSE(log.CutShort);
+    for (size_t keep = 7; keep < whole.size(); ++keep) {
+        TDeinstall cut;
+        ASSERT_EQ(Load(cut, whole.substr(0, keep)), 0) << keep;
+        EXPECT_TRUE(cut.CutShort) << keep;
+    }
+    EXPECT_EQ(Load(log, whole + Record(0x18001, 0, 3, "after the end")), 0);
+    EXPECT_TRUE(log.CutShort) << "the end must come last";
+}
+
 TEST_F(Deinstall, TakesOnlyTheLogsOwnFolderAndTheProductsOwnEntry) {
     const struct {
         const char *folder, *logFolder;
@@ -144,51 +159,197 @@ TEST_F(Deinstall, TakesOnlyTheLogsOwnFolderAndTheProductsOwnEntry) {
 
 // Every log that the script writes, for every choice of items, with and
 // without copying only, is taken back whole: replayed backwards, each IDE's
-// records come after the select record that closes its block.
+// records lie in that IDE's block and come after the select record that
+// closes it.
 TEST(ReplayRules, EveryLogTheScriptWritesIsTakenBackWhole) {
     for (uint32_t items = 0; items < 0x800; ++items) {
         for (bool copyOnly : {false, true}) {
-            std::vector<TUninstallRecord> records;  // as the engine writes them, skipping blocks not chosen
+            std::string log = Magic + Header(uhInstallDir, "C:\\Lib") + Header(uhEndOfHeader, "");
             uint32_t skipMask = 0;
-            for (const ScriptItem& item : ScriptItems) {
+            for (int i = 0; i < ScriptItemCount; ++i) {  // as the engine writes them, skipping blocks not chosen
+                const ScriptItem& item = ScriptItems[i];
                 uint32_t op = ItemOpcode(item);
                 if (skipMask) {
                     if (op == siEndIfItems && item.Value == skipMask) skipMask = 0;
                 } else if (op == siIfItems && !(item.Value & items)) {
                     skipMask = item.Value;
                 } else if ((item.Id & sfRecordUndo) && op != siUninstallHeader && (!copyOnly || (op & 0xC000))) {
-                    records.push_back({item.Id, item.Value, RecordedName(item).DirKind, RecordedName(item).Text});
+                    log += Record(item.Id, item.Value, RecordedName(item).DirKind, RecordedName(item).Text);
                 }
             }
+            TDeinstall replay;
+            replay.LogFolder = "C:\\Lib\\";
+            ASSERT_EQ(Load(replay, log + Header(uhEndOfLog, "")), 0);
+            replay.ReadHeader();
+            EXPECT_FALSE(replay.CutShort);
             TReplayState state;
-            state.InstallDirKnown = true;
+            state.InstallDirKnown = replay.InstallDirKnown;
             state.IdeRoot = "C:\\Borland\\IDE";
-            for (auto record = records.rbegin(); record != records.rend(); ++record) {
-                ASSERT_TRUE(MayUndo(*record, state)) << std::hex << items << " " << record->Text.CStr();
-                if (record->Kind() == siSelectIde) state.IdeIndex = static_cast<int32_t>(record->Arg);
+            TUninstallRecord record;
+            replay.Cursor = replay.ReplayStart;
+            while (replay.NextRecord(&record)) {
+                state.BlockIde = replay.BlockIdeAt(record.Offset);
+                if (record.Kind() == siUninstallHeader) continue;  // the end of the log
+                ASSERT_TRUE(MayUndo(record, state)) << std::hex << items << " " << record.Text.CStr();
+                if (record.Kind() == siSelectIde) state.IdeIndex = static_cast<int32_t>(record.Arg);
             }
         }
     }
+    InstallDir = AnsiString();
+}
+
+// What any release could have written, in the product's territory, and
+// nothing outside it.
+TEST(ReplayRules, TakeBackTheProductsTerritoryAndNothingElse) {
+    TReplayState install, ide;
+    install.InstallDirKnown = ide.InstallDirKnown = true;
+    ide.IdeIndex = ide.BlockIde = 9;
+    ide.IdeRoot = "C:\\Borland\\Delphi7";
+    const struct {
+        TUninstallRecord record;
+        const TReplayState& state;
+        bool undone;
+    } cases[] = {
+        // Folders and files of the install folder, by relative names: any release's.
+        {{0x18001, 0, dkInstallDir, "Wizards"}, install, true},
+        {{0x18001, 0, dkInstallDir, ""}, install, true},
+        {{0x18002, 1, dkInstallDir, "Source\\vlLegacy.pas"}, install, true},
+        {{0x18001, 0, dkInstallDir, "..\\Decoy"}, install, false},
+        {{0x18001, 0, dkInstallDir, "C:\\Decoy"}, install, false},
+        {{0x18001, 0, dkInstallDir, "\\Decoy"}, install, false},
+        {{0x18002, 1, dkInstallDir, "ReadMe.txt:stream"}, install, false},
+        {{0x18001, 0, dkNone, "C:\\Decoy"}, install, false},
+        {{0x18001, 0, dkInstallDir, "Wizards"}, TReplayState{}, false},  // the log not in that folder
+        // The IDE's help index, the product's INI file; nothing else there.
+        {{0x1000B, 0, dkIdeRoot, "Help\\d7.gid"}, ide, true},
+        {{0x1000B, 0, dkIdeRoot, "Help\\d7.ohi"}, ide, false},
+        {{0x1000B, 0, dkIdeRoot, "bin\\dcc32.exe"}, ide, false},
+        {{0x38010, 0, dkWindows, "vllib.ini"}, install, true},
+        {{0x38010, 0, dkWindows, "win.ini"}, install, false},
+        // An IDE's packages, search path and help lines: inside its block only.
+        {{0x10008, 0, dkInstallDir, "Delphi7\\vllreg70.bpl"}, ide, true},
+        {{0x10008, 0, dkInstallDir, "Delphi7\\vllreg70.bpl"}, install, false},
+        {{0x10008, 0, dkNone, "$(DELPHI)\\Bin\\dclstd.bpl"}, ide, false},
+        {{0x10015, 0, dkInstallDir, "Source"}, ide, true},
+        {{0x10015, 0, dkNone, "C:\\Components"}, ide, false},
+        {{0x1000A, 1, dkIdeHelp, "\r\n:Index Vellorin library components=vllib.hlp"}, ide, true},
+        {{0x1000A, 2, dkIdeHelp, ":LINK VLLIB.HLP"}, ide, true},
+        {{0x1000A, 1, dkIdeHelp, "\r\n:Index Borland help=ide.hlp"}, ide, false},
+        {{0x1000A, 1, dkIdeHelp, "\r\n:Link vllib.hlp\r\n:Link ide.hlp"}, ide, false},
+        {{0x1000A, 4, dkIdeHelp, "\r\n:Link vllib.hlp"}, ide, false},
+        // Windows help (its value is checked when undone), keys, entries.
+        {{0x1000C, 0, 0, "vllib.hlp"}, install, true},
+        {{0x1000C, 0, 0, "..\\x.hlp"}, install, false},
+        {{0x3000F, 0x80000002, 0, "software\\brindlecraft\\vellorin library"}, install, true},
+        {{0x3000F, 0x80000001, 0, ProductRegistryKey}, install, false},
+        {{0x3000F, 0x80000002, 0, "Software\\Brindlecraft"}, install, false},
+        {{0x18012, 0, dkInstallDir, "redud.exe"}, install, true},
+        {{0x14009, 9, 0, ""}, install, true},
+        {{0x14009, 10, 0, ""}, install, false},
+        {{0x1400E, uhEndOfLog, 0, ""}, install, false},
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(MayUndo(c.record, c.state), c.undone) << std::hex << c.record.Code << " " << c.record.Text.CStr();
+    }
+}
+
+TEST(ReplayRules, AnIdesRecordsCountOnlyInsideItsBlock) {
+    TDeinstall log;
+    ASSERT_EQ(Load(log, Magic + Header(uhEndOfHeader, "") + Record(0x10008, 0, 3, "outside") +
+                            Record(0x14009, 9, 0, "") + Record(0x10008, 0, 3, "in 9") + Record(0x14009, 9, 0, "") +
+                            Record(0x14009, 8, 0, "") + Record(0x10008, 0, 3, "between 8 and 7") +
+                            Record(0x14009, 7, 0, "") + Record(0x10008, 0, 3, "after")),
+              0);
+    log.ReadHeader();
+    std::vector<std::pair<std::string, int32_t>> blocks;
+    TUninstallRecord record;
+    log.Cursor = log.ReplayStart;
+    while (log.NextRecord(&record)) {
+        if (record.Kind() != siSelectIde) blocks.push_back({record.Text.CStr(), log.BlockIdeAt(record.Offset)});
+    }
+    EXPECT_EQ(blocks, (std::vector<std::pair<std::string, int32_t>>{
+                          {"after", 0}, {"between 8 and 7", 0}, {"in 9", 9}, {"outside", 0}}));
+}
+
+TEST(ReplayRules, NamesBelowAFolder) {
+    for (const char* name : {"a", "Source\\vlConst.pas", "Demos/Delphi", "a b\\c.d.e"}) {
+        EXPECT_TRUE(IsRelativeName(name, false)) << name;
+    }
+    for (const char* name : {"", "..", ".", "a\\..\\b", "\\a", "a\\", "a\\\\b", "C:a", "a:s", "a*", "a?", "<a>",
+                             "a|b", "a\"", "a\tb"}) {
+        EXPECT_FALSE(IsRelativeName(name, false)) << name;
+    }
+    EXPECT_TRUE(IsRelativeName("", true));
+}
+
+TEST(ReplayRules, WhatTheToolsLeaveBesideTheProductsFiles) {
+    for (const auto& [file, product] : std::vector<std::pair<const char*, const char*>>{
+             {"vlConst.dcu", "vlConst.pas"}, {"VLCONST.OBJ", "Source\\vlConst.pas"}, {"vlConst.hpp", "vlConst.pas"},
+             {"vll60.tds", "vll60.mak"}, {"vll60.#03", "vll60.bpk"}, {"vll60.ILS", "vll60.bpk"},
+             {"vllib.gid", "Help\\vllib.hlp"}, {"VLLIB.FTS", "vllib.hlp"}, {"vllib.ftg", "vllib.hlp"}}) {
+        EXPECT_TRUE(IsLeftBeside(file, product)) << file << " beside " << product;
+    }
+    for (const auto& [file, product] : std::vector<std::pair<const char*, const char*>>{
+             {"vlConst.pas", "vlConst.pas"}, {"vlConst.txt", "vlConst.pas"}, {"MyUnit.dcu", "vlConst.pas"},
+             {"vlConst2.dcu", "vlConst.pas"}, {"vllib.gid", "vllib.cnt"}, {"vll60.#3", "vll60.bpk"},
+             {"vll60.#034", "vll60.bpk"}, {"vlConst", "vlConst.pas"}}) {
+        EXPECT_FALSE(IsLeftBeside(file, product)) << file << " beside " << product;
+    }
+}
+
+TEST(ReplayRules, TheEarlierInstallationsLogNamesWhatItMade) {
+    TEarlierInstall earlier;
+    ReadInstallLog("Start installation for x\r\nRootPath: C:\\Lib\r\nBorland products: Delphi7\r\n"
+                   "Creating directory: C:\\Lib\\Wizards...Success\r\n"
+                   "Creating directory: C:\\Lib\\Failed...Fail\r\n"
+                   "Copying file: C:\\LIB\\Wizards\\vlExpert.pas...Success\r\n"
+                   "Copying file: C:\\Lib\\ReadMe.txt...Already\r\n"
+                   "Copying file: C:\\Elsewhere\\x.pas...Success\r\n"
+                   "Copying file: C:\\Lib\\..\\Decoy\\x.pas...Success\r\n"
+                   "Copying file: from C:\\Lib\\Delphi7\\vll70.bpl to C:\\Windows\\system32\\vll70.bpl ...Success\r\n"
+                   "Copying file: from C:\\Lib\\Source\\a.inc to C:\\Lib\\delphi3\\a.inc ...Success\r\n"
+                   "Clearing directory: C:\\Lib\\Delphi7...Fail\r\n"
+                   "Registering package: C:\\Lib\\Delphi7\\x.bpl...Success",
+                   "C:\\Lib\\", &earlier);
+    auto names = [](const TbrcStringList& list) {
+        std::vector<std::string> all;
+        for (int32_t i = 0; i < list.Count(); ++i) all.push_back(list.Get(i).CStr());
+        return all;
+    };
+    EXPECT_EQ(names(earlier.Folders), std::vector<std::string>{"wizards"});
+    EXPECT_EQ(names(earlier.Files), (std::vector<std::string>{"wizards\\vlexpert.pas", "delphi3\\a.inc"}));
+    EXPECT_EQ(names(earlier.Cleared), std::vector<std::string>{"delphi7"});
+    EXPECT_TRUE(IsProductFile(dkInstallDir, "Wizards\\VLEXPERT.pas", earlier));
+    EXPECT_TRUE(IsProductFile(dkInstallDir, "Source\\vlConst.pas", earlier)) << "this release's own";
+    EXPECT_FALSE(IsProductFile(dkInstallDir, "todo.txt", earlier));
+    EXPECT_TRUE(IsClearedFolder(dkInstallDir, "DELPHI7", earlier));
+    EXPECT_TRUE(IsClearedFolder(dkInstallDir, "CBuilder6", TEarlierInstall{}));
+    EXPECT_FALSE(IsClearedFolder(dkInstallDir, "Source", earlier));
 }
 
 TEST(ReplayRules, AFolderTakesBackOnlyWhatTheProductMakesInIt) {
-    auto files = [](uint32_t kind, const char* folder) {
-        TProductPaths walk(kind, folder);
+    TEarlierInstall earlier;
+    earlier.Files.Append("wizards\\vlexpert.pas");
+    earlier.Folders.Append("wizards");
+    auto walk = [&earlier](uint32_t kind, const char* folder, bool files) {
+        TProductPaths paths(kind, folder, earlier);
         std::vector<std::string> names;
-        for (AnsiString name; walk.NextFile(&name);) names.push_back(name.CStr());
+        for (AnsiString name; files ? paths.NextFile(&name) : paths.NextFolder(&name);) names.push_back(name.CStr());
         return names;
     };
-    EXPECT_EQ(files(dkInstallDir, "HELP"),
+    EXPECT_EQ(walk(dkInstallDir, "HELP", true),
               (std::vector<std::string>{"Help\\vllib.hlp", "Help\\vllib.cnt", "Help\\vllib.als"}));
-    EXPECT_EQ(files(dkWindows, ""), std::vector<std::string>{"vllib.ini"});
-    // What the compile steps leave, a copy, the uninstaller and the logs.
-    std::vector<std::string> all = files(dkInstallDir, "");
-    for (const char* made : {"Delphi3\\vll30.dpl", "Delphi3\\vll30.dcp", "CBuilder6\\dclclxvll60.bpl",
-                             "CBuilder6\\dclclxvll60.bpi", "CBuilder6\\dclclxvll60.lib",
-                             "CBuilder6\\dclclxvll60.tds", "delphi3\\vlVellorin.inc", "redud.exe", "install.log",
-                             "uninst.log"}) {
+    EXPECT_EQ(walk(dkWindows, "", true), std::vector<std::string>{"vllib.ini"});
+    EXPECT_EQ(walk(dkInstallDir, "Wizards", true), std::vector<std::string>{"wizards\\vlexpert.pas"});
+    std::vector<std::string> all = walk(dkInstallDir, "", true);
+    for (const char* made : {"delphi3\\vlVellorin.inc", "redud.exe", "install.log", "uninst.log", "wizards\\vlexpert.pas"}) {
         EXPECT_NE(std::find(all.begin(), all.end(), made), all.end()) << made;
     }
+    // Folders from the last made: what they hold before them.
+    std::vector<std::string> demos = walk(dkInstallDir, "Demos", false);
+    ASSERT_FALSE(demos.empty());
+    EXPECT_EQ(demos.back(), "Demos\\Delphi");
+    EXPECT_EQ(walk(dkInstallDir, "", false).back(), "wizards");
 }
 
 TEST(UninstallString, NamesTheLogLast) {

@@ -53,8 +53,10 @@ TEST_F(EngineFixture, ASkippedBlockLeavesNoLineAndNoRecord) {
     EXPECT_EQ(log[3], "Creating directory: " + installDir_ + "\\made...Success");
     EXPECT_EQ(log[4], "Check file: " + installDir_ + "\\absent.txt...Fail");
     // A failed operation is recorded all the same.
+    // After the last item, even a skipped one, the end of the log.
     EXPECT_EQ(UninstallLog(), (std::vector<Record>{{siCreateDirectory | sfRecordUndo, 0, 3, "made"},
-                                                   {siCheckFile | sfRecordUndo, 0, 3, "absent.txt"}}));
+                                                   {siCheckFile | sfRecordUndo, 0, 3, "absent.txt"},
+                                                   {0x1400E, uhEndOfLog, 0, ""}}));
 }
 
 TEST_F(EngineFixture, CopyOnlyRunsFileAndControlItemsOnly) {
@@ -70,7 +72,7 @@ TEST_F(EngineFixture, CopyOnlyRunsFileAndControlItemsOnly) {
     EXPECT_EQ(CurrentIdeIndex, 9);
     EXPECT_EQ(InstallLog(), (Lines{InstallLog()[0], "RootPath: " + installDir_, "Borland products: ",
                                    "Creating directory: " + installDir_ + "\\x...Success"}));
-    EXPECT_EQ(UninstallLog(), (std::vector<Record>{{siSelectIde | sfRecordUndo, 9, 0, ""}}));
+    EXPECT_EQ(UninstallLog(), (std::vector<Record>{{siSelectIde | sfRecordUndo, 9, 0, ""}, {0x1400E, uhEndOfLog, 0, ""}}));
 }
 
 TEST_F(EngineFixture, CaptionsNameTheLastKindOfStep) {
@@ -182,7 +184,8 @@ TEST_F(TypicalInstall, WritesTheUninstallLogRecordByRecord) {
         {0x1000A, 2, 4, HelpLinkLine},
         {0x1000B, 0, 2, "Help\\d7.gid"},
         {0x14009, 9, 0, ""},
-        {0x3000F, 0x80000002, 0, "Software\\Brindlecraft\\Vellorin library"}}));
+        {0x3000F, 0x80000002, 0, "Software\\Brindlecraft\\Vellorin library"},
+        {0x1400E, 8, 0, ""}}));
 }
 
 TEST_F(TypicalInstall, RegistersTheLibraryWithDelphi7AndWindows) {
@@ -255,7 +258,7 @@ TEST_F(TypicalInstall, CopyOnlyInstallsFilesButRegistersNothing) {
     for (const Record& record : UninstallLog()) codes.push_back(record.code);
     EXPECT_EQ(codes, (std::vector<uint32_t>{0x1400E, 0x1400E, 0x1400E, 0x1400E, 0x1400E, 0x1400E,
                                             0x1400E, 0x18001, 0x18001, 0x18001, 0x38010, 0x18012,
-                                            0x14009, 0x18001, 0x14009}));
+                                            0x14009, 0x18001, 0x14009, 0x1400E}));
     EXPECT_TRUE(ide_->Calls().empty());
     EXPECT_EQ(ide_->LibraryPath(), "$(DELPHI)\\Lib;$(DELPHI)\\Bin");
 }

@@ -76,9 +76,14 @@ TEST_F(Undo, HelpTextLosesItsFirstOccurrenceOnly) {
 }
 
 TEST_F(Undo, RegistryEntriesGo) {
-    WriteRegString(RootLocalMachine, "Software\\Microsoft\\Windows\\Help", "vllib.hlp", "C:\\x");
+    // A Windows help value goes when it names the install folder or a folder below it.
+    const char* const help = "Software\\Microsoft\\Windows\\Help";
+    WriteRegString(RootLocalMachine, help, "vllib.hlp", "C:\\x");
     UndoWinHelp(Rec(0x1000C, 0, 0, "vllib.hlp"));
-    EXPECT_EQ(RegistryString(HKEY_LOCAL_MACHINE, "Software\\Microsoft\\Windows\\Help", "vllib.hlp"), "(none)");
+    EXPECT_EQ(RegistryString(HKEY_LOCAL_MACHINE, help, "vllib.hlp"), "C:\\x") << "another program's help";
+    WriteRegString(RootLocalMachine, help, "vllib.hlp", (installDir_ + "\\HELP\\").c_str());
+    UndoWinHelp(Rec(0x1000C, 0, 0, "vllib.hlp"));
+    EXPECT_EQ(RegistryString(HKEY_LOCAL_MACHINE, help, "vllib.hlp"), "(none)");
 
     const std::string base = "Software\\VellorinTests\\Undo" + std::to_string(GetCurrentProcessId());
     CreateRegKey(RootCurrentUser, (base + "\\keep").c_str());
@@ -98,27 +103,39 @@ TEST_F(Undo, RegistryEntriesGo) {
     EXPECT_EQ(RegistryString(HKEY_LOCAL_MACHINE, entry, "DisplayName"), "(none)");
 }
 
+// What this release and the earlier installation made, what the tools
+// left beside it, and a folder the install clears go; the user's files stay.
 TEST_F(Undo, FoldersLoseWhatTheProductMadeAndKeepWhatUsersPutThere) {
     for (const char* made :
-         {"Demos\\Delphi\\IniDemo\\Main.pas", "Demos\\CBuilder\\IniDemo\\Main.h", "ReadMe.txt"}) {
+         {"Demos\\Delphi\\IniDemo\\Main.pas", "Demos\\Delphi\\IniDemo\\Main.DCU", "Demos\\Delphi\\IniDemo\\Main.~pas",
+          "Demos\\CBuilder\\IniDemo\\Main.h", "Demos\\CBuilder\\IniDemo\\Main.obj", "Demos\\Kylix\\Old.pas",
+          "ReadMe.txt", "Delphi7\\built-by-hand.bpl", "Delphi7\\Old\\x.dcu"}) {
         std::filesystem::create_directories(std::filesystem::path(installDir_ + "\\" + made).parent_path());
         WriteFileBytes(installDir_ + "\\" + made, "x");
     }
     WriteFileBytes(installDir_ + "\\Demos\\CBuilder\\users-own.txt", "x");
     WriteFileBytes(installDir_ + "\\f.txt", "x");
-    UndoDeleteFile(Rec(0x1000B, 1, dkInstallDir, "f.txt"));
-    UndoDeleteFile(Rec(0x1000B, 1, dkInstallDir, "missing.txt"));
-    UndoDirectory(Rec(0x18001, 0, dkInstallDir, "Demos"));
-    EXPECT_EQ(ListTree(installDir_), (std::vector<std::string>{"Demos\\", "Demos\\CBuilder\\",
-                                                               "Demos\\CBuilder\\users-own.txt", "ReadMe.txt"}));
+    TEarlierInstall earlier;
+    earlier.Files.Append("demos\\kylix\\old.pas");
+    earlier.Folders.Append("demos\\kylix");
+    UndoDeleteFile(Rec(0x1000B, 1, dkInstallDir, "f.txt"), earlier);
+    UndoDeleteFile(Rec(0x1000B, 1, dkInstallDir, "missing.txt"), earlier);
+    UndoDirectory(Rec(0x18001, 0, dkInstallDir, "Demos"), earlier);
+    UndoDirectory(Rec(0x18001, 0, dkInstallDir, "Delphi7"), earlier);
+    EXPECT_EQ(ListTree(installDir_),
+              (std::vector<std::string>{"Demos\\", "Demos\\CBuilder\\", "Demos\\CBuilder\\users-own.txt", "Demos\\Delphi\\",
+                                        "Demos\\Delphi\\IniDemo\\", "Demos\\Delphi\\IniDemo\\Main.~pas", "ReadMe.txt",
+                                        "f.txt"}));
+    UndoDeleteFile(Rec(0x18002, 1, dkInstallDir, "README.TXT"), earlier);
+    EXPECT_FALSE(Exists(installDir_ + "\\ReadMe.txt"));
 }
 
 TEST_F(Undo, ATreeIsNeverRemovedFromAnEmptyOrRelativePath) {
     CreateDirectoryA((temp_ / "relative").c_str(), nullptr);
     WriteFileBytes(temp_ / "relative\\f", "x");
     InstallDir = AnsiString();
-    UndoDirectory(Rec(0x18001, 0, dkInstallDir, ""));
-    UndoDirectory(Rec(0x18001, 0, dkInstallDir, "relative"));  // below the current folder
+    UndoDirectory(Rec(0x18001, 0, dkInstallDir, ""), TEarlierInstall{});
+    UndoDirectory(Rec(0x18001, 0, dkInstallDir, "relative"), TEarlierInstall{});  // below the current folder
     EXPECT_EQ(ListTree(temp_ / "relative"), std::vector<std::string>{"f"});
 }
 

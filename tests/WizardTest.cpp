@@ -350,7 +350,7 @@ TEST_F(WizardTest, ASilentInstallRefusesTheFoldersThePageRefuses) {
     for (const char* folder : {"Q:\\Vellorin", "Lib\\Vellorin"}) {
         ASSERT_TRUE(WriteRegString(RootLocalMachine, RecordKey, "RootDir", folder));
         const std::vector<std::string> before = TouchedRegistry();
-        EXPECT_EQ(RunSilentInstall(), 1) << folder;
+        EXPECT_EQ(RunSilentInstall(), SilentRefused) << folder;
         EXPECT_EQ(TouchedRegistry(), before) << folder;
         EXPECT_EQ(ListTree(current_.Path()), std::vector<std::string>{}) << folder;
     }

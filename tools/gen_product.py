@@ -137,6 +137,17 @@ UNITS = [
     "vlDbStore", "vlWatch", "vlProfiles",
 ]
 CLX_UNITS = ["QvlFormStore", "QvlAbout"]
+
+# The releases this generator can describe. 3.19 is the product; 3.18, the
+# release before it, exists for the tests of an update: it ships a unit and
+# a folder that 3.19 no longer has, and names its design packages otherwise.
+RELEASES = {
+    "3.19": dict(extra_units=[], extra_folder=None, design="dclvll"),
+    "3.18": dict(extra_units=["vlLegacy"],
+                 extra_folder=("Wizards", ["vlExpert.pas", "vlExpert.dfm",
+                                           "ReadMe.txt"]),
+                 design="vllreg"),
+}
 INDEX_LINE, LINK_LINE = Sym("HelpIndexLine"), Sym("HelpLinkLine")
 UNINSTALLER = Sym("UninstallerName", "redud.exe")
 
@@ -232,7 +243,7 @@ class Script:
         self.add("siEndIfItems", value=mask)
 
 
-def build_script():
+def build_script(release):
     s = Script()
     for kind in (1, 2, 3, 4, 5, 7, 6):
         s.add("siUninstallHeader", value=kind, flags=(REC,))
@@ -240,7 +251,7 @@ def build_script():
     # The install folder and the common sources.
     s.add("siCreateDirectory", "", dk=3, flags=(REC,))
     s.add("siCreateDirectory", "Source", dk=3, flags=(REC,))
-    for unit in UNITS:
+    for unit in UNITS + release["extra_units"]:
         s.extract("Source\\%s.pas" % unit)
     for name in ("vlAbout.dfm", "vlEditors.dfm", "vlVellorin.inc"):
         s.extract("Source\\" + name)
@@ -252,6 +263,11 @@ def build_script():
 
     for doc in ("History.txt", "License.txt", "Order.txt", "ReadMe.txt"):
         s.extract(doc)
+    if release["extra_folder"]:
+        folder, files = release["extra_folder"]
+        s.add("siCreateDirectory", folder, dk=3, flags=(REC,))
+        for name in files:
+            s.extract(folder + "\\" + name)
 
     def help_files():
         s.add("siCreateDirectory", "Help", dk=3, flags=(REC,))
@@ -272,7 +288,7 @@ def build_script():
     s.extract("Source\\vlcrypt.dll")
 
     for ide in IDE_BLOCKS:
-        s.block(ide["item"], lambda ide=ide: ide_block(s, ide))
+        s.block(ide["item"], lambda ide=ide: ide_block(s, ide, release))
 
     def demos():
         s.add("siCreateDirectory", "Demos", dk=3, flags=(REC,))
@@ -317,9 +333,9 @@ def build_script():
     return s
 
 
-def ide_block(s, ide):
+def ide_block(s, ide, release):
     folder, ver = ide["folder"], ide["ver"]
-    packages = [("vll" + ver, False), ("dclvll" + ver, True)]
+    packages = [("vll" + ver, False), (release["design"] + ver, True)]
     if ide["clx"]:
         packages += [("clxvll" + ver, False), ("dclclxvll" + ver, True)]
 
@@ -381,7 +397,11 @@ def ide_block(s, ide):
 # ---------------------------------------------------------------------------
 # Payload ids: in order of first use, laid out in runs with gaps.
 
-def assign_ids(payloads):
+def assign_ids(payloads, laid_out):
+    if not laid_out:
+        for pid, payload in enumerate(payloads, 1):
+            payload.id = pid
+        return
     rng = Rng("payload-id-runs")
     n, runs = len(payloads), PAYLOAD_RUNS
     gaps_total = PAYLOAD_MAX_ID - n
@@ -402,11 +422,13 @@ def assign_ids(payloads):
 # Sizes: a plausible size per type, then the scalable types absorb the
 # difference so that the total is exact.
 
-def assign_sizes(payloads):
+def assign_sizes(payloads, exact):
     free = [p for p in payloads if p.size is None]
     for p in free:
         lo, hi = SIZE_RANGES[p.ext]
         p.size = Rng("size:" + p.key).between(lo, hi)
+    if not exact:
+        return
     scalable = [p for p in free if p.ext in SCALABLE]
     fixed = sum(p.size for p in payloads if p not in scalable)
     factor = (PAYLOAD_TOTAL - fixed) / sum(p.size for p in scalable)
@@ -778,9 +800,15 @@ def main():
     ap.add_argument("--out", required=True)
     ap.add_argument("--uninstaller", required=True,
                     help="path of the built uninstaller program")
+    ap.add_argument("--release", default="3.19", choices=sorted(RELEASES),
+                    help="the release to describe (3.19, the product, "
+                         "unless an earlier one is asked for)")
     args = ap.parse_args()
+    # The product's payload has the exact shape of the real library's;
+    # an earlier release only has to install and be taken back.
+    product = args.release == "3.19"
 
-    script = build_script()
+    script = build_script(RELEASES[args.release])
     items = script.items
     payloads = []
     for item in items:
@@ -790,8 +818,8 @@ def main():
             payloads.append(script.unused)
     uninstaller = script.content("redud.exe")
     data_files = [p for p in payloads if p is not uninstaller]
-    assign_sizes(data_files)
-    assign_ids(payloads)
+    assign_sizes(data_files, exact=product)
+    assign_ids(payloads, laid_out=product)
 
     out = args.out
     os.makedirs(os.path.join(out, "payload"), exist_ok=True)
@@ -824,6 +852,11 @@ def main():
     table += ["", "const size_t DeepestInstallName = %d;" % deepest]
     write(os.path.join(out, "UScriptItems.inc"),
                      "\n".join(table) + "\n")
+    write(os.path.join(out, "UScriptCounts.inc"),
+          "// Generated by tools/gen_product.py: the size of the script table.\n"
+          "const int ScriptItemCount = %d;\n"
+          "const int FileReferenceCount = %d;\n" % (len(items),
+                                                      len(FILE_REFERENCES)))
 
     manifest = ["# kind index id size name (written by the extraction mode: "
                 "dir and file)"]

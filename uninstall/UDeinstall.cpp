@@ -26,7 +26,10 @@ const uint32_t MagicLength = UninstallLogMagicLength;
 
 }  // namespace
 
-TDeinstall::~TDeinstall() { free(LogData); }
+TDeinstall::~TDeinstall() {
+    free(LogData);
+    free(selects_);
+}
 
 int32_t TDeinstall::SetLogData(const char* data, uint32_t size) {
     char* copy = static_cast<char*>(malloc(size ? size : 1));
@@ -46,7 +49,7 @@ int32_t TDeinstall::AdoptLogData(char* data, uint32_t size) {
     }
     // Every record must hold together before anything is undone: a record
     // read in either direction then always lies inside the data.
-    uint32_t end = MagicLength;
+    uint32_t end = MagicLength, last = 0;
     while (end < size) {
         uint32_t left = size - end;
         if (left < UninstallRecordOverhead) break;
@@ -54,9 +57,13 @@ int32_t TDeinstall::AdoptLogData(char* data, uint32_t size) {
         uint32_t recordLength = textLength + UninstallRecordOverhead;
         if (recordLength > left) break;
         if (Word(data, end + 14 + textLength, 2) != recordLength) return dlBroken;
+        last = end;
         end += recordLength;
     }
     LogSize = end;
+    // A whole run ends with the record of its end.
+    CutShort = end < size || last == 0 || (Word(data, last, 4) & OpcodeMask) != siUninstallHeader ||
+               Word(data, last + 4, 4) != uhEndOfLog;
     return 0;
 }
 
@@ -73,6 +80,7 @@ bool TDeinstall::NextRecord(TUninstallRecord* record) {
         start = Cursor - length;
         Cursor = start;
     }
+    record->Offset = start;
     record->Code = Word(LogData, start, 4);
     record->Arg = Word(LogData, start + 4, 4);
     record->DirKind = Word(LogData, start + 8, 4);
@@ -120,7 +128,48 @@ int32_t TDeinstall::ReadHeader() {
         default: break;
         }
     }
+    IndexBlocks();
     return 0;
+}
+
+void TDeinstall::IndexBlocks() {
+    free(selects_);
+    selects_ = nullptr;
+    selectCount_ = 0;
+    uint32_t body = Backward ? ReplayBound : ReplayStart;
+    uint32_t count = 0;
+    for (int pass = 0; pass < 2; ++pass) {
+        count = 0;
+        for (uint32_t at = body; at + UninstallRecordOverhead <= LogSize;
+             at += Word(LogData, at + 12, 2) + UninstallRecordOverhead) {
+            if ((Word(LogData, at, 4) & OpcodeMask) != siSelectIde) continue;
+            if (pass == 1) selects_[count] = TSelect{at, static_cast<int32_t>(Word(LogData, at + 4, 4))};
+            ++count;
+        }
+        if (pass == 0) {
+            if (count == 0) return;
+            selects_ = static_cast<TSelect*>(malloc(count * sizeof(TSelect)));
+            if (!selects_) abort();
+        }
+    }
+    selectCount_ = count;
+}
+
+int32_t TDeinstall::BlockIdeAt(uint32_t offset) const {
+    // The last select record before it, then the one after it: both of the
+    // same IDE.
+    uint32_t lower = 0, upper = selectCount_;
+    while (lower < upper) {
+        uint32_t middle = (lower + upper) / 2;
+        if (selects_[middle].Offset < offset) {
+            lower = middle + 1;
+        } else {
+            upper = middle;
+        }
+    }
+    if (lower == 0 || lower >= selectCount_ || selects_[lower].Offset == offset) return 0;
+    int32_t ide = selects_[lower - 1].Ide;
+    return ide == selects_[lower].Ide ? ide : 0;
 }
 
 AnsiString LogPathFromUninstallString(const AnsiString& command) {

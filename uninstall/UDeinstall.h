@@ -15,8 +15,14 @@ struct TUninstallRecord {
     uint32_t Arg;
     uint32_t DirKind;
     AnsiString Text;
+    uint32_t Offset = 0;  // where it starts in the log
     uint32_t Kind() const { return Code & 0xFFFF; }
 };
+
+// Set in a record's Code once the replay has undone it, so that a replay
+// stopped half-way (a power cut, the process ended) and run again does not
+// undo it twice. No item of any release sets this bit.
+const uint32_t RecordUndone = 0x80000000;
 
 // LoadLog's results besides 0.
 const int32_t dlCannotOpen = -2;
@@ -32,7 +38,7 @@ public:
     TDeinstall& operator=(const TDeinstall&) = delete;
 
     // Reads the log file whole and checks it (see SetLogData); -2 when it
-    // cannot be opened. Sets LogFolder.
+    // cannot be opened. Sets LogFolder, and reads install.log beside it.
     int32_t LoadLog(const char* fileName);
     // Takes a copy of a log's bytes and checks them: -3 empty, -4 not a log,
     // -5 when the records do not hold together (nothing of such a log is
@@ -46,7 +52,12 @@ public:
     int32_t ReadHeader();
     // The next record in replay order; false when there is none.
     bool NextRecord(TUninstallRecord* record);
-    // Replays every record through its undo action.
+    // The IDE of the log's block that holds the record at `offset`: the
+    // install writes each IDE's records between two select records of that
+    // IDE. 0 outside such a block. (ReadHeader indexes the blocks.)
+    int32_t BlockIdeAt(uint32_t offset) const;
+    // Replays every record through its undo action, except those undone
+    // before, and marks each undone in the log file.
     int32_t Run();
 
     AnsiString LoggedProductName;
@@ -60,6 +71,16 @@ public:
     // The header named LogFolder as the install folder.
     bool InstallDirKnown = false;
 
+    // The log does not hold a whole run: its last record was cut short, or
+    // it lacks the record that the install writes after its last item (a
+    // damaged disk, an install that was ended half-way).
+    bool CutShort = false;
+    // The path LoadLog was given.
+    AnsiString LogPath;
+    // install.log beside it, as the earlier installation wrote it (empty when
+    // there is none): what that installation made below its folder.
+    AnsiString InstallLogText;
+
     uint32_t LogSize = 0;         // bytes of whole records in LogData
     char* LogData = nullptr;
     uint32_t Cursor = 0;
@@ -70,6 +91,17 @@ public:
 private:
     // Takes over a buffer from malloc and checks it as SetLogData does.
     int32_t AdoptLogData(char* data, uint32_t size);
+    // Writes the record's Code with RecordUndone into the log file.
+    void MarkUndone(const TUninstallRecord& record);
+    // Notes where the body's select records are, for BlockIdeAt.
+    void IndexBlocks();
+
+    struct TSelect {
+        uint32_t Offset;
+        int32_t Ide;
+    };
+    TSelect* selects_ = nullptr;  // in the order of the log
+    uint32_t selectCount_ = 0;
 };
 
 // The log path named by an "UninstallString": the text after the last

@@ -1,9 +1,11 @@
 // Loading an uninstall log from its file, and replaying it.
 #include <stdlib.h>
+#include <string.h>
 #include <windows.h>
 
 #include "UConst.h"
 #include "UDeinstall.h"
+#include "ULinks.h"
 #include "UPaths.h"
 #include "UProducts.h"
 #include "URegistry.h"
@@ -11,10 +13,33 @@
 #include "UScriptItems.h"
 #include "UnDo.h"
 
+namespace {
+
+// The longest install.log read: a whole one of every part is about 60 KB.
+const DWORD MaxInstallLog = 4 * 1024 * 1024;
+
+// The file's bytes, up to `limit`; empty when it cannot be read.
+AnsiString ReadUpTo(const char* path, DWORD limit) {
+    AnsiString bytes;
+    TScopedFile file(CreateFileA(path, GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                                 FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!file.IsValid()) return bytes;
+    DWORD size = GetFileSize(file.Get(), nullptr);
+    if (size == INVALID_FILE_SIZE || size > limit) return bytes;
+    bytes.SetLength(size);
+    DWORD read = 0;
+    if (size > 0 && !ReadFile(file.Get(), bytes.Data(), size, &read, nullptr)) read = 0;
+    bytes.SetLength(read);
+    return bytes;
+}
+
+}  // namespace
+
 int32_t TDeinstall::LoadLog(const char* fileName) {
     int folder = lstrlenA(fileName);
     while (folder > 0 && fileName[folder - 1] != '\\' && fileName[folder - 1] != '/') --folder;
     LogFolder = AnsiString(fileName, folder);
+    LogPath = fileName;
     TScopedFile file(CreateFileA(fileName, GENERIC_READ, 0, nullptr, OPEN_EXISTING,
                                  FILE_ATTRIBUTE_NORMAL, nullptr));
     if (!file.IsValid()) return dlCannotOpen;
@@ -25,34 +50,61 @@ int32_t TDeinstall::LoadLog(const char* fileName) {
     if (!data) return dlCannotOpen;
     DWORD read = 0;
     if (!ReadFile(file.Get(), data, size, &read, nullptr)) read = 0;
+    InstallLogText = ReadUpTo(JoinPath(LogFolder, InstallLogName).CStr(), MaxInstallLog);
     return AdoptLogData(data, read);
+}
+
+void TDeinstall::MarkUndone(const TUninstallRecord& record) {
+    uint32_t code = record.Code | RecordUndone;
+    char bytes[4];
+    for (int i = 0; i < 4; ++i) bytes[i] = static_cast<char>((code >> (8 * i)) & 0xFF);
+    memcpy(LogData + record.Offset, bytes, sizeof bytes);
+    TScopedFile file(CreateFileA(LogPath.CStr(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                                 nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!file.IsValid()) return;
+    DWORD written;
+    if (SetFilePointer(file.Get(), static_cast<LONG>(record.Offset), nullptr, FILE_BEGIN) == record.Offset) {
+        WriteFile(file.Get(), bytes, sizeof bytes, &written, nullptr);
+    }
 }
 
 int32_t TDeinstall::Run() {
     DetectIdes();
+    // What the installation made, as its install.log tells, for the
+    // folders taken back. Read only from the install folder itself.
+    TEarlierInstall earlier;
+    if (InstallDirKnown) ReadInstallLog(InstallLogText, InstallDir, &earlier);
+    // Records undone are marked in the log, so that a replay stopped
+    // half-way and run again goes on where it stopped; never through a link.
+    bool mark = InstallDirKnown && !LogPath.IsEmpty() && !LinkInProductFolders(LogPath);
     Cursor = ReplayStart;
     TUninstallRecord record;
     TReplayState state;
     state.InstallDirKnown = InstallDirKnown;
     // Keepable records (the INI file, the product key) are undone like all
-    // others. Records that the script does not write are passed over.
+    // others. Records outside the product's territory are passed over.
     while (NextRecord(&record)) {
+        if (record.Code & RecordUndone) continue;
         state.IdeIndex = CurrentIdeIndex;
         state.IdeRoot = GetKindDirectory(dkIdeRoot);
+        state.BlockIde = BlockIdeAt(record.Offset);
         if (!MayUndo(record, state)) continue;
         switch (record.Kind()) {
         case siRegisterPackage: UndoPackage(record); break;
         case siModifyFile: UndoHelpText(record); break;
         case siDeleteFile:
-        case siExtractIfAbsent: UndoDeleteFile(record); break;
+        case siExtractFile:
+        case siExtractIfAbsent:
+        case siCopyFile: UndoDeleteFile(record, earlier); break;
         case siRegisterWinHelp: UndoWinHelp(record); break;
         case siCreateRegKey: UndoRegistryKey(record); break;
         case siAddSearchPath: UndoSearchPath(record); break;
         case siSelectIde: UndoSelectIde(record); break;
-        case siCreateDirectory: UndoDirectory(record); break;
+        case siCreateDirectory: UndoDirectory(record, earlier); break;
         case siRegisterUninstall: UndoUninstallEntry(record, UninstallKeyName); break;
         default: break;
         }
+        if (mark && record.Kind() != siSelectIde) MarkUndone(record);
     }
     // A copy-only install records no item for the installation record's
     // key, yet the wizard writes the record; the header names the key.

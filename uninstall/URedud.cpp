@@ -7,15 +7,20 @@
 // product's files and the install folder once nothing else is left in it,
 // and with it this program. So it first copies itself into a new private
 // folder below the temporary folder and runs from there; the copy removes
-// itself and that folder when it ends. /S removes without asking or
-// reporting. Exit codes: 0 removed, 1 cancelled, 2 the log cannot be read,
-// 3 another setup or uninstall of the product is running, 5 the copy could
-// not be made or started (nothing was removed).
+// itself and that folder when it ends. The first program waits for the copy
+// and ends with its exit code, so that a build script can go on from there;
+// the copy then removes the first program's file and the install folder.
+// /S removes without asking or reporting. A relative log path is taken from
+// the current folder. Exit codes: 0 removed, 1 cancelled, 2 the log cannot
+// be read, 3 another setup or uninstall of the product is running, 4 the log
+// was cut short (what it held was removed, parts may remain), 5 the copy
+// could not be made or started (nothing was removed).
 #include <stdlib.h>
 #include <windows.h>
 
 #include "UConst.h"
 #include "UDeinstall.h"
+#include "ULinks.h"
 #include "UPaths.h"
 #include "URegistry.h"
 #include "UScoped.h"
@@ -23,26 +28,34 @@
 #include "USingleInstance.h"
 #include "USystemLibraries.h"
 #include "UText.h"
+#include "UnDo.h"
 
 namespace {
 
 const char Caption[] = "Uninstall";
 
+const int Cancelled = 1;
+const int LogUnreadable = 2;
+const int AlreadyRunning = 3;
+const int LogCutShort = 4;
 const int CopyNotStarted = 5;
 
 struct TArguments {
     AnsiString LogPath;
     bool Silent = false;
-    // In the copy: the process of the first stage, to wait for, and the
-    // copy's own program file, opened by the first stage for deletion on
-    // close.
+    // In the copy: the process of the first stage, its own program file
+    // (opened by the first stage for deletion on close), and the pipe that
+    // takes its exit code to the first stage.
     HANDLE Launcher = nullptr;
     HANDLE OwnFile = nullptr;
+    HANDLE Result = nullptr;
 };
 
 bool IsSwitch(const char* arg, char letter) {
     return (arg[0] == '/' || arg[0] == '-') && (arg[1] == letter || arg[1] == letter + 32) && !arg[2];
 }
+
+HANDLE HandleArgument(const char* text) { return reinterpret_cast<HANDLE>(strtoul(text, nullptr, 10)); }
 
 TArguments ParseArguments() {
     TArguments arguments;
@@ -50,9 +63,10 @@ TArguments ParseArguments() {
         const char* arg = __argv[i];
         if (IsSwitch(arg, 'S')) {
             arguments.Silent = true;
-        } else if (lstrcmpiA(arg, "/RUN") == 0 && i + 2 < __argc) {
-            arguments.Launcher = reinterpret_cast<HANDLE>(strtoul(__argv[++i], nullptr, 10));
-            arguments.OwnFile = reinterpret_cast<HANDLE>(strtoul(__argv[++i], nullptr, 10));
+        } else if (lstrcmpiA(arg, "/RUN") == 0 && i + 3 < __argc) {
+            arguments.Launcher = HandleArgument(__argv[++i]);
+            arguments.OwnFile = HandleArgument(__argv[++i]);
+            arguments.Result = HandleArgument(__argv[++i]);
         } else {
             arguments.LogPath = arg;
         }
@@ -79,48 +93,76 @@ bool HoldsFiles(const AnsiString& folder) {
     return false;
 }
 
-// Second stage, in the temporary copy: waits until the first stage has
-// ended (so that its program file can go), then removes the product.
-int Uninstall(const TArguments& arguments) {
-    if (arguments.Launcher) {
-        WaitForSingleObject(arguments.Launcher, 30000);
-        CloseHandle(arguments.Launcher);
+// Gives the first stage the exit code, once; it then ends.
+void TellLauncher(TArguments* arguments, int code) {
+    if (!arguments->Result) return;
+    DWORD written;
+    int32_t value = code;
+    WriteFile(arguments->Result, &value, sizeof value, &written, nullptr);
+    CloseHandle(arguments->Result);
+    arguments->Result = nullptr;
+}
+
+// The report of an early end, then the exit code for the first stage.
+int EndEarly(TArguments* arguments, int code, const AnsiString& report, UINT style) {
+    if (!arguments->Silent && !report.IsEmpty()) MessageBoxA(nullptr, report.CStr(), Caption, style);
+    TellLauncher(arguments, code);
+    return code;
+}
+
+// What the replay left of the install folder because the first stage was
+// running from it: its program file, then the folder if nothing else is in
+// it. Only once the first stage has ended.
+void RemoveLauncher(const TArguments& arguments) {
+    if (arguments.Launcher) WaitForSingleObject(arguments.Launcher, 30000);
+    AnsiString uninstaller = JoinPath(InstallDir, UninstallerName);
+    if (!LinkInProductFolders(uninstaller)) DeleteFileA(uninstaller.CStr());
+    if (IsRemovableTree(LowerCase(InstallDir), LowerCase(GetKindDirectory(dkWindows)),
+                        LowerCase(GetKindDirectory(dkSystem)))) {
+        RemoveDirectoryA(InstallDir.CStr());
     }
-    TSingleInstance instance;
-    if (!instance.Acquired()) {
-        if (!arguments.Silent) MessageBoxA(nullptr, AlreadyRunningText, Caption, MB_OK);
-        return 3;
-    }
+}
+
+// Second stage, in the temporary copy: removes the product. It holds the
+// claim of the one setup or uninstall that may run until the install folder
+// is gone.
+int Uninstall(TArguments* arguments) {
+    TSingleInstance instance(arguments->Silent ? UnattendedWaitMs : EndingGraceMs);
+    if (!instance.Acquired()) return EndEarly(arguments, AlreadyRunning, AlreadyRunningText, MB_OK);
     AnsiString product = ProductNameAndVersion();
     // A log that cannot be read is reported before anything is asked.
     TDeinstall log;
-    if (log.LoadLog(arguments.LogPath.CStr()) != 0) {
-        if (!arguments.Silent) {
-            MessageBoxA(nullptr, (AnsiString("The uninstall log ") + arguments.LogPath +
-                                  " cannot be read. Nothing was removed.").CStr(),
-                        Caption, MB_OK | MB_ICONERROR);
-        }
-        return 2;
+    if (log.LoadLog(arguments->LogPath.CStr()) != 0) {
+        return EndEarly(arguments, LogUnreadable,
+                        AnsiString("The uninstall log ") + arguments->LogPath + " cannot be read. Nothing was removed.",
+                        MB_OK | MB_ICONERROR);
     }
-    if (!arguments.Silent &&
+    if (!arguments->Silent &&
         MessageBoxA(nullptr, (AnsiString("Are you sure you want to remove ") + product +
                               " from your computer?").CStr(),
                     Caption, MB_YESNO | MB_ICONQUESTION) != IDYES) {
-        return 1;
+        return EndEarly(arguments, Cancelled, AnsiString(), 0);
     }
     log.ReadHeader();
     log.Run();
-    if (!arguments.Silent) {
-        AnsiString done = product + " was removed from your computer.";
+    int code = log.CutShort ? LogCutShort : 0;
+    TellLauncher(arguments, code);
+    if (log.InstallDirKnown) RemoveLauncher(*arguments);
+    if (!arguments->Silent) {
+        // A log cut short has taken back what it held, and no more.
+        AnsiString done = log.CutShort ? AnsiString("The uninstall log ") + arguments->LogPath +
+                                             " was cut short. What it holds of " + product +
+                                             " was removed; parts of it may remain on your computer."
+                                       : product + " was removed from your computer.";
         // Files the product did not make stay, and so does their folder.
         if (log.InstallDirKnown && HoldsFiles(InstallDir)) {
             AnsiString folder = InstallDir;
             if (folder.Last() == ':') folder += '\\';
             done += AnsiString(" The folder ") + folder + " still holds files and was left in place.";
         }
-        MessageBoxA(nullptr, done.CStr(), Caption, MB_OK);
+        MessageBoxA(nullptr, done.CStr(), Caption, log.CutShort ? MB_OK | MB_ICONWARNING : MB_OK);
     }
-    return 0;
+    return code;
 }
 
 // Moves an open file to `target` (on the same disk) through its handle,
@@ -168,11 +210,22 @@ int CopyNotMade(const TArguments& arguments, const AnsiString& temp) {
     return CopyNotStarted;
 }
 
+// The copy's exit code: as it sends it, or as it ended without sending one.
+int AwaitCopy(HANDLE result, HANDLE copy) {
+    int32_t code = 0;
+    DWORD read = 0;
+    if (ReadFile(result, &code, sizeof code, &read, nullptr) && read == sizeof code) return code;
+    DWORD ended = CopyNotStarted;
+    WaitForSingleObject(copy, INFINITE);
+    GetExitCodeProcess(copy, &ended);
+    return static_cast<int>(ended);
+}
+
 // First stage: copies the program into a new folder that only
-// administrators may change, starts the copy from there and ends, leaving
-// the install folder free to go. The copy's file stays open, refusing
-// writing and deleting, until the copy runs: nobody can put another program
-// in its place. Nothing is removed when any of this fails.
+// administrators may change, starts the copy from there and waits for its
+// exit code. The copy's file stays open, refusing writing and deleting, until
+// the copy runs: nobody can put another program in its place. Nothing is
+// removed when any of this fails.
 int StartFromTemporaryCopy(TArguments arguments) {
     char self[MAX_PATH];
     DWORD length = GetModuleFileNameA(nullptr, self, sizeof self);
@@ -182,6 +235,11 @@ int StartFromTemporaryCopy(TArguments arguments) {
         size_t folder = length;
         while (folder > 0 && self[folder - 1] != '\\') --folder;
         arguments.LogPath = JoinPath(AnsiString(self, folder), UninstallLogName);
+    } else {
+        // The copy runs elsewhere: a relative path is taken from here.
+        char full[MAX_PATH];
+        DWORD fullLength = GetFullPathNameA(arguments.LogPath.CStr(), sizeof full, full, nullptr);
+        if (fullLength > 0 && fullLength < sizeof full) arguments.LogPath = full;
     }
     AnsiString folder;
     if (CreatePrivateFolder(temp, "redud-", &folder) != 0) return CopyNotMade(arguments, temp);
@@ -197,11 +255,16 @@ int StartFromTemporaryCopy(TArguments arguments) {
     HANDLE launcher = nullptr;
     DuplicateHandle(GetCurrentProcess(), GetCurrentProcess(), GetCurrentProcess(), &launcher, SYNCHRONIZE, TRUE,
                     0);
+    HANDLE resultRead = nullptr, resultWrite = nullptr;
+    if (CreatePipe(&resultRead, &resultWrite, &inherited, 0)) {
+        SetHandleInformation(resultRead, HANDLE_FLAG_INHERIT, 0);
+    }
     BOOL started = FALSE;
     PROCESS_INFORMATION process;
-    if (ownFile != INVALID_HANDLE_VALUE && launcher) {
+    if (ownFile != INVALID_HANDLE_VALUE && launcher && resultWrite) {
         AnsiString command = Quoted(copy) + " /RUN " + HandleText(launcher) + " " + HandleText(ownFile) + " " +
-                             Quoted(arguments.LogPath) + (arguments.Silent ? " /S" : "");
+                             HandleText(resultWrite) + " " + Quoted(arguments.LogPath) +
+                             (arguments.Silent ? " /S" : "");
         STARTUPINFOA startup{};
         startup.cb = sizeof startup;
         // The copy runs in the temporary folder, so that no process holds the
@@ -212,14 +275,20 @@ int StartFromTemporaryCopy(TArguments arguments) {
     if (launcher) CloseHandle(launcher);
     // Without the copy, closing takes its file away.
     if (ownFile != INVALID_HANDLE_VALUE) CloseHandle(ownFile);
+    // The copy holds its own end of the pipe now: a copy that ends without
+    // writing leaves nothing to read.
+    if (resultWrite) CloseHandle(resultWrite);
     if (!started) {
+        if (resultRead) CloseHandle(resultRead);
         DeleteFileA(copy.CStr());
         RemoveDirectoryA(folder.CStr());
         return CopyNotMade(arguments, temp);
     }
     CloseHandle(process.hThread);
+    int code = AwaitCopy(resultRead, process.hProcess);
+    CloseHandle(resultRead);
     CloseHandle(process.hProcess);
-    return 0;
+    return code;
 }
 
 }  // namespace
@@ -229,7 +298,9 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
     DetectPlatform();
     TArguments arguments = ParseArguments();
     if (!arguments.Launcher) return StartFromTemporaryCopy(arguments);
-    int exitCode = Uninstall(arguments);
+    int exitCode = Uninstall(&arguments);
+    TellLauncher(&arguments, exitCode);
+    if (arguments.Launcher) CloseHandle(arguments.Launcher);
     RemoveOwnCopy(arguments);
     return exitCode;
 }

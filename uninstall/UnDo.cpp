@@ -2,6 +2,7 @@
 
 #include <windows.h>
 
+#include "UFileTree.h"
 #include "ULinks.h"
 #include "UPaths.h"
 #include "UProducts.h"
@@ -71,7 +72,11 @@ void UndoHelpText(const TUninstallRecord& record) {
 }
 
 void UndoWinHelp(const TUninstallRecord& record) {
-    DeleteRegValue(RootLocalMachine, WinHelpKey, record.Text.CStr());
+    AnsiString folder;
+    if (ReadRegString(RootLocalMachine, WinHelpKey, record.Text.CStr(), &folder) &&
+        IsSameOrBelow(folder, InstallDir)) {
+        DeleteRegValue(RootLocalMachine, WinHelpKey, record.Text.CStr());
+    }
 }
 
 void UndoRegistryKey(const TUninstallRecord& record) { DeleteRegKeyTree(record.Arg, record.Text.CStr()); }
@@ -81,18 +86,73 @@ void UndoUninstallEntry(const TUninstallRecord&, const AnsiString& uninstallKeyN
     DeleteRegKeyTree(RootLocalMachine, (AnsiString(UninstallKeys) + uninstallKeyName).CStr());
 }
 
-void UndoDeleteFile(const TUninstallRecord& record) {
+void UndoDeleteFile(const TUninstallRecord& record, const TEarlierInstall& earlier) {
+    if (record.DirKind == dkInstallDir && !IsProductFile(dkInstallDir, record.Text, earlier)) return;
     AnsiString path = RecordPath(record);
     if (!LinkInProductFolders(path)) DeleteFileA(path.CStr());
 }
 
-void UndoDirectory(const TUninstallRecord& record) {
+namespace {
+
+// Whether `path` (below `base`) is there, has no link on the way, and what
+// its final path is.
+bool UsableFolder(const AnsiString& path, AnsiString* finalPath) {
+    return GetFileAttributesA(path.CStr()) != INVALID_FILE_ATTRIBUTES && !LinkInProductFolders(path) &&
+           FinalPath(path, finalPath);
+}
+
+// Deletes what the IDEs' tools and WinHelp left beside the product's files
+// in `folder` (relative to `base`).
+void DeleteWhatToolsLeft(const AnsiString& base, uint32_t dirKind, const AnsiString& folder,
+                         const TEarlierInstall& earlier) {
+    AnsiString path = JoinPath(base, folder.CStr()), finalFolder;
+    if (!UsableFolder(path, &finalFolder)) return;
+    // The product's files right in this folder.
+    TbrcStringList products;
+    TProductPaths paths(dirKind, folder, earlier);
+    for (AnsiString name; paths.NextFile(&name);) {
+        if (LowerCase(ParentName(name)) == LowerCase(folder)) products.Append(name);
+    }
+    WIN32_FIND_DATAA found;
+    TScopedFind listing(JoinPath(path, "*").CStr(), &found);
+    if (!listing.IsValid()) return;
+    do {
+        if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) continue;
+        for (int32_t i = 0; i < products.Count(); ++i) {
+            if (IsLeftBeside(found.cFileName, products.Get(i))) {
+                DeleteFileNoFollow(JoinPath(path, found.cFileName), finalFolder);
+                break;
+            }
+        }
+    } while (listing.Next(&found));
+}
+
+// A folder that the install clears is the product's: it goes whole, links
+// (themselves) excepted. Others go when nothing is left in them.
+void RemoveFolder(const AnsiString& base, uint32_t dirKind, const AnsiString& folder, const TEarlierInstall& earlier) {
+    AnsiString path = JoinPath(base, folder.CStr());
+    if (!IsRemovableTree(LowerCase(path), LowerCase(GetKindDirectory(dkWindows)),
+                         LowerCase(GetKindDirectory(dkSystem))) ||
+        LinkInProductFolders(JoinPath(base, ParentName(folder).CStr()))) {
+        return;
+    }
+    if (!folder.IsEmpty() && IsClearedFolder(dirKind, folder, earlier) && !LinkInProductFolders(path)) {
+        DeleteDirectoryTree(path.CStr(), false);
+        return;
+    }
+    DeleteWhatToolsLeft(base, dirKind, folder, earlier);
+    RemoveDirectoryA(path.CStr());
+}
+
+}  // namespace
+
+void UndoDirectory(const TUninstallRecord& record, const TEarlierInstall& earlier) {
     // Without its directory the names would be taken from the current folder.
     AnsiString base = GetKindDirectory(record.DirKind);
     if (base.IsEmpty()) return;
     // Only what the product makes goes; the user's own files stay, and with
     // them the folders that hold them. Nothing goes through a link.
-    TProductPaths paths(record.DirKind, record.Text);
+    TProductPaths paths(record.DirKind, record.Text, earlier);
     AnsiString name, folder, finalFolder;
     bool known = false, folderUsable = false;
     while (paths.NextFile(&name)) {
@@ -103,25 +163,13 @@ void UndoDirectory(const TUninstallRecord& record) {
         if (!known || parent != folder) {
             known = true;
             folder = parent;
-            AnsiString path = JoinPath(base, folder.CStr());
-            folderUsable = GetFileAttributesA(path.CStr()) != INVALID_FILE_ATTRIBUTES &&
-                           !LinkInProductFolders(path) && FinalPath(path, &finalFolder);
+            folderUsable = UsableFolder(JoinPath(base, folder.CStr()), &finalFolder);
         }
         if (folderUsable) DeleteFileNoFollow(JoinPath(base, name.CStr()), finalFolder);
     }
-    // A folder is removed when it is empty, or (on Windows) when it is a link
-    // itself; never one reached through a link.
-    while (paths.NextFolder(&name)) {
-        if (!LinkInProductFolders(JoinPath(base, ParentName(name).CStr()))) {
-            RemoveDirectoryA(JoinPath(base, name.CStr()).CStr());
-        }
-    }
-    AnsiString path = RecordPath(record);
-    if (IsRemovableTree(LowerCase(path), LowerCase(GetKindDirectory(dkWindows)),
-                        LowerCase(GetKindDirectory(dkSystem))) &&
-        !LinkInProductFolders(JoinPath(base, ParentName(record.Text).CStr()))) {
-        RemoveDirectoryA(path.CStr());
-    }
+    // Then the folders below it, each before its parent, and the folder itself.
+    while (paths.NextFolder(&name)) RemoveFolder(base, record.DirKind, name, earlier);
+    RemoveFolder(base, record.DirKind, record.Text, earlier);
 }
 
 void UndoSelectIde(const TUninstallRecord& record) {

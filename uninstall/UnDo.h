@@ -9,15 +9,22 @@
 #include "UAnsiString.h"
 #include "UDeinstall.h"
 #include "UScriptItems.h"
+#include "UbrcStringList.h"
+
+struct TEarlierInstall;
 
 void UndoPackage(const TUninstallRecord& record);
 void UndoSearchPath(const TUninstallRecord& record);
 void UndoHelpText(const TUninstallRecord& record);
+// Only a value that names the install folder or a folder below it: the
+// product's help.
 void UndoWinHelp(const TUninstallRecord& record);
 void UndoRegistryKey(const TUninstallRecord& record);
 void UndoUninstallEntry(const TUninstallRecord& record, const AnsiString& uninstallKeyName);
-void UndoDeleteFile(const TUninstallRecord& record);
-void UndoDirectory(const TUninstallRecord& record);
+// In the install folder, only a file that the product made (this release's
+// script, or the earlier installation's install.log, in `earlier`).
+void UndoDeleteFile(const TUninstallRecord& record, const TEarlierInstall& earlier);
+void UndoDirectory(const TUninstallRecord& record, const TEarlierInstall& earlier);
 void UndoSelectIde(const TUninstallRecord& record);
 
 // Removes `entry` (a whole entry, without regard to case) from the current
@@ -33,23 +40,47 @@ bool IsRemovableTree(const AnsiString& path, const AnsiString& windowsDir,
                      const AnsiString& systemDir);
 
 // An uninstall log lies in the install folder, which other users may be able
-// to write, and is replayed with the rights of whoever runs the replay. So a
-// record is undone only when a recorded item of the install script writes
-// that very record; anything else is passed over.
+// to write, and is replayed with the rights of whoever runs the replay; it may
+// also come from an earlier release, whose script wrote other records. So a
+// record is undone when it lies in the product's territory, whatever release
+// wrote it, and never outside it:
+// - folders and files of the install folder, by names relative to it (no
+//   drive, no stream, no "..") when the log lies in that folder; of files
+//   only those that the product made (see UndoDeleteFile);
+// - an IDE's help index file (Help\*.gid), which the IDE makes anew, and the
+//   product's INI file in the Windows folder;
+// - design packages and search path entries below the install folder, and
+//   help lines that name the product's help file, for an IDE that the product
+//   knows and only inside that IDE's block of the log;
+// - Windows help values (see UndoWinHelp), the product's own key and its
+//   Add/Remove Programs entry.
+// Links on the way are refused when the undo acts.
 
-// What the replay knows besides the record, none of it from the log's body.
+// What the replay knows besides the record.
 struct TReplayState {
     bool InstallDirKnown = false;  // the header named the folder that holds the log
     int32_t IdeIndex = 0;          // CurrentIdeIndex
     AnsiString IdeRoot;            // that IDE's root folder on this machine, or empty
+    int32_t BlockIde = 0;          // the IDE of the log's block that holds the record, 0 outside one
 };
 
-// Whether the record may be undone: its kind, directory kind and text (and
-// its Arg where the undo reads it) are those of a recorded item; an IDE's
-// records only while that IDE's block is being replayed; install folder
-// records only when that folder is known, IDE folder records only below a
-// root folder found on this machine.
 bool MayUndo(const TUninstallRecord& record, const TReplayState& state);
+
+// A name below a folder: not empty (unless `mayBeEmpty`), relative, with no
+// drive, stream, wildcard or control character and no "." or ".." or empty
+// component.
+bool IsRelativeName(const AnsiString& name, bool mayBeEmpty);
+
+// One line, after an optional leading line break, that names the product's
+// help file: ":Link vllib.hlp" or ":Index <title>=vllib.hlp", in any case.
+bool IsProductHelpLine(const AnsiString& text);
+
+// Whether the file `name` is one that the Delphi or C++Builder tools leave
+// beside the product's file `product` (both without folder, any case): the
+// same name with an extension those tools write (.dcu .dcp .bpl .bpi .lib
+// .obj .hpp .tds .map .drc .ilc .ild .ilf .ils .csm .#nn), or, beside a
+// help file (.hlp), WinHelp's index and full-text files (.gid .fts .ftg).
+bool IsLeftBeside(const AnsiString& name, const AnsiString& product);
 
 // An absolute folder: "X:" (a drive's root, as the install folder names it),
 // "X:\..." or "\\server\share...".
@@ -58,16 +89,40 @@ bool IsAbsoluteFolder(const AnsiString& folder);
 // holds the log: absolute, and the same without regard to ASCII case, with
 // "/" as "\" and repeated or trailing separators ignored.
 bool IsLogFolder(const AnsiString& folder, const AnsiString& logFolder);
+// Whether `folder` is `base` or a folder below it, compared as IsLogFolder
+// compares.
+bool IsSameOrBelow(const AnsiString& folder, const AnsiString& base);
 
-// What taking back a folder that the script creates removes, and nothing
-// else: the files that the product makes below it (its payload, what its
-// compile steps leave beside each package, in the install folder its two
-// logs), then the folders that the script creates below it, each before
-// its parent, so that those left empty can go. Names are relative to the
-// directory of `dirKind`; a `folder` of "" stands for that directory.
+// What the installation being taken back made below its install folder, as
+// its install.log tells: names relative to that folder. (The install log
+// lies beside the uninstall log; an earlier release's names differ from
+// this one's.)
+struct TEarlierInstall {
+    TbrcStringList Files;    // copied with success
+    TbrcStringList Folders;  // created with success
+    TbrcStringList Cleared;  // cleared: the product's whole
+};
+// Reads the lines of install.log that name a file or folder below
+// `installDir`. Other lines, and names that are not relative names below it,
+// are passed over.
+void ReadInstallLog(const AnsiString& text, const AnsiString& installDir, TEarlierInstall* earlier);
+
+// Whether `name` (relative to the directory of `dirKind`) is a file that the
+// product makes: by this release's script, one of the two logs, or listed in
+// `earlier`. Without regard to ASCII case.
+bool IsProductFile(uint32_t dirKind, const AnsiString& name, const TEarlierInstall& earlier);
+// Whether the folder is one that the install clears (an IDE's folder): the
+// product's whole.
+bool IsClearedFolder(uint32_t dirKind, const AnsiString& folder, const TEarlierInstall& earlier);
+
+// What taking back a folder removes, and nothing else: the files that the
+// product makes below it, then the folders that it creates below it, each
+// before its parent, so that those left empty can go. Names are relative to
+// the directory of `dirKind`; a `folder` of "" stands for that directory.
 class TProductPaths {
 public:
-    TProductPaths(uint32_t dirKind, const AnsiString& folder) : dirKind_(dirKind), folder_(folder) {}
+    TProductPaths(uint32_t dirKind, const AnsiString& folder, const TEarlierInstall& earlier)
+        : dirKind_(dirKind), folder_(folder), earlier_(earlier) {}
     bool NextFile(AnsiString* name);
     bool NextFolder(AnsiString* name);
 
@@ -76,7 +131,7 @@ private:
 
     uint32_t dirKind_;
     AnsiString folder_;
-    int32_t file_ = 0;                      // script items, then the two logs
-    uint32_t part_ = 0;                     // the files of one item: a compile step leaves several
-    int32_t folderItem_ = ScriptItemCount;  // backwards: the script creates parents first
+    const TEarlierInstall& earlier_;
+    int32_t file_ = 0;    // script items, the two logs, then the earlier files
+    int32_t folderStep_ = 0;  // the script's folders (backwards), then the earlier ones (backwards)
 };

@@ -4,22 +4,21 @@ namespace {
 
 // In the global namespace, so that a second session's setup sees it too.
 const char MutexName[] = "Global\\Brindlecraft Vellorin library setup";
-const DWORD EndingGraceMs = 2000;
 
 }  // namespace
 
 const char AlreadyRunningText[] =
     "Another setup or uninstall of Vellorin library is running. Please wait until it has finished.";
 
-TSingleInstance::TSingleInstance() {
+TSingleInstance::TSingleInstance(DWORD waitMs) {
     // Without the mutex there is nothing to wait for: going on is better
     // than refusing for good.
     HANDLE mutex = CreateMutexA(nullptr, FALSE, MutexName);
     if (!mutex) return;
     // A setup or uninstall that has just done its work may still be ending:
-    // it gets a moment. The mutex is taken over as well when its owner ended
+    // it gets a while. The mutex is taken over as well when its owner ended
     // without releasing it (a setup killed half-way): it is then abandoned.
-    DWORD wait = WaitForSingleObject(mutex, EndingGraceMs);
+    DWORD wait = WaitForSingleObject(mutex, waitMs);
     if (wait == WAIT_OBJECT_0 || wait == WAIT_ABANDONED) {
         mutex_ = mutex;
     } else {

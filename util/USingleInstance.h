@@ -5,9 +5,15 @@
 
 #include <windows.h>
 
+// How long a second program waits for the one that holds the mutex: a
+// moment for a window, so that a user hears at once; up to a minute without
+// one, so that a build script's next step waits for the one ending before it.
+const DWORD EndingGraceMs = 2000;
+const DWORD UnattendedWaitMs = 60000;
+
 class TSingleInstance {
 public:
-    TSingleInstance();
+    explicit TSingleInstance(DWORD waitMs);
     ~TSingleInstance();
     TSingleInstance(const TSingleInstance&) = delete;
     TSingleInstance& operator=(const TSingleInstance&) = delete;

@@ -34,15 +34,15 @@ int RunSilentInstall() {
     PresetChoice(record);
     ComputeSelectionMasks();
     // With no row checked the page would not let the user go on.
-    if (InstallItems == 0) return 1;
+    if (InstallItems == 0) return SilentRefused;
 
     // The folder page: its proposal, taken as it is, and refused where its
     // Next would refuse it.
     AnsiString folder;
-    if (CheckInstallFolder(ProposedInstallFolder(record.RootDir), &folder) != fpNone) return 1;
+    if (CheckInstallFolder(ProposedInstallFolder(record.RootDir), &folder) != fpNone) return SilentRefused;
     InstallDir = folder;
 
     TSilentRun run;
     TInstallOutcome outcome = RunInstallScript(&run);
-    return outcome.FailedItems == 0 && run.RecordWritten ? 0 : 1;
+    return outcome.FailedItems == 0 && run.RecordWritten ? SilentSucceeded : SilentItemsFailed;
 }

@@ -7,6 +7,7 @@
 #include <sstream>
 
 #include "ULinks.h"
+#include "USingleInstance.h"
 #include "UScriptItems.h"
 
 std::string WindowsPath(const std::string& path) {
@@ -360,6 +361,11 @@ std::vector<std::string> CompareWithManifest(const std::string& root,
         if (!present.count(key)) problems.push_back("missing: " + entry->name);
     }
     return problems;
+}
+
+bool WaitForSetupsToEnd(DWORD timeoutMs) {
+    TSingleInstance claim(timeoutMs);
+    return claim.Acquired();
 }
 
 ChildProcess::ChildProcess(const std::string& commandLine, const std::string& currentDir) {

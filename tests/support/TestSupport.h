@@ -94,6 +94,11 @@ std::string PayloadBytes(unsigned id);
 std::vector<std::string> CompareWithManifest(const std::string& root,
                                              const std::vector<std::string>& except = {});
 
+// Waits, as a next setup would, until no setup or uninstall of the product
+// holds the claim that only one may run (an uninstaller's copy ends after
+// the program that started it has returned); false on timeout.
+bool WaitForSetupsToEnd(DWORD timeoutMs);
+
 // A child process, ended and released when the object goes.
 class ChildProcess {
 public:

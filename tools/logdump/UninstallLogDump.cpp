@@ -117,6 +117,8 @@ int main(int argc, char** argv) {
     printf("%s: %u bytes", argv[1], static_cast<unsigned>(data.size()));
     if (log.LogSize != data.size()) {
         printf(", the last %u a record cut short", static_cast<unsigned>(data.size() - log.LogSize));
+    } else if (log.CutShort) {
+        printf(", without the record of its end: cut short");
     }
     printf("\nHeader\n");
     const struct {
@@ -136,6 +138,7 @@ int main(int argc, char** argv) {
     for (int number = 1; log.NextRecord(&record); ++number) {
         std::string kind = NameOf(Opcodes, sizeof Opcodes / sizeof *Opcodes, record.Kind());
         if (record.Code & sfKeepable) kind += "+keep";
+        if (record.Code & RecordUndone) kind += "+undone";
         printf("  %4d  %-24s 0x%08X  %-12s  %s\n", number, kind.c_str(), record.Arg,
                NameOf(DirKinds, sizeof DirKinds / sizeof *DirKinds, record.DirKind).c_str(),
                Visible(record.Text).c_str());
