@@ -1,10 +1,15 @@
 // Taking an installation back: before an update, and through the uninstaller
 // program that the Add/Remove Programs entry names.
+#include <windows.h>
+#include <tlhelp32.h>
+
 #include <algorithm>
+#include <filesystem>
 #include <map>
 #include <memory>
 
 #include "EngineFixture.h"
+#include "UDeinstall.h"
 
 namespace {
 
@@ -40,6 +45,19 @@ std::vector<std::string> CopyFolders() {
         if (entry.rfind("redud-", 0) == 0) folders.push_back(entry);
     }
     return folders;
+}
+
+// The lines only one of two sorted lists has: "+" after, "-" before.
+std::vector<std::string> Difference(const std::vector<std::string>& before,
+                                    const std::vector<std::string>& after) {
+    std::vector<std::string> difference;
+    for (const std::string& line : before) {
+        if (!std::binary_search(after.begin(), after.end(), line)) difference.push_back("-" + line);
+    }
+    for (const std::string& line : after) {
+        if (!std::binary_search(before.begin(), before.end(), line)) difference.push_back("+" + line);
+    }
+    return difference;
 }
 
 class Uninstall : public EngineFixture {
@@ -82,8 +100,46 @@ protected:
         }
         return state;
     }
+    // The entry's command, as Add/Remove Programs starts it.
+    static std::string UninstallCommand() {
+        return RegistryString(HKEY_LOCAL_MACHINE, "Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\vllLib",
+                              "UninstallString");
+    }
+    // After an uninstall: waits for its copy to go, then expects the machine
+    // as it was before the install, but for what stays on purpose.
+    void ExpectMachineAsBefore(const MachineState& before) const;
     std::unique_ptr<FakeIde> delphi7_, builder6_;
 };
+
+void Uninstall::ExpectMachineAsBefore(const MachineState& before) const {
+    EXPECT_TRUE(WaitForSetupsToEnd(Wait));
+    MachineState after;
+    for (DWORD start = GetTickCount(); GetTickCount() - start < Wait; Sleep(20)) {
+        after = State();
+        if (after.tempFiles == before.tempFiles) break;
+    }
+    EXPECT_EQ(GetFileAttributesA(installDir_.c_str()), INVALID_FILE_ATTRIBUTES);
+    EXPECT_EQ(Difference(before.registry, after.registry), std::vector<std::string>{});
+    EXPECT_EQ(delphi7_->KnownPackage(FakeIde::OwnPackage), "Standard Components");
+    EXPECT_EQ(after.windowsFiles, before.windowsFiles) << "the INI file goes";
+    EXPECT_EQ(after.tempFiles, before.tempFiles) << "nothing left in the temporary folder";
+    // Left on purpose, as the script records none of it: the runtime
+    // packages in the system folder, the lines merged into the IDE's alias
+    // file, and the IDE's help index that was deleted.
+    EXPECT_EQ(after.systemPackages, (std::vector<std::string>{"vll70.bpl", "clxvll70.bpl"}));
+    std::map<std::string, std::string> changed;
+    for (const auto& [file, content] : before.ideFiles) {
+        auto now = after.ideFiles.find(file);
+        if (now == after.ideFiles.end()) changed[file] = "deleted";
+        else if (now->second != content) changed[file] = "changed";
+    }
+    for (const auto& [file, content] : after.ideFiles) {
+        if (!before.ideFiles.count(file)) changed[file] = "added";
+    }
+    EXPECT_EQ(changed, (std::map<std::string, std::string>{{"Help\\d7.als", "changed"},
+                                                           {"Help\\d7.gid", "deleted"},
+                                                           {"bin\\calls.log", "added"}}));
+}
 
 TEST_F(Uninstall, AnUpdateTakesTheFirstInstallationBackAndStaysInItsFolder) {
     builder6_ = std::make_unique<FakeIde>(8, temp_ / "Borland\\CBuilder6");
@@ -123,27 +179,20 @@ TEST_F(Uninstall, AnUpdateTakesTheFirstInstallationBackAndStaysInItsFolder) {
     EXPECT_EQ(builder6_->Calls().size(), 4u);
 }
 
-// The lines only one of two sorted lists has: "+" after, "-" before.
-std::vector<std::string> Difference(const std::vector<std::string>& before,
-                                    const std::vector<std::string>& after) {
-    std::vector<std::string> difference;
-    for (const std::string& line : before) {
-        if (!std::binary_search(after.begin(), after.end(), line)) difference.push_back("-" + line);
-    }
-    for (const std::string& line : after) {
-        if (!std::binary_search(before.begin(), before.end(), line)) difference.push_back("+" + line);
-    }
-    return difference;
-}
 
 TEST_F(Uninstall, TheUninstallerLeavesTheMachineAsItWas) {
     MachineState before = State();
     Choose(0x100, 0x780);
     EXPECT_TRUE(Install(installDir_).empty());
+    // What WinHelp and the IDE's tools leave beside the product's files, in
+    // any case, and a file in a folder that the install clears: the product's.
+    std::filesystem::create_directories(installDir_ + "\\Delphi7\\Backup");
+    for (const char* left : {"Help\\VLLIB.GID", "Help\\vllib.Fts", "Help\\vllib.FTG", "Source\\vlConst.#01",
+                             "Source\\VLCONST.MAP", "Demos\\Delphi\\IniDemo\\Main.dcu", "Delphi7\\Backup\\vll70.dpk"}) {
+        ASSERT_TRUE(WriteFileBytes(installDir_ + "\\" + left, "left by the tools")) << left;
+    }
 
-    std::string command = RegistryString(HKEY_LOCAL_MACHINE,
-                                         "Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\vllLib",
-                                         "UninstallString");
+    std::string command = UninstallCommand();
     ASSERT_EQ(command.front(), '"') << "the install folder has a blank: " << command;
     ChildProcess uninstaller(command, temp_.Path());
     ASSERT_TRUE(uninstaller.Started());
@@ -155,60 +204,139 @@ TEST_F(Uninstall, TheUninstallerLeavesTheMachineAsItWas) {
     HWND done =
         WaitForMessageBox("Uninstall", "Vellorin library v3.19 was removed from your computer.", Wait);
     ASSERT_NE(done, nullptr);
+    EXPECT_EQ(MessageBoxText(done), "Vellorin library v3.19 was removed from your computer.");
     PostMessageA(done, WM_COMMAND, IDOK, 0);
-    // The temporary copy that did the work is gone once it has ended.
-    MachineState after;
-    for (DWORD start = GetTickCount(); GetTickCount() - start < Wait; Sleep(20)) {
-        after = State();
-        if (after.tempFiles == before.tempFiles) break;
-    }
-
-    EXPECT_EQ(GetFileAttributesA(installDir_.c_str()), INVALID_FILE_ATTRIBUTES);
-    EXPECT_EQ(Difference(before.registry, after.registry), std::vector<std::string>{});
-    EXPECT_EQ(delphi7_->KnownPackage(FakeIde::OwnPackage), "Standard Components");
-    EXPECT_EQ(after.windowsFiles, before.windowsFiles) << "the INI file goes";
-    EXPECT_EQ(after.tempFiles, before.tempFiles) << "nothing left in the temporary folder";
-    // Left on purpose, as the script records none of it: the runtime
-    // packages in the system folder, the lines merged into the IDE's alias
-    // file, and the IDE's help index that was deleted.
-    EXPECT_EQ(after.systemPackages, (std::vector<std::string>{"vll70.bpl", "clxvll70.bpl"}));
-    std::map<std::string, std::string> changed;
-    for (const auto& [file, content] : before.ideFiles) {
-        auto now = after.ideFiles.find(file);
-        if (now == after.ideFiles.end()) changed[file] = "deleted";
-        else if (now->second != content) changed[file] = "changed";
-    }
-    for (const auto& [file, content] : after.ideFiles) {
-        if (!before.ideFiles.count(file)) changed[file] = "added";
-    }
-    EXPECT_EQ(changed, (std::map<std::string, std::string>{{"Help\\d7.als", "changed"},
-                                                           {"Help\\d7.gid", "deleted"},
-                                                           {"bin\\calls.log", "added"}}));
+    ASSERT_TRUE(uninstaller.Wait(Wait));
+    EXPECT_EQ(uninstaller.ExitCode(), 0u);
+    ExpectMachineAsBefore(before);
 }
 
 TEST_F(Uninstall, TheUninstallerCanRemoveSilently) {
     MachineState before = State();
     Choose(0x100, 0x480);
     EXPECT_TRUE(Install(installDir_).empty());
-    std::string command = RegistryString(HKEY_LOCAL_MACHINE,
-                                         "Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\vllLib",
-                                         "UninstallString");
-    ChildProcess uninstaller(command + " /S", temp_.Path());
+    ChildProcess uninstaller(UninstallCommand() + " /S", temp_.Path());
     std::vector<std::string> windows;
     ASSERT_TRUE(uninstaller.Wait(Wait, &windows));
     EXPECT_EQ(uninstaller.ExitCode(), 0u);
-    // The folder goes last, and the temporary copy when it has ended.
-    for (DWORD start = GetTickCount(); GetTickCount() - start < Wait; Sleep(20)) {
-        if (State().tempFiles == before.tempFiles &&
-            GetFileAttributesA(installDir_.c_str()) == INVALID_FILE_ATTRIBUTES) {
-            break;
-        }
-    }
-    MachineState after = State();
-    EXPECT_EQ(GetFileAttributesA(installDir_.c_str()), INVALID_FILE_ATTRIBUTES);
-    EXPECT_EQ(Difference(before.registry, after.registry), std::vector<std::string>{});
-    EXPECT_EQ(after.tempFiles, before.tempFiles);
     EXPECT_EQ(FindWindowA("#32770", "Uninstall"), nullptr) << "no question, no report";
+    ExpectMachineAsBefore(before);
+}
+
+// A log cut short (a damaged disk, an install that was ended) is taken back
+// as far as it goes, and said to be cut short; an install over it, then an
+// uninstall, take back the rest.
+TEST_F(Uninstall, ALogCutShortIsSaidToBeAndTheNextInstallTakesBackTheRest) {
+    MachineState before = State();
+    for (size_t cut : {430, 500, 700}) {
+        SCOPED_TRACE(cut);
+        Choose(0x100, 0x480);
+        ASSERT_TRUE(Install(installDir_).empty());
+        std::string log;
+        ReadFileBytes(installDir_ + "\\uninst.log", &log);
+        ASSERT_GT(log.size(), 700u);
+        WriteFileBytes(installDir_ + "\\uninst.log", log.substr(0, cut));
+        const std::string command = "\"" + installDir_ + "\\redud.exe\" \"" + installDir_ + "\\uninst.log\"";
+        if (cut == 430) {
+            ChildProcess asking(command, temp_.Path());
+            HWND question = WaitForMessageBox("Uninstall", "Are you sure", Wait);
+            ASSERT_NE(question, nullptr);
+            PostMessageA(question, WM_COMMAND, IDYES, 0);
+            HWND said = WaitForMessageBox("Uninstall", "was cut short", Wait);
+            ASSERT_NE(said, nullptr);
+            EXPECT_EQ(MessageBoxText(said).rfind("The uninstall log " + installDir_ +
+                                                     "\\uninst.log was cut short. What it holds of Vellorin library "
+                                                     "v3.19 was removed; parts of it may remain on your computer.",
+                                                 0),
+                      0u)
+                << MessageBoxText(said);
+            PostMessageA(said, WM_COMMAND, IDOK, 0);
+            ASSERT_TRUE(asking.Wait(Wait));
+            EXPECT_EQ(asking.ExitCode(), 4u);
+        } else {
+            ChildProcess silent(command + " /S", temp_.Path());
+            ASSERT_TRUE(silent.Wait(Wait));
+            EXPECT_EQ(silent.ExitCode(), 4u);
+        }
+        ASSERT_TRUE(WaitForSetupsToEnd(Wait));
+        Choose(0x100, 0x480);
+        ASSERT_TRUE(Install(installDir_).empty());
+        ChildProcess uninstaller(UninstallCommand() + " /S", temp_.Path());
+        ASSERT_TRUE(uninstaller.Wait(Wait));
+        EXPECT_EQ(uninstaller.ExitCode(), 0u);
+        ExpectMachineAsBefore(before);
+    }
+}
+
+// The first uninstaller's copy, found among the processes by its parent.
+DWORD CopyOf(DWORD launcher) {
+    HANDLE snapshot = CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0);
+    PROCESSENTRY32 entry{};
+    entry.dwSize = sizeof entry;
+    DWORD copy = 0;
+    for (BOOL more = Process32First(snapshot, &entry); more && !copy; more = Process32Next(snapshot, &entry)) {
+        if (entry.th32ParentProcessID == launcher) copy = entry.th32ProcessID;
+    }
+    CloseHandle(snapshot);
+    return copy;
+}
+
+// An uninstall that was stopped half-way (the machine lost power) can be run
+// again: it goes on where it stopped, and the end is that of one whole run.
+TEST_F(Uninstall, AnUninstallStoppedHalfWayFinishesWhenRunAgain) {
+    MachineState before = State();
+    Choose(0x100, 0x480);
+    bool stopped = false;
+    for (int attempt = 0; attempt < 5 && !stopped; ++attempt) {
+        if (!Exists(installDir_ + "\\uninst.log")) {
+            ASSERT_TRUE(Install(installDir_).empty());
+        }
+        ChildProcess uninstaller(UninstallCommand() + " /S", temp_.Path());
+        // Ended as soon as its first record (the product's key) is undone.
+        HANDLE process = nullptr;
+        for (DWORD start = GetTickCount(); !process && GetTickCount() - start < Wait; Sleep(1)) {
+            if (DWORD copy = CopyOf(uninstaller.ProcessId())) {
+                process = OpenProcess(PROCESS_TERMINATE | SYNCHRONIZE, FALSE, copy);
+            }
+        }
+        ASSERT_NE(process, nullptr) << "no copy of " << uninstaller.ProcessId();
+        for (DWORD start = GetTickCount(); GetTickCount() - start < Wait; Sleep(1)) {
+            HKEY key;
+            if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, "Software\\Brindlecraft\\Vellorin library", 0, KEY_READ, &key) !=
+                ERROR_SUCCESS) {
+                break;
+            }
+            RegCloseKey(key);
+        }
+        TerminateProcess(process, 9);
+        WaitForSingleObject(process, Wait);
+        CloseHandle(process);
+        ASSERT_TRUE(uninstaller.Wait(Wait));
+        EXPECT_EQ(uninstaller.ExitCode(), 9u) << "the copy's end, passed on";
+        stopped = Exists(installDir_ + "\\uninst.log");
+    }
+    ASSERT_TRUE(stopped) << "never stopped before its end";
+    // What the ended copy could not take away itself: its folder, empty, as a
+    // restart of Windows would take it.
+    for (const std::string& entry : ListTree(TempFolder())) {
+        if (entry.rfind("redud-", 0) == 0 && entry.back() == '\\') RemoveDirectoryA((TempFolder() + entry).c_str());
+    }
+    // Marked undone as the replay went: from the end, each record but the
+    // select records, up to where it stopped.
+    std::vector<Record> records = UninstallLog();
+    bool reached = false;
+    for (auto record = records.rbegin() + 1; record != records.rend(); ++record) {
+        if (record->code == 0x14009u || record->code == 0x1400Eu) continue;
+        bool undone = (record->code & RecordUndone) != 0;
+        EXPECT_FALSE(undone && reached) << std::hex << record->code << " " << record->text;
+        reached = reached || !undone;
+    }
+
+    // Run again from the install folder, as a user would.
+    ChildProcess again("\"" + installDir_ + "\\redud.exe\" /S", temp_.Path());
+    ASSERT_TRUE(again.Wait(Wait));
+    EXPECT_EQ(again.ExitCode(), 0u);
+    ExpectMachineAsBefore(before);
 }
 
 TEST_F(Uninstall, TheUninstallersCopyRunsFromAFolderOnlyAdministratorsCanChange) {

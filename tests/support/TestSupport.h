@@ -112,6 +112,7 @@ public:
     // (checked every few milliseconds) is added to `windows` as "class:title".
     bool Wait(DWORD timeoutMs, std::vector<std::string>* windows = nullptr);
     DWORD ExitCode() const;
+    DWORD ProcessId() const { return process_.dwProcessId; }
     // Waits until the process shows a dialog box (with this caption, when
     // one is given); null on timeout.
     HWND WaitForDialog(DWORD timeoutMs, const char* caption = nullptr);
