@@ -2,6 +2,7 @@
 
 #include "UConst.h"
 #include "UDeinstall.h"
+#include "UItemError.h"
 #include "UOperations.h"
 #include "UPaths.h"
 #include "UText.h"
@@ -19,6 +20,8 @@ int32_t TScript::Start() {
     RemovePreviousInstallation();
     // Noted so that a cancelled run can take away the folders it made.
     CreateDirectoryPath(InstallDir.CStr(), &CreatedFolder, FolderSecurityFor(InstallDir));
+    DWORD attributes = GetFileAttributesA(InstallDir.CStr());
+    FolderMade = attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY);
     OpenInstallLog();
     OpenUninstLog();
     Index = 0;
@@ -60,10 +63,20 @@ int32_t TScript::ExecuteOneItem(const ScriptItem& item) {
     }
     LogLine = AnsiString();
     if (CopyOnly && !(op & (FileSystemClass | ControlClass))) return 0;
+    // A compiled runtime package goes into the system folder as part of its
+    // registration, which copying only leaves out: nothing was compiled.
+    if (CopyOnly && op == siCopyFile && item.Target && item.Target->DirKind == dkSystem) return 0;
 
     KeepUnrecordedTarget(item);
     int32_t result = Perform(item);
-    if (!LogLine.IsEmpty()) WriteInstallLogLine(LogLine);
+    // A failing item is logged as the wizard reports it, its own line last.
+    if (result != 0) {
+        AnsiString report = ItemErrorText(Index, result, item.Id, LogLine);
+        if (LogLine.IsEmpty()) report.SetLength(report.Length() - 2);
+        WriteInstallLogLine(report);
+    } else if (!LogLine.IsEmpty()) {
+        WriteInstallLogLine(LogLine);
+    }
     // Recorded whether or not the operation succeeded: undoing what did not
     // happen is harmless.
     if (item.Id & sfRecordUndo) WriteUninstRecord(item);

@@ -52,6 +52,7 @@ public:
     AnsiString LogLine;       // the install-log line of the last executed item
     bool RemovedPrevious = false;  // Start took back an earlier installation
     AnsiString CreatedFolder;      // the outermost folder Start made for the logs, if any
+    bool FolderMade = false;       // Start found or made the install folder
     TRunJournal Journal;           // files changed outside the install folder without a record
 
 private:

@@ -33,9 +33,25 @@ INSTANTIATE_TEST_SUITE_P(
     Folders, FolderCases,
     ::testing::Values(FolderCase{"C:\\Lib\\Vellorin\\", "C:\\Lib\\Vellorin", fpNone, "C:\\"},
                       FolderCase{"c:/Lib/Vellorin//", "c:\\Lib\\Vellorin", fpNone, "c:\\"},
-                      FolderCase{"C:\\", "C:\\", fpNone, "C:\\"},
-                      FolderCase{"C:/\\", "C:\\", fpNone, "C:\\"},
-                      FolderCase{"//nas/lib/", "\\\\nas\\lib", fpNone, "\\\\nas\\lib\\"},
+                      FolderCase{"C:\\", "C:\\", fpDriveRoot, "C:\\"},
+                      FolderCase{"C:/\\", "C:\\", fpDriveRoot, "C:\\"},
+                      FolderCase{"//nas/lib/", "\\\\nas\\lib", fpDriveRoot, "\\\\nas\\lib\\"},
+                      FolderCase{"//nas/lib/x", "\\\\nas\\lib\\x", fpNone, "\\\\nas\\lib\\"},
+                      // Names that Windows does not allow, anywhere below the root.
+                      FolderCase{"C:\\Li|b", "C:\\Li|b", fpForbiddenCharacter, "C:\\"},
+                      FolderCase{"C:\\Li*b\\x", "C:\\Li*b\\x", fpForbiddenCharacter, "C:\\"},
+                      FolderCase{"C:\\a\\b:c", "C:\\a\\b:c", fpForbiddenCharacter, "C:\\"},
+                      FolderCase{"C:\\a<b>", "C:\\a<b>", fpForbiddenCharacter, "C:\\"},
+                      FolderCase{"C:\\a\"b?", "C:\\a\"b?", fpForbiddenCharacter, "C:\\"},
+                      FolderCase{"C:\\a\tb", "C:\\a\tb", fpForbiddenCharacter, "C:\\"},
+                      FolderCase{"C:\\Lib ", "C:\\Lib ", fpBadNameEnd, "C:\\"},
+                      FolderCase{"C:\\Lib.\\x", "C:\\Lib.\\x", fpBadNameEnd, "C:\\"},
+                      FolderCase{"C:\\con\\Lib", "C:\\con\\Lib", fpDeviceName, "C:\\"},
+                      FolderCase{"C:\\x\\Lpt9.txt", "C:\\x\\Lpt9.txt", fpDeviceName, "C:\\"},
+                      FolderCase{"C:\\nul.d", "C:\\nul.d", fpDeviceName, "C:\\"},
+                      FolderCase{"C:\\COM0", "C:\\COM0", fpNone, "C:\\"},
+                      FolderCase{"C:\\console", "C:\\console", fpNone, "C:\\"},
+                      FolderCase{"C:\\.vellorin", "C:\\.vellorin", fpNone, "C:\\"},
                       FolderCase{"", "", fpEmpty, ""},
                       FolderCase{"Lib", "Lib", fpNotAbsolute, ""},
                       FolderCase{"C:Lib\\", "C:Lib", fpNotAbsolute, ""},
@@ -67,6 +83,27 @@ TEST(FolderProblemText, SaysWhatIsWrongAndWhatToEnter) {
     EXPECT_EQ(text(fpNoSuchDrive, "Q:\\Vellorin"), "The drive Q: does not exist." + elsewhere);
     EXPECT_EQ(text(fpNoSuchDrive, "\\\\nas\\lib\\x"), "The network share \\\\nas\\lib cannot be reached." + elsewhere);
     EXPECT_EQ(text(fpUnsuitableDrive, "E:\\"), "The drive E: is neither a local disk nor a network share." + elsewhere);
+    // What cannot work is named.
+    EXPECT_EQ(text(fpDriveRoot, "C:\\"), "The destination folder C:\\ is the root of a drive, where your own files "
+                                         "lie. Please enter a folder below it, such as C:\\Vellorin.");
+    EXPECT_EQ(text(fpForbiddenCharacter, "C:\\Work\\Li|b"),
+              "The name \"Li|b\" in the destination folder holds \"|\", which Windows does not allow in a name. "
+              "Please enter another folder.");
+    EXPECT_EQ(text(fpForbiddenCharacter, "C:\\a\tb"),
+              "The name \"a\tb\" in the destination folder holds a control character, which Windows does not allow "
+              "in a name. Please enter another folder.");
+    EXPECT_EQ(text(fpBadNameEnd, "C:\\Lib "), "The name \"Lib \" in the destination folder ends with a blank, which "
+                                             "Windows does not allow at the end of a name. Please enter another folder.");
+    EXPECT_EQ(text(fpBadNameEnd, "C:\\Lib.\\x"), "The name \"Lib.\" in the destination folder ends with a dot, "
+                                                  "which Windows does not allow at the end of a name. Please enter "
+                                                  "another folder.");
+    EXPECT_EQ(text(fpDeviceName, "C:\\con\\Lib"),
+              "The name \"con\" in the destination folder is the name of a device (CON, PRN, AUX, NUL, COM1 to COM9, "
+              "LPT1 to LPT9), which Windows does not allow for a folder. Please enter another folder.");
+    EXPECT_EQ(text(fpCannotCreate, "C:\\Locked\\Lib"),
+              "The destination folder C:\\Locked\\Lib cannot be created. Please enter a folder that you may create.");
+    EXPECT_EQ(text(fpCannotWrite, "C:\\Locked"),
+              "Setup cannot write into the destination folder C:\\Locked. Please enter a folder that you may write to.");
 }
 
 }  // namespace

@@ -122,12 +122,32 @@ TEST(CreateDirectoryPath, DoesNotTryToCreateAServerOrShare) {
 TEST(CheckInstallFolder, AsksForTheDriveOnceTheTextPasses) {
     // No test prefix has a drive Q: or a network.
     AnsiString folder;
-    EXPECT_EQ(CheckInstallFolder("C:\\", &folder), fpNone);
+    EXPECT_EQ(CheckInstallFolder("C:\\", &folder), fpDriveRoot);
     EXPECT_EQ(CheckInstallFolder("y:/Vellorin//", &folder), fpNone);
     EXPECT_STREQ(folder.CStr(), "y:\\Vellorin");
     EXPECT_EQ(CheckInstallFolder("Q:\\Vellorin", &folder), fpNoSuchDrive);
-    EXPECT_EQ(CheckInstallFolder("\\\\vl-no-such-server\\share\\", &folder), fpNoSuchDrive);
+    EXPECT_EQ(CheckInstallFolder("\\\\vl-no-such-server\\share\\Lib", &folder), fpNoSuchDrive);
     EXPECT_EQ(CheckInstallFolder("Q:Vellorin", &folder), fpNotAbsolute) << "the text first";
+}
+
+// Tried as the install will use it, and nothing of the try left behind.
+TEST(CheckInstallFolder, TriesToMakeTheFolderAndToWriteInIt) {
+    TempDir temp;
+    AnsiString folder;
+    EXPECT_EQ(CheckInstallFolder((temp / "New\\Lib").c_str(), &folder), fpNone);
+    EXPECT_EQ(ListTree(temp.Path()), std::vector<std::string>{}) << "the folders the try made go again";
+    WriteFileBytes(temp / "file", "in the way");
+    EXPECT_EQ(CheckInstallFolder((temp / "file\\Lib").c_str(), &folder), fpCannotCreate);
+    EXPECT_EQ(CheckInstallFolder((temp / "file").c_str(), &folder), fpCannotCreate) << "a file, not a folder";
+    CreateDirectoryA((temp / "Lib").c_str(), nullptr);
+    WriteFileBytes(temp / "Lib\\mine.txt", "x");
+    EXPECT_EQ(CheckInstallFolder((temp / "Lib").c_str(), &folder), fpNone);
+    EXPECT_EQ(ListTree(temp / "Lib"), std::vector<std::string>{"mine.txt"});
+    // Where the test command made a folder the build user may not write.
+    if (GetEnvironmentVariableA("VL_READ_ONLY_FOLDER", nullptr, 0)) {
+        EXPECT_EQ(CheckInstallFolder("V:\\read-only", &folder), fpCannotWrite);
+        EXPECT_EQ(CheckInstallFolder("V:\\read-only\\Vellorin", &folder), fpCannotCreate);
+    }
 }
 
 }  // namespace

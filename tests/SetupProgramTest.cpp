@@ -352,4 +352,44 @@ TEST_F(PlantedLibraries, AreNeverLoadedInAnyMode) {
     EXPECT_EQ(Marks(), std::vector<std::string>{});
 }
 
+// A build script chains the programs: each returns when its work is done,
+// with its exit code in ERRORLEVEL, and the next one finds the machine as the
+// last one left it. Uninstall, install again, then an uninstall of a log
+// that is not there.
+TEST(BuildScript, ChainsTheProgramsByTheirExitCodes) {
+    RemoveInstallTraces();
+    TempDir work;
+    ChildProcess first(SetupCommand("/S"), work.Path());
+    ASSERT_TRUE(first.Wait(Timeout));
+    ASSERT_EQ(first.ExitCode(), 0u);
+    const std::string installed = RegistryString(HKEY_LOCAL_MACHINE, "Software\\Brindlecraft\\Vellorin library", "RootDir");
+    const std::string entry = "HKLM\\Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\vllLib";
+    const std::string state = "reg query \"" + entry + "\" >nul 2>&1\r\n"
+                              "if errorlevel 1 (echo   entry gone) else (echo   entry there)\r\n"
+                              "if exist \"" + installed + "\\redud.exe\" (echo   uninstaller there) else (echo   uninstaller gone)\r\n";
+    WriteFileBytes(work / "build.bat",
+                   "@echo off\r\n"
+                   "\"" + installed + "\\redud.exe\" /S\r\n"
+                   "echo uninstall %ERRORLEVEL%\r\n" + state +
+                   "\"" + BuildFile("setup.exe") + "\" /S\r\n"
+                   "echo install %ERRORLEVEL%\r\n" + state +
+                   "\"" + installed + "\\redud.exe\" \"" + installed + "\\missing\\uninst.log\" /S\r\n"
+                   "echo missing log %ERRORLEVEL%\r\n" + state);
+    char system[MAX_PATH];
+    GetSystemDirectoryA(system, MAX_PATH);
+    ChildProcess script("\"" + std::string(system) + "\\cmd.exe\" /c build.bat > result.txt", work.Path());
+    ASSERT_TRUE(script.Wait(Timeout));
+    std::string result;
+    ReadFileBytes(work / "result.txt", &result);
+    EXPECT_EQ(CrLfLines(result), (std::vector<std::string>{"uninstall 0", "  entry gone", "  uninstaller gone",
+                                                           "install 0", "  entry there", "  uninstaller there",
+                                                           "missing log 2", "  entry there", "  uninstaller there"}));
+    ChildProcess last("\"" + installed + "\\redud.exe\" /S", work.Path());
+    EXPECT_TRUE(last.Wait(Timeout));
+    EXPECT_EQ(last.ExitCode(), 0u);
+    EXPECT_TRUE(WaitForSetupsToEnd(Timeout));
+    EXPECT_FALSE(Exists(installed));
+    RemoveInstallTraces();
+}
+
 }  // namespace

@@ -223,6 +223,18 @@ TEST_F(Uninstall, TheUninstallerCanRemoveSilently) {
     ExpectMachineAsBefore(before);
 }
 
+// Started in the install folder with the log's name alone, as its usage
+// suggests: the log is taken from there.
+TEST_F(Uninstall, ARelativeLogPathIsTakenFromTheCurrentFolder) {
+    MachineState before = State();
+    Choose(0x100, 0x480);
+    EXPECT_TRUE(Install(installDir_).empty());
+    ChildProcess uninstaller("\"" + installDir_ + "\\redud.exe\" uninst.log /S", installDir_);
+    ASSERT_TRUE(uninstaller.Wait(Wait));
+    EXPECT_EQ(uninstaller.ExitCode(), 0u);
+    ExpectMachineAsBefore(before);
+}
+
 // A log cut short (a damaged disk, an install that was ended) is taken back
 // as far as it goes, and said to be cut short; an install over it, then an
 // uninstall, take back the rest.

@@ -319,6 +319,64 @@ TEST_F(WizardTest, NextChecksTheFolderAndBackDoesNot) {
     EXPECT_TRUE(wizard.HasFocus(IDC_FOLDER)) << "ready for another folder";
 }
 
+// A folder that exists and holds files is the user's: Next asks first, and
+// No stays on the page; the earlier installation's own folder is not asked
+// about.
+TEST_F(WizardTest, NextAsksBeforeInstallingIntoAFolderThatHoldsFiles) {
+    const std::string tools = temp_ / "Tools";
+    CreateDirectoryA(tools.c_str(), nullptr);
+    WriteFileBytes(tools + "\\readme.txt", "the user's own");
+    WizardDriver& wizard = Start();
+    wizard.Press(IDC_NEXT);
+    wizard.Press(IDC_NEXT);
+    wizard.SetFolder(tools);
+    for (int answer : {IDNO, IDYES}) {
+        wizard.PressLater(IDC_NEXT);
+        HWND question = wizard.WaitForBox("Install", Wait);
+        ASSERT_NE(question, nullptr);
+        EXPECT_EQ(MessageBoxText(question), "The folder " + tools + " exists and holds files. Installing puts the "
+                                            "files of Vellorin library into it, and files of the same names are "
+                                            "replaced.\r\n\r\nInstall into this folder?");
+        wizard.AnswerAndWait(question, answer);
+        wizard.Press(0);
+        EXPECT_EQ(CurrentPage, answer == IDNO ? 3 : 4);
+    }
+    // An empty folder, or one that is not there yet, is not asked about.
+    wizard.Press(IDC_BACK);
+    CreateDirectoryA((temp_ / "Empty").c_str(), nullptr);
+    for (const std::string& folder : {temp_ / "Empty", temp_ / "New\\Lib"}) {
+        wizard.SetFolder(folder);
+        wizard.Press(IDC_NEXT);
+        EXPECT_EQ(CurrentPage, 4) << folder;
+        wizard.Press(IDC_BACK);
+    }
+    EXPECT_FALSE(Exists(temp_ / "New")) << "what the check made is taken back";
+}
+
+// A folder that passed the page but cannot be made when the install starts:
+// one message, and nothing installed.
+TEST_F(WizardTest, ARunWhoseFolderCannotBeMadeStopsAtOnce) {
+    FakeIde& delphi7 = AddIde(9, "Borland\\Delphi7");
+    const std::vector<std::string> before = Snapshot();
+    WizardDriver& wizard = Start();
+    wizard.Press(IDC_NEXT);
+    wizard.Press(IDC_NEXT);
+    wizard.SetFolder(installDir_);
+    wizard.Press(IDC_NEXT);
+    // Something else takes the folder's name before Start.
+    WriteFileBytes(installDir_, "in the way");
+    wizard.PressLater(IDC_NEXT);
+    HWND report = wizard.WaitForBox("Install", Wait);
+    ASSERT_NE(report, nullptr);
+    EXPECT_EQ(MessageBoxText(report), "Setup cannot create the folder " + installDir_ + ". Nothing was installed.");
+    EXPECT_EQ(wizard.WaitForBox("Error", 0), nullptr);
+    WizardDriver::Answer(report, IDOK);
+    ASSERT_TRUE(wizard.WaitForEnd(Wait));
+    DeleteFileA(installDir_.c_str());
+    EXPECT_EQ(Snapshot(), before) << "no entry, no record, no registration";
+    EXPECT_TRUE(delphi7.Calls().empty());
+}
+
 TEST_F(WizardTest, ProposesProgramFilesWithoutAnIde) {
     WizardDriver& wizard = Start();
     wizard.Press(IDC_NEXT);
@@ -347,7 +405,7 @@ TEST_F(WizardTest, ASilentInstallWithoutAnIdeInstallsTheOptionalPartsAsTheWizard
 
 TEST_F(WizardTest, ASilentInstallRefusesTheFoldersThePageRefuses) {
     // An earlier record whose folder the page would not let the user keep.
-    for (const char* folder : {"Q:\\Vellorin", "Lib\\Vellorin"}) {
+    for (const char* folder : {"Q:\\Vellorin", "Lib\\Vellorin", "C:\\", "C:\\con\\Vellorin", "C:\\Li|b"}) {
         ASSERT_TRUE(WriteRegString(RootLocalMachine, RecordKey, "RootDir", folder));
         const std::vector<std::string> before = TouchedRegistry();
         EXPECT_EQ(RunSilentInstall(), SilentRefused) << folder;
@@ -440,7 +498,7 @@ TEST_F(WizardTest, CancelDuringTheInstallAnsweredNoChangesNothing) {
 }
 
 const char CancelReport[] =
-    "The installation of Vellorin library v3.19 was cancelled. What it had installed has been removed again.";
+    "The installation of Vellorin library v3.19 was cancelled. Everything it had installed has been removed.";
 
 TEST_F(WizardTest, CancelAnsweredYesTakesTheRunBackWhereverItStops) {
     FakeIde& delphi7 = AddIde(9, "Borland\\Delphi7");
@@ -479,18 +537,39 @@ TEST_F(WizardTest, CancelAnsweredYesDuringAnUpdateLeavesNoInstallation) {
     EXPECT_EQ(delphi7.KnownPackage(installDir_ + "\\Delphi7\\dclvll70.bpl"), "(none)");
 }
 
+// Esc where a real key press goes, the window with the focus, after Start
+// was clicked and after it was pressed with Enter: the keyboard stays with
+// the dialog's Cancel button during the install.
 TEST_F(WizardTest, EscDuringTheInstallAsksTheSameQuestion) {
     AddIde(9, "Borland\\Delphi7");
-    WizardDriver& wizard = StartInstall();
-    PostMessageA(wizard.Control(IDCANCEL), WM_KEYDOWN, VK_ESCAPE, 0);
-    HWND question = wizard.WaitForBox("Install", Wait);
-    ASSERT_NE(question, nullptr);
-    EXPECT_EQ(MessageBoxText(question), "Are you sure you want to cancel the install?");
-    WizardDriver::Answer(question, IDNO);
-    ASSERT_TRUE(wizard.WaitForPage(6, Wait));
-    wizard.Press(IDCANCEL);
-    ASSERT_TRUE(wizard.WaitForEnd(Wait));
-    EXPECT_NE(RegistryString(HKEY_LOCAL_MACHINE, RecordKey, "RootDir"), "(none)") << "No lets it finish";
+    for (bool clicked : {true, false}) {
+        SCOPED_TRACE(clicked ? "Start clicked" : "Start pressed with Enter");
+        WizardDriver& wizard = Start();
+        wizard.Press(IDC_NEXT);
+        wizard.Press(IDC_NEXT);
+        wizard.SetFolder(installDir_);
+        wizard.Press(IDC_NEXT);
+        if (clicked) {
+            wizard.PostMouseClick(IDC_NEXT);
+        } else {
+            ASSERT_TRUE(wizard.HasFocus(IDC_NEXT));
+            ASSERT_TRUE(wizard.PressKey(VK_RETURN));
+        }
+        ASSERT_TRUE(wizard.WaitForPage(5, Wait));
+        EXPECT_TRUE(wizard.HasFocus(IDCANCEL));
+        ASSERT_TRUE(wizard.PressKey(VK_ESCAPE));
+        HWND question = wizard.WaitForBox("Install", Wait);
+        ASSERT_NE(question, nullptr);
+        EXPECT_EQ(MessageBoxText(question), "Are you sure you want to cancel the install?");
+        WizardDriver::Answer(question, IDNO);
+        ASSERT_TRUE(wizard.WaitForPage(6, Wait));
+        wizard.Press(IDCANCEL);
+        ASSERT_TRUE(wizard.WaitForEnd(Wait));
+        EXPECT_NE(RegistryString(HKEY_LOCAL_MACHINE, RecordKey, "RootDir"), "(none)") << "No lets it finish";
+        wizard_.reset();
+        for (TSelectionItem& row : SelectionItems) row.Checked = false;
+        CurrentPage = 1;
+    }
 }
 
 TEST_F(WizardTest, TheInstallServesTheKeyboardRangeAndNothingPastIt) {

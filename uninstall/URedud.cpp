@@ -20,6 +20,7 @@
 
 #include "UConst.h"
 #include "UDeinstall.h"
+#include "UFileTree.h"
 #include "ULinks.h"
 #include "UPaths.h"
 #include "URegistry.h"
@@ -80,17 +81,6 @@ AnsiString Quoted(const AnsiString& text) { return AnsiString("\"") + text + "\"
 // between programs of both kinds.
 AnsiString HandleText(HANDLE handle) {
     return Decimal(static_cast<int32_t>(reinterpret_cast<uintptr_t>(handle)));
-}
-
-// Whether the folder is there with anything in it.
-bool HoldsFiles(const AnsiString& folder) {
-    WIN32_FIND_DATAA found;
-    TScopedFind listing(JoinPath(folder, "*").CStr(), &found);
-    if (!listing.IsValid()) return false;
-    do {
-        if (lstrcmpA(found.cFileName, ".") != 0 && lstrcmpA(found.cFileName, "..") != 0) return true;
-    } while (listing.Next(&found));
-    return false;
 }
 
 // Gives the first stage the exit code, once; it then ends.
@@ -155,7 +145,7 @@ int Uninstall(TArguments* arguments) {
                                              " was removed; parts of it may remain on your computer."
                                        : product + " was removed from your computer.";
         // Files the product did not make stay, and so does their folder.
-        if (log.InstallDirKnown && HoldsFiles(InstallDir)) {
+        if (log.InstallDirKnown && FolderHoldsEntries(InstallDir.CStr())) {
             AnsiString folder = InstallDir;
             if (folder.Last() == ':') folder += '\\';
             done += AnsiString(" The folder ") + folder + " still holds files and was left in place.";

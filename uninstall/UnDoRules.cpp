@@ -37,19 +37,6 @@ bool EndsFolded(const AnsiString& text, const char* end) {
     return text.Length() >= length && SameFolded(text.CStr() + text.Length() - length, end);
 }
 
-// A folder as folders are compared: ASCII letters in lower case, every
-// separator a backslash, runs of them as one (but the two that begin a UNC
-// path) and none at the end.
-AnsiString Canonical(const AnsiString& folder) {
-    AnsiString canonical;
-    for (size_t i = 0; i < folder.Length(); ++i) {
-        char c = IsSeparator(folder[i]) ? '\\' : FoldedCase(folder[i]);
-        if (c == '\\' && canonical.Length() > 1 && canonical.Last() == '\\') continue;
-        canonical += c;
-    }
-    return Trimmed(canonical);
-}
-
 // The last component of a name, and its extension (from the last dot on,
 // empty without one).
 const char* LastComponent(const char* name) {
@@ -175,7 +162,7 @@ bool IsRemovableTree(const AnsiString& path, const AnsiString& windowsDir,
 }
 
 bool IsAbsoluteFolder(const AnsiString& folder) {
-    AnsiString canonical = Canonical(folder);
+    AnsiString canonical = CanonicalFolder(folder);
     const char* text = canonical.CStr();
     size_t length = canonical.Length();
     if (length >= 2 && FoldedCase(text[0]) >= 'a' && FoldedCase(text[0]) <= 'z' && text[1] == ':') {
@@ -190,11 +177,11 @@ bool IsAbsoluteFolder(const AnsiString& folder) {
 }
 
 bool IsLogFolder(const AnsiString& folder, const AnsiString& logFolder) {
-    return IsAbsoluteFolder(folder) && Canonical(folder) == Canonical(logFolder);
+    return IsAbsoluteFolder(folder) && CanonicalFolder(folder) == CanonicalFolder(logFolder);
 }
 
 bool IsSameOrBelow(const AnsiString& folder, const AnsiString& base) {
-    AnsiString canonical = Canonical(folder), canonicalBase = Canonical(base);
+    AnsiString canonical = CanonicalFolder(folder), canonicalBase = CanonicalFolder(base);
     if (canonicalBase.IsEmpty()) return false;
     return canonical == canonicalBase || StartsFolded(canonical.CStr(), (canonicalBase + "\\").CStr());
 }
@@ -303,7 +290,7 @@ void ReadInstallLog(const AnsiString& text, const AnsiString& installDir, TEarli
         {"Clearing directory: ", "...Success", &TEarlierInstall::Cleared, false},
         {"Clearing directory: ", "...Fail", &TEarlierInstall::Cleared, false},
     };
-    AnsiString base = Canonical(installDir) + "\\";
+    AnsiString base = CanonicalFolder(installDir) + "\\";
     const char* data = text.CStr();
     for (size_t start = 0; start < text.Length();) {
         size_t end = start;
@@ -327,7 +314,7 @@ void ReadInstallLog(const AnsiString& text, const AnsiString& installDir, TEarli
                 path = AnsiString(path.CStr() + target);
             }
             // Compared and kept as folders are compared: in ASCII lower case.
-            AnsiString canonical = Canonical(path);
+            AnsiString canonical = CanonicalFolder(path);
             if (!StartsFolded(canonical.CStr(), base.CStr())) break;
             AnsiString name(canonical.CStr() + base.Length());
             if (IsRelativeName(name, false)) (earlier->*form.List).Append(name);

@@ -56,6 +56,16 @@ uint32_t DeleteDirectoryTree(const char* dir, bool keepDir) {
     return result;
 }
 
+bool FolderHoldsEntries(const char* dir) {
+    WIN32_FIND_DATAA found;
+    TScopedFind listing((AnsiString(dir) + "\\*").CStr(), &found);
+    if (!listing.IsValid()) return false;
+    do {
+        if (lstrcmpA(found.cFileName, ".") != 0 && lstrcmpA(found.cFileName, "..") != 0) return true;
+    } while (listing.Next(&found));
+    return false;
+}
+
 uint64_t DirectoryTreeBytes(const char* dir) {
     uint64_t bytes = 0;
     AnsiString base = AnsiString(dir) + "\\";

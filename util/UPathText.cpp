@@ -57,3 +57,23 @@ AnsiString CollapsedSeparators(const AnsiString& path) {
     if (collapsed.Last() == '\\') collapsed.SetLength(collapsed.Length() - 1);
     return collapsed;
 }
+
+AnsiString CanonicalFolder(const AnsiString& folder) {
+    AnsiString canonical;
+    for (size_t i = 0; i < folder.Length(); ++i) {
+        char c = folder[i];
+        if (IsSeparator(c)) {
+            c = '\\';
+        } else if (c >= 'A' && c <= 'Z') {
+            c = static_cast<char>(c + ('a' - 'A'));
+        }
+        if (c == '\\' && canonical.Length() > 1 && canonical.Last() == '\\') continue;
+        canonical += c;
+    }
+    size_t length = canonical.Length();
+    while (length > 0 && canonical[length - 1] == '\\') --length;
+    canonical.SetLength(length);
+    return canonical;
+}
+
+bool IsSameFolder(const AnsiString& a, const AnsiString& b) { return CanonicalFolder(a) == CanonicalFolder(b); }

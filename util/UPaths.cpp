@@ -4,6 +4,7 @@
 #include <windows.h>
 
 #include "UProducts.h"
+#include "UText.h"
 
 namespace {
 
@@ -64,4 +65,13 @@ uint32_t CreateDirectoryPath(const char* path, AnsiString* created, SECURITY_ATT
         if (error != 0 && error != ERROR_ALREADY_EXISTS) return error;
     }
     return 0;
+}
+
+void RemoveCreatedFolders(const AnsiString& path, const AnsiString& created) {
+    if (created.IsEmpty()) return;
+    for (AnsiString folder = path; RemoveDirectoryA(folder.CStr()) && folder != created;) {
+        size_t slash = FindLastChar(folder, '\\');
+        if (slash == 0) break;
+        folder = AnsiString(folder.CStr(), slash - 1);
+    }
 }

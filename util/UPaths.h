@@ -47,6 +47,11 @@ AnsiString JoinPath(const AnsiString& base, const char* name);
 uint32_t CreateDirectoryPath(const char* path, AnsiString* created = nullptr,
                              SECURITY_ATTRIBUTES* security = nullptr);
 
+// Takes back what CreateDirectoryPath made: `path`, then each parent up to
+// and including `created` (its outermost folder), as long as they are empty.
+// Nothing when `created` is empty.
+void RemoveCreatedFolders(const AnsiString& path, const AnsiString& created);
+
 // Where CreateDirectoryPath starts looking for separators in `path`: after a
 // leading separator (a rooted path has no directory before it) and after the
 // server and share of a UNC path (they cannot be created).
@@ -61,3 +66,10 @@ size_t RelativeStart(const AnsiString& base, const AnsiString& path);
 // `path` with "/" as "\", each run of separators as one, and none at either
 // end.
 AnsiString CollapsedSeparators(const AnsiString& path);
+
+// A folder as folders are compared: ASCII letters in lower case, every
+// separator a backslash, runs of them as one (but the two that begin a UNC
+// path) and none at the end.
+AnsiString CanonicalFolder(const AnsiString& folder);
+// Whether two folders are the same, compared so.
+bool IsSameFolder(const AnsiString& a, const AnsiString& b);

@@ -29,6 +29,71 @@ size_t RootLength(const AnsiString& folder) {
     return i > share ? i : 0;
 }
 
+bool IsForbidden(char c) {
+    return static_cast<unsigned char>(c) < 32 || c == '<' || c == '>' || c == ':' || c == '"' || c == '|' ||
+           c == '?' || c == '*';
+}
+
+char Upper(char c) { return c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + 'A') : c; }
+
+// Whether the name, up to its first dot, is a device's: CON, PRN, AUX,
+// NUL, COM1 to COM9 or LPT1 to LPT9.
+bool IsDeviceName(const char* name, size_t length) {
+    size_t stem = 0;
+    while (stem < length && name[stem] != '.') ++stem;
+    char upper[5] = {};
+    if (stem < 3 || stem > 4) return false;
+    for (size_t i = 0; i < stem; ++i) upper[i] = Upper(name[i]);
+    if (stem == 3) {
+        static const char* const Devices[] = {"CON", "PRN", "AUX", "NUL"};
+        for (const char* device : Devices) {
+            if (upper[0] == device[0] && upper[1] == device[1] && upper[2] == device[2]) return true;
+        }
+        return false;
+    }
+    bool numbered = (upper[0] == 'C' && upper[1] == 'O' && upper[2] == 'M') ||
+                    (upper[0] == 'L' && upper[1] == 'P' && upper[2] == 'T');
+    return numbered && upper[3] >= '1' && upper[3] <= '9';
+}
+
+// What is wrong with one name below the root, fpNone when nothing is.
+TFolderProblem CheckName(const char* name, size_t length) {
+    for (size_t i = 0; i < length; ++i) {
+        if (IsForbidden(name[i])) return fpForbiddenCharacter;
+    }
+    if (length > 0 && (name[length - 1] == ' ' || name[length - 1] == '.')) return fpBadNameEnd;
+    if (IsDeviceName(name, length)) return fpDeviceName;
+    return fpNone;
+}
+
+// The first name below the root with a problem, and the problem; fpNone
+// when every name is good.
+TFolderProblem FirstBadName(const AnsiString& folder, AnsiString* name) {
+    const char* text = folder.CStr();
+    size_t start = RootLength(folder);
+    while (start < folder.Length()) {
+        while (start < folder.Length() && text[start] == '\\') ++start;
+        size_t end = start;
+        while (end < folder.Length() && text[end] != '\\') ++end;
+        TFolderProblem problem = CheckName(text + start, end - start);
+        if (problem != fpNone) {
+            *name = AnsiString(text + start, end - start);
+            return problem;
+        }
+        start = end;
+    }
+    return fpNone;
+}
+
+// The character of a name that Windows does not allow, as the user is told it.
+AnsiString ForbiddenCharacter(const AnsiString& name) {
+    for (size_t i = 0; i < name.Length(); ++i) {
+        if (static_cast<unsigned char>(name[i]) < 32) return AnsiString("a control character");
+        if (IsForbidden(name[i])) return AnsiString("\"") + AnsiString(name.CStr() + i, 1) + "\"";
+    }
+    return AnsiString();
+}
+
 // `pattern` with each "#" replaced by `value`.
 AnsiString Filled(const char* pattern, const AnsiString& value) {
     AnsiString text;
@@ -74,9 +139,20 @@ size_t MaxInstallFolderLength() {
 
 TFolderProblem CheckFolderText(const AnsiString& folder) {
     if (folder.IsEmpty()) return fpEmpty;
-    if (RootLength(folder) == 0) return fpNotAbsolute;
+    size_t root = RootLength(folder);
+    if (root == 0) return fpNotAbsolute;
+    if (folder.Length() <= root + 1) return fpDriveRoot;
+    AnsiString name;
+    TFolderProblem problem = FirstBadName(folder, &name);
+    if (problem != fpNone) return problem;
     if (folder.Length() > MaxInstallFolderLength()) return fpTooLong;
     return fpNone;
+}
+
+AnsiString OffendingName(TFolderProblem problem, const AnsiString& folder) {
+    AnsiString name;
+    if (RootLength(folder) == 0 || FirstBadName(folder, &name) != problem) return AnsiString();
+    return name;
 }
 
 AnsiString FolderRoot(const AnsiString& folder) {
@@ -104,9 +180,42 @@ AnsiString FolderProblemText(TFolderProblem problem, const AnsiString& folder) {
     case fpUnsuitableDrive:
         text = Filled("The drive # is neither a local disk nor a network share.", root);
         break;
+    case fpDriveRoot:
+        return Filled("The destination folder # is the root of a drive, where your own files lie. Please enter a "
+                      "folder below it, such as ",
+                      FolderRoot(folder)) +
+               WithProductFolder(FolderRoot(folder)) + ".";
+    case fpForbiddenCharacter: {
+        AnsiString name = OffendingName(problem, folder);
+        return Filled("The name \"#\" in the destination folder holds ", name) + ForbiddenCharacter(name) +
+               ", which Windows does not allow in a name. Please enter another folder.";
+    }
+    case fpBadNameEnd: {
+        AnsiString name = OffendingName(problem, folder);
+        return Filled("The name \"#\" in the destination folder ends with ", name) +
+               (name.Last() == ' ' ? "a blank" : "a dot") +
+               ", which Windows does not allow at the end of a name. Please enter another folder.";
+    }
+    case fpDeviceName:
+        return Filled("The name \"#\" in the destination folder is the name of a device (CON, PRN, AUX, NUL, COM1 "
+                      "to COM9, LPT1 to LPT9), which Windows does not allow for a folder. Please enter another "
+                      "folder.",
+                      OffendingName(problem, folder));
+    case fpCannotCreate:
+        return Filled("The destination folder # cannot be created. Please enter a folder that you may create.",
+                      folder);
+    case fpCannotWrite:
+        return Filled("Setup cannot write into the destination folder #. Please enter a folder that you may write "
+                      "to.",
+                      folder);
     case fpNone:
         return text;
     }
     text += " Please enter a folder on a local disk or a network share.";
     return text;
+}
+
+AnsiString ExistingFolderQuestion(const AnsiString& folder) {
+    return AnsiString("The folder ") + folder + " exists and holds files. Installing puts the files of " +
+           ProductName + " into it, and files of the same names are replaced.\r\n\r\nInstall into this folder?";
 }

@@ -25,6 +25,12 @@ enum TFolderProblem {
     fpTooLong,          // the script's deepest path below it would not fit a path
     fpNoSuchDrive,      // its drive or network share does not exist
     fpUnsuitableDrive,  // neither a local disk nor a network share: a CD, a removable or RAM disk
+    fpDriveRoot,        // the root of a drive or share itself: the user's own files lie there
+    fpForbiddenCharacter,  // < > : " | ? * or a control character in a name
+    fpBadNameEnd,       // a name that ends with a blank or a dot
+    fpDeviceName,       // CON, PRN, AUX, NUL, COM1 to COM9, LPT1 to LPT9, with or without an extension
+    fpCannotCreate,     // the folder, or a folder on the way, cannot be made
+    fpCannotWrite,      // no file can be written in it
 };
 
 // The longest install folder whose deepest script path still fits into the
@@ -32,8 +38,13 @@ enum TFolderProblem {
 size_t MaxInstallFolderLength();
 
 // The checks of a normalized folder that need no system call: fpNone,
-// fpEmpty, fpNotAbsolute or fpTooLong.
+// fpEmpty, fpNotAbsolute, fpDriveRoot, fpForbiddenCharacter, fpBadNameEnd,
+// fpDeviceName or fpTooLong.
 TFolderProblem CheckFolderText(const AnsiString& folder);
+
+// The name below the folder's root that the problem is about (for the
+// problems of a name); empty for the others.
+AnsiString OffendingName(TFolderProblem problem, const AnsiString& folder);
 
 // The root of an absolute folder, with its backslash: "C:\" or
 // "\\server\share\".
@@ -43,8 +54,14 @@ AnsiString FolderRoot(const AnsiString& folder);
 // to enter instead. Empty for fpNone.
 AnsiString FolderProblemText(TFolderProblem problem, const AnsiString& folder);
 
+// What the user is asked before the install goes into a folder that holds
+// files and is not the earlier installation's.
+AnsiString ExistingFolderQuestion(const AnsiString& folder);
+
 // Whether `typed` can be the install folder, for the wizard and for runs
 // without a window: `folder` receives it normalized, and the result says
 // what is wrong with it (fpNone when nothing is). After the text checks the
-// system is asked for the type of its drive (GetDriveTypeA).
+// system is asked for the type of its drive (GetDriveTypeA), and then the
+// folder is tried: the folders missing on the way are made and a file is
+// written in the deepest, and what the try made is taken back.
 TFolderProblem CheckInstallFolder(const AnsiString& typed, AnsiString* folder);

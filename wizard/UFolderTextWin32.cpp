@@ -2,13 +2,47 @@
 #include <windows.h>
 
 #include "UFolderText.h"
+#include "UPaths.h"
+#include "UText.h"
+
+namespace {
+
+// Whether a new file can be written in the folder: one is made, under a
+// name nobody uses, and goes again when it is closed.
+bool CanWriteIn(const AnsiString& folder) {
+    for (DWORD attempt = 0; attempt < 8; ++attempt) {
+        AnsiString name = JoinPath(folder, "~vlcheck") + Decimal(static_cast<int32_t>(GetTickCount() + attempt)) + ".tmp";
+        HANDLE file = CreateFileA(name.CStr(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
+                                  FILE_ATTRIBUTE_TEMPORARY | FILE_FLAG_DELETE_ON_CLOSE, nullptr);
+        if (file != INVALID_HANDLE_VALUE) {
+            CloseHandle(file);
+            return true;
+        }
+        if (GetLastError() != ERROR_FILE_EXISTS) return false;
+    }
+    return false;
+}
+
+}  // namespace
 
 TFolderProblem CheckInstallFolder(const AnsiString& typed, AnsiString* folder) {
     *folder = NormalizedFolder(typed);
     TFolderProblem problem = CheckFolderText(*folder);
     if (problem != fpNone) return problem;
     UINT type = GetDriveTypeA(FolderRoot(*folder).CStr());
-    if (type == DRIVE_FIXED || type == DRIVE_REMOTE) return fpNone;
     // DRIVE_UNKNOWN or DRIVE_NO_ROOT_DIR; the others are removable, CD or RAM disks.
-    return type <= DRIVE_NO_ROOT_DIR ? fpNoSuchDrive : fpUnsuitableDrive;
+    if (type != DRIVE_FIXED && type != DRIVE_REMOTE) return type <= DRIVE_NO_ROOT_DIR ? fpNoSuchDrive : fpUnsuitableDrive;
+    // Tried as the install will use it: the folders missing on the way made,
+    // a file written in it; what the try made goes again.
+    AnsiString created;
+    if (CreateDirectoryPath(folder->CStr(), &created) != 0) {
+        RemoveCreatedFolders(*folder, created);
+        return fpCannotCreate;
+    }
+    DWORD attributes = GetFileAttributesA(folder->CStr());
+    bool written = attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) &&
+                   CanWriteIn(*folder);
+    RemoveCreatedFolders(*folder, created);
+    if (attributes == INVALID_FILE_ATTRIBUTES || !(attributes & FILE_ATTRIBUTE_DIRECTORY)) return fpCannotCreate;
+    return written ? fpNone : fpCannotWrite;
 }

@@ -45,12 +45,7 @@ void TakeBackRun(const AnsiString& createdFolder) {
         AnsiString log = JoinPath(InstallDir, name);
         if (!LinkInProductFolders(log)) DeleteFileA(log.CStr());
     }
-    if (createdFolder.IsEmpty()) return;
-    for (AnsiString folder = InstallDir; RemoveDirectoryA(folder.CStr()) && folder != createdFolder;) {
-        size_t slash = FindLastChar(folder, '\\');
-        if (slash == 0) break;
-        folder = AnsiString(folder.CStr(), slash - 1);
-    }
+    RemoveCreatedFolders(InstallDir, createdFolder);
 }
 
 }  // namespace
@@ -60,6 +55,14 @@ TInstallOutcome RunInstallScript(TInstallObserver* observer) {
     TScript script;
     script.Start();
     outcome.RemovedPrevious = script.RemovedPrevious;
+    // Without its folder every item would fail, one by one: the run stops.
+    if (!script.FolderMade) {
+        script.Finish();
+        TakeBackRun(script.CreatedFolder);
+        script.Journal.Restore();
+        outcome.FolderNotMade = true;
+        return outcome;
+    }
     observer->Started(script.ItemCount());
     AnsiString caption;
     while (script.Index < script.ItemCount()) {

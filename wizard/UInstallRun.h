@@ -29,6 +29,9 @@ struct TInstallOutcome {
     bool Cancelled = false;
     // An earlier installation was taken back before this run began.
     bool RemovedPrevious = false;
+    // The install folder could not be made: the run stopped before its first
+    // item, and what it had done was taken back.
+    bool FolderNotMade = false;
 };
 
 TInstallOutcome RunInstallScript(TInstallObserver* observer);

@@ -3,6 +3,7 @@
 #include <shlobj.h>
 
 #include "UConst.h"
+#include "UFileTree.h"
 #include "UFolderText.h"
 #include "UInstallRecord.h"
 #include "ULateBound.h"
@@ -66,10 +67,19 @@ AnsiString TPageSelectDirectory::FieldText() const {
 bool TPageSelectDirectory::AcceptNext() {
     AnsiString folder;
     TFolderProblem problem = CheckInstallFolder(FieldText(), &folder);
-    if (problem == fpNone) return true;
-    MessageBoxA(Wnd, FolderProblemText(problem, folder).CStr(), "Install", MB_OK);
-    SetFocus(GetDlgItem(Wnd, IDC_FOLDER));
-    return false;
+    if (problem != fpNone) {
+        MessageBoxA(Wnd, FolderProblemText(problem, folder).CStr(), "Install", MB_OK);
+        SetFocus(GetDlgItem(Wnd, IDC_FOLDER));
+        return false;
+    }
+    // A folder that holds files is the user's, unless it is the earlier
+    // installation's: its files of the same names would be replaced.
+    if (FolderHoldsEntries(folder.CStr()) && !IsSameFolder(folder, PrevRootDir) &&
+        MessageBoxA(Wnd, ExistingFolderQuestion(folder).CStr(), "Install", MB_YESNO | MB_ICONQUESTION) != IDYES) {
+        SetFocus(GetDlgItem(Wnd, IDC_FOLDER));
+        return false;
+    }
+    return true;
 }
 
 int32_t TPageSelectDirectory::Leave() {

@@ -5,6 +5,7 @@
 #include "UConst.h"
 #include "UInstallRecord.h"
 #include "UInstallRun.h"
+#include "UPaths.h"
 #include "UResources.h"
 
 namespace {
@@ -94,6 +95,9 @@ int32_t TPageReadyForInstall::Leave() {
 
 int32_t TPageProgress::Enter() {
     ShowProgress(Wnd, true);
+    // The keyboard stays with the dialog while Start and Back are disabled:
+    // Esc, Enter and Space then reach Cancel.
+    SetFocus(GetDlgItem(Wnd, IDCANCEL));
     EnableWindow(GetDlgItem(Wnd, IDC_NEXT), FALSE);
     EnableWindow(GetDlgItem(Wnd, IDC_BACK), FALSE);
     UpdateWindow(Wnd);
@@ -109,9 +113,11 @@ int32_t TPageProgress::Leave() {
 int32_t TPageProgress::RunInstall() {
     TWizardRun view(Wnd);
     TInstallOutcome outcome = RunInstallScript(&view);
-    if (outcome.Cancelled) {
-        AnsiString text = AnsiString("The installation of ") + ProductNameAndVersion() +
-                          " was cancelled. What it had installed has been removed again.";
+    if (outcome.Cancelled || outcome.FolderNotMade) {
+        AnsiString text = outcome.FolderNotMade
+                              ? AnsiString("Setup cannot create the folder ") + InstallDir + ". Nothing was installed."
+                              : AnsiString("The installation of ") + ProductNameAndVersion() +
+                                    " was cancelled. Everything it had installed has been removed.";
         if (outcome.RemovedPrevious) {
             text = text + "\r\n\r\nThe earlier installation of " + ProductName +
                    " was removed before the install began, so " + ProductName + " is no longer installed.";

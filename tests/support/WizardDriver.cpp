@@ -147,6 +147,15 @@ void WizardDriver::PostMouseClick(int id) {
     PostMessageA(Control(id), WM_LBUTTONUP, 0, MAKELPARAM(5, 5));
 }
 
+bool WizardDriver::PressKey(UINT key) {
+    GUITHREADINFO info{};
+    info.cbSize = sizeof info;
+    if (!GetGUIThreadInfo(threadId_, &info) || !info.hwndFocus) return false;
+    PostMessageA(info.hwndFocus, WM_KEYDOWN, key, 1);
+    PostMessageA(info.hwndFocus, WM_KEYUP, key, 0xC0000001);
+    return true;
+}
+
 void WizardDriver::SetFolder(const std::string& folder) {
     SendMessageA(Control(IDC_FOLDER), WM_SETTEXT, 0, reinterpret_cast<LPARAM>(folder.c_str()));
 }

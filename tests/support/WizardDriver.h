@@ -43,6 +43,10 @@ public:
     // loop serves such input between two items.
     void PostMouseClick(int id);
     void SetFolder(const std::string& folder);
+    // A key pressed and released where the system delivers it: to the
+    // window of the wizard's thread that has the keyboard focus. False when
+    // none has it (the key goes nowhere).
+    bool PressKey(UINT key);
 
     // Check list rows: item data of each line, and the user's toggles.
     std::vector<unsigned> RowStates() const;
