@@ -91,7 +91,11 @@ protected:
         char folder[MAX_PATH];
         GetWindowsDirectoryA(folder, MAX_PATH);
         state.windowsFiles = FilesIn(folder);
-        for (const std::string& file : FilesIn(TempFolder())) state.tempFiles.push_back(file);
+        // Tests that run beside this one make and remove scratch folders of
+        // their own there; the uninstaller never names anything so.
+        for (const std::string& file : FilesIn(TempFolder())) {
+            if (file.rfind("vltest-", 0) != 0) state.tempFiles.push_back(file);
+        }
         GetSystemDirectoryA(folder, MAX_PATH);
         for (const char* package : {"\\vll70.bpl", "\\clxvll70.bpl"}) {
             if (GetFileAttributesA((std::string(folder) + package).c_str()) != INVALID_FILE_ATTRIBUTES) {
