@@ -75,8 +75,7 @@ bool Refused(const AnsiString& path, const AnsiString& line, AnsiString* itemLin
 TSecurity ProductFolderSecurity(ProductFolderSddl);
 
 SECURITY_ATTRIBUTES* FolderSecurityFor(const AnsiString& path) {
-    bool product = path == InstallDir || RelativeStart(LowerCase(InstallDir), LowerCase(path)) != 0;
-    return product && !InstallDir.IsEmpty() ? ProductFolderSecurity.Attributes() : nullptr;
+    return IsSameOrBelow(path, InstallDir) ? ProductFolderSecurity.Attributes() : nullptr;
 }
 
 AnsiString ItemPath(const ScriptItem& item) {

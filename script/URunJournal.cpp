@@ -3,25 +3,8 @@
 #include <windows.h>
 
 #include "ULinks.h"
-#include "UScoped.h"
 #include "UText.h"
 #include "UTextFile.h"
-
-namespace {
-
-bool ReadWhole(const AnsiString& path, AnsiString* bytes) {
-    TScopedFile file(CreateFileA(path.CStr(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
-                                 FILE_ATTRIBUTE_NORMAL, nullptr));
-    if (!file.IsValid()) return false;
-    DWORD size = GetFileSize(file.Get(), nullptr);
-    if (size == INVALID_FILE_SIZE) return false;
-    bytes->SetLength(size);
-    DWORD read = 0;
-    if (size > 0 && (!ReadFile(file.Get(), bytes->Data(), size, &read, nullptr) || read != size)) return false;
-    return true;
-}
-
-}  // namespace
 
 TRunJournal::~TRunJournal() {
     while (last_) {
@@ -42,7 +25,7 @@ void TRunJournal::Keep(const AnsiString& path) {
     // something else would be worse than leaving it.
     if (GetFileAttributesA(path.CStr()) != INVALID_FILE_ATTRIBUTES) {
         entry->Existed = true;
-        if (!ReadWhole(path, &entry->Bytes)) {
+        if (ReadWholeFile(path, &entry->Bytes) != 0) {
             delete entry;
             return;
         }

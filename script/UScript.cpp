@@ -2,6 +2,7 @@
 
 #include "UConst.h"
 #include "UDeinstall.h"
+#include "UFileTree.h"
 #include "UItemError.h"
 #include "UOperations.h"
 #include "UPaths.h"
@@ -20,8 +21,7 @@ int32_t TScript::Start() {
     RemovePreviousInstallation();
     // Noted so that a cancelled run can take away the folders it made.
     CreateDirectoryPath(InstallDir.CStr(), &CreatedFolder, FolderSecurityFor(InstallDir));
-    DWORD attributes = GetFileAttributesA(InstallDir.CStr());
-    FolderMade = attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY);
+    FolderMade = IsFolder(InstallDir.CStr());
     OpenInstallLog();
     OpenUninstLog();
     Index = 0;

@@ -132,6 +132,17 @@ void CancelWizard(ChildProcess& setup, HWND wizard) {
     EXPECT_TRUE(setup.Wait(Timeout));
 }
 
+// Removes the installation in `installed` as a build script would, then
+// what an uninstall leaves on purpose.
+void UninstallSilently(const std::string& installed, const std::string& dir) {
+    ChildProcess removal("\"" + installed + "\\redud.exe\" /S", dir);
+    EXPECT_TRUE(removal.Wait(Timeout));
+    EXPECT_EQ(removal.ExitCode(), 0u);
+    EXPECT_TRUE(WaitForSetupsToEnd(Timeout));
+    EXPECT_FALSE(Exists(installed));
+    RemoveInstallTraces();
+}
+
 const char ParametersText[] =
     "Brindlecraft setup parameters description:\r\n"
     "  /C - Copy files only. No package,help registration;\r\n"
@@ -224,12 +235,7 @@ TEST(WizardMode, ASecondSetupWhileOneRunsSaysSoAndEnds) {
     EXPECT_EQ(windows, NoWindows);
     EXPECT_EQ(silent.ExitCode(), 0u);
     const std::string installed = RegistryString(HKEY_LOCAL_MACHINE, "Software\\Brindlecraft\\Vellorin library", "RootDir");
-    ChildProcess removal("\"" + installed + "\\redud.exe\" /S", temp.Path());
-    EXPECT_TRUE(removal.Wait(Timeout));
-    EXPECT_EQ(removal.ExitCode(), 0u);
-    EXPECT_TRUE(WaitForSetupsToEnd(Timeout));
-    EXPECT_FALSE(Exists(installed));
-    RemoveInstallTraces();
+    UninstallSilently(installed, temp.Path());
     // Once the first has ended, the next one opens its wizard.
     ChildProcess next(SetupCommand(""), temp.Path());
     HWND nextWizard = next.WaitForDialog(Timeout);
@@ -384,12 +390,7 @@ TEST(BuildScript, ChainsTheProgramsByTheirExitCodes) {
     EXPECT_EQ(CrLfLines(result), (std::vector<std::string>{"uninstall 0", "  entry gone", "  uninstaller gone",
                                                            "install 0", "  entry there", "  uninstaller there",
                                                            "missing log 2", "  entry there", "  uninstaller there"}));
-    ChildProcess last("\"" + installed + "\\redud.exe\" /S", work.Path());
-    EXPECT_TRUE(last.Wait(Timeout));
-    EXPECT_EQ(last.ExitCode(), 0u);
-    EXPECT_TRUE(WaitForSetupsToEnd(Timeout));
-    EXPECT_FALSE(Exists(installed));
-    RemoveInstallTraces();
+    UninstallSilently(installed, work.Path());
 }
 
 }  // namespace

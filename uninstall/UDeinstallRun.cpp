@@ -11,27 +11,13 @@
 #include "URegistry.h"
 #include "UScoped.h"
 #include "UScriptItems.h"
+#include "UTextFile.h"
 #include "UnDo.h"
 
 namespace {
 
 // The longest install.log read: a whole one of every part is about 60 KB.
-const DWORD MaxInstallLog = 4 * 1024 * 1024;
-
-// The file's bytes, up to `limit`; empty when it cannot be read.
-AnsiString ReadUpTo(const char* path, DWORD limit) {
-    AnsiString bytes;
-    TScopedFile file(CreateFileA(path, GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
-                                 FILE_ATTRIBUTE_NORMAL, nullptr));
-    if (!file.IsValid()) return bytes;
-    DWORD size = GetFileSize(file.Get(), nullptr);
-    if (size == INVALID_FILE_SIZE || size > limit) return bytes;
-    bytes.SetLength(size);
-    DWORD read = 0;
-    if (size > 0 && !ReadFile(file.Get(), bytes.Data(), size, &read, nullptr)) read = 0;
-    bytes.SetLength(read);
-    return bytes;
-}
+const uint32_t MaxInstallLog = 4 * 1024 * 1024;
 
 }  // namespace
 
@@ -50,7 +36,10 @@ int32_t TDeinstall::LoadLog(const char* fileName) {
     if (!data) return dlCannotOpen;
     DWORD read = 0;
     if (!ReadFile(file.Get(), data, size, &read, nullptr)) read = 0;
-    InstallLogText = ReadUpTo(JoinPath(LogFolder, InstallLogName).CStr(), MaxInstallLog);
+    // Without a whole one, the files that install.log names are not known.
+    if (ReadWholeFile(JoinPath(LogFolder, InstallLogName), &InstallLogText, nullptr, MaxInstallLog) != 0) {
+        InstallLogText = AnsiString();
+    }
     return AdoptLogData(data, read);
 }
 

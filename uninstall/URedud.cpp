@@ -93,10 +93,10 @@ void TellLauncher(TArguments* arguments, int code) {
     arguments->Result = nullptr;
 }
 
-// The report of an early end, then the exit code for the first stage.
-int EndEarly(TArguments* arguments, int code, const AnsiString& report, UINT style) {
-    if (!arguments->Silent && !report.IsEmpty()) MessageBoxA(nullptr, report.CStr(), Caption, style);
-    TellLauncher(arguments, code);
+// The report of an early end; its exit code goes to the first stage as
+// every other does.
+int EndEarly(const TArguments& arguments, int code, const AnsiString& report, UINT style) {
+    if (!arguments.Silent && !report.IsEmpty()) MessageBoxA(nullptr, report.CStr(), Caption, style);
     return code;
 }
 
@@ -118,12 +118,12 @@ void RemoveLauncher(const TArguments& arguments) {
 // is gone.
 int Uninstall(TArguments* arguments) {
     TSingleInstance instance(arguments->Silent ? UnattendedWaitMs : EndingGraceMs);
-    if (!instance.Acquired()) return EndEarly(arguments, AlreadyRunning, AlreadyRunningText, MB_OK);
+    if (!instance.Acquired()) return EndEarly(*arguments, AlreadyRunning, AlreadyRunningText, MB_OK);
     AnsiString product = ProductNameAndVersion();
     // A log that cannot be read is reported before anything is asked.
     TDeinstall log;
     if (log.LoadLog(arguments->LogPath.CStr()) != 0) {
-        return EndEarly(arguments, LogUnreadable,
+        return EndEarly(*arguments, LogUnreadable,
                         AnsiString("The uninstall log ") + arguments->LogPath + " cannot be read. Nothing was removed.",
                         MB_OK | MB_ICONERROR);
     }
@@ -131,7 +131,7 @@ int Uninstall(TArguments* arguments) {
         MessageBoxA(nullptr, (AnsiString("Are you sure you want to remove ") + product +
                               " from your computer?").CStr(),
                     Caption, MB_YESNO | MB_ICONQUESTION) != IDYES) {
-        return EndEarly(arguments, Cancelled, AnsiString(), 0);
+        return EndEarly(*arguments, Cancelled, AnsiString(), 0);
     }
     log.ReadHeader();
     log.Run();

@@ -89,9 +89,6 @@ bool IsAbsoluteFolder(const AnsiString& folder);
 // holds the log: absolute, and the same without regard to ASCII case, with
 // "/" as "\" and repeated or trailing separators ignored.
 bool IsLogFolder(const AnsiString& folder, const AnsiString& logFolder);
-// Whether `folder` is `base` or a folder below it, compared as IsLogFolder
-// compares.
-bool IsSameOrBelow(const AnsiString& folder, const AnsiString& base);
 
 // What the installation being taken back made below its install folder, as
 // its install.log tells: names relative to that folder. (The install log

@@ -180,12 +180,6 @@ bool IsLogFolder(const AnsiString& folder, const AnsiString& logFolder) {
     return IsAbsoluteFolder(folder) && CanonicalFolder(folder) == CanonicalFolder(logFolder);
 }
 
-bool IsSameOrBelow(const AnsiString& folder, const AnsiString& base) {
-    AnsiString canonical = CanonicalFolder(folder), canonicalBase = CanonicalFolder(base);
-    if (canonicalBase.IsEmpty()) return false;
-    return canonical == canonicalBase || StartsFolded(canonical.CStr(), (canonicalBase + "\\").CStr());
-}
-
 bool IsRelativeName(const AnsiString& name, bool mayBeEmpty) {
     if (name.IsEmpty()) return mayBeEmpty;
     size_t componentStart = 0;
@@ -199,10 +193,7 @@ bool IsRelativeName(const AnsiString& name, bool mayBeEmpty) {
             componentStart = i + 1;
             continue;
         }
-        if (static_cast<unsigned char>(c) < 32) return false;
-        for (const char* forbidden = ":*?\"<>|"; *forbidden; ++forbidden) {
-            if (c == *forbidden) return false;
-        }
+        if (IsForbiddenInName(c)) return false;
     }
     return true;
 }

@@ -42,8 +42,7 @@ uint32_t DeleteEntries(const AnsiString& dir) {
 
 uint32_t DeleteDirectoryTree(const char* dir, bool keepDir) {
     // A link is never listed: only the link itself can go.
-    DWORD attributes = GetFileAttributesA(dir);
-    bool link = attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_REPARSE_POINT);
+    bool link = IsLink(dir);
     if (link && keepDir) return dtFileNotDeleted;
     uint32_t result = link ? 0 : DeleteEntries(AnsiString(dir));
     if (keepDir) return result;
@@ -54,6 +53,11 @@ uint32_t DeleteDirectoryTree(const char* dir, bool keepDir) {
     if (!RemoveDirectoryA(dir)) result |= dtDirectoryNotRemoved;
     if (!probe.Close()) result |= dtProbeNotClosed;
     return result;
+}
+
+bool IsFolder(const char* path) {
+    DWORD attributes = GetFileAttributesA(path);
+    return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY);
 }
 
 bool FolderHoldsEntries(const char* dir) {

@@ -19,6 +19,9 @@ const uint32_t dtDirectoryNotFound = 0x80000020;   // when it was to be removed
 // the union of what failed.
 uint32_t DeleteDirectoryTree(const char* dir, bool keepDir);
 
+// Whether `path` is there and is a folder.
+bool IsFolder(const char* path);
+
 // Whether the folder is there with anything in it.
 bool FolderHoldsEntries(const char* dir);
 

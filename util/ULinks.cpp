@@ -3,6 +3,7 @@
 #include "UPaths.h"
 #include "UProducts.h"
 #include "UScoped.h"
+#include "UText.h"
 
 namespace {
 
@@ -16,10 +17,6 @@ size_t StartBelow(const AnsiString& base, const AnsiString& path) {
         return 0;
     }
     return RelativeStart(base, base + (path.CStr() + length));
-}
-
-bool IsLinkAttribute(DWORD attributes) {
-    return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_REPARSE_POINT);
 }
 
 bool FinalPathOf(HANDLE file, AnsiString* final) {
@@ -73,6 +70,11 @@ bool FinalPath(const AnsiString& path, AnsiString* final) {
     return file.IsValid() && FinalPathOf(file.Get(), final);
 }
 
+bool IsLink(const char* path) {
+    DWORD attributes = GetFileAttributesA(path);
+    return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_REPARSE_POINT);
+}
+
 bool LinkOnTheWay(const AnsiString& base, const AnsiString& path) {
     size_t start = StartBelow(base, path);
     if (start == 0) return false;
@@ -84,7 +86,7 @@ bool LinkOnTheWay(const AnsiString& base, const AnsiString& path) {
         if (path[end - 1] == '\\' || path[end - 1] == '/') continue;
         attributes = GetFileAttributesA(AnsiString(path.CStr(), end).CStr());
         if (attributes == INVALID_FILE_ATTRIBUTES) return false;
-        if (IsLinkAttribute(attributes)) return true;
+        if (attributes & FILE_ATTRIBUTE_REPARSE_POINT) return true;
     }
     if (attributes & FILE_ATTRIBUTE_DIRECTORY) return false;
     // A file that is there: by where it really lies.
@@ -108,10 +110,7 @@ bool DeleteFileNoFollow(const AnsiString& path, const AnsiString& finalFolder) {
     TScopedFile file(CreateFileA(path.CStr(), DELETE, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
                                  nullptr, OPEN_EXISTING, FILE_FLAG_OPEN_REPARSE_POINT, nullptr));
     if (!file.IsValid()) return false;
-    size_t slash = 0;
-    for (size_t i = 0; i < path.Length(); ++i) {
-        if (path[i] == '\\') slash = i + 1;
-    }
+    size_t slash = FindLastChar(path, '\\');
     AnsiString final;
     if (finalFolder.IsEmpty() || !FinalPathOf(file.Get(), &final) ||
         lstrcmpiA(final.CStr(), FinalPathBelow(finalFolder, AnsiString(path.CStr() + slash)).CStr()) != 0) {

@@ -24,6 +24,9 @@ const uint32_t ErrorLinkOnTheWay = 681;
 // when it cannot be had.
 bool FinalPath(const AnsiString& path, AnsiString* final);
 
+// Whether what `path` names is a link that Windows marks as one.
+bool IsLink(const char* path);
+
 // Whether a folder between `base` and `path`, or what `path` names, is a
 // link. False for a path that is not below `base`, and for the parts that do
 // not exist yet.

@@ -77,3 +77,14 @@ AnsiString CanonicalFolder(const AnsiString& folder) {
 }
 
 bool IsSameFolder(const AnsiString& a, const AnsiString& b) { return CanonicalFolder(a) == CanonicalFolder(b); }
+
+bool IsSameOrBelow(const AnsiString& folder, const AnsiString& base) {
+    AnsiString canonical = CanonicalFolder(folder), canonicalBase = CanonicalFolder(base);
+    if (canonicalBase.IsEmpty()) return false;
+    return canonical == canonicalBase || RelativeStart(canonicalBase, canonical) != 0;
+}
+
+bool IsForbiddenInName(char c) {
+    return static_cast<unsigned char>(c) < 32 || c == '<' || c == '>' || c == ':' || c == '"' || c == '|' ||
+           c == '?' || c == '*';
+}

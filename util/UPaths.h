@@ -73,3 +73,10 @@ AnsiString CollapsedSeparators(const AnsiString& path);
 AnsiString CanonicalFolder(const AnsiString& folder);
 // Whether two folders are the same, compared so.
 bool IsSameFolder(const AnsiString& a, const AnsiString& b);
+// Whether `folder` is `base` or a folder below it, compared so; false for an
+// empty `base`.
+bool IsSameOrBelow(const AnsiString& folder, const AnsiString& base);
+
+// A character that Windows does not allow in a name, separators aside:
+// < > : " | ? * and the control characters.
+bool IsForbiddenInName(char c);

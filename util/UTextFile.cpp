@@ -5,7 +5,7 @@
 #include "UScoped.h"
 #include "UText.h"
 
-int32_t ReadTextFile(const AnsiString& path, AnsiString* content, bool* missing) {
+int32_t ReadWholeFile(const AnsiString& path, AnsiString* content, bool* missing, uint32_t limit) {
     if (missing) *missing = false;
     // Others may read meanwhile, nobody may write.
     TScopedFile file(CreateFileA(path.CStr(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
@@ -16,7 +16,7 @@ int32_t ReadTextFile(const AnsiString& path, AnsiString* content, bool* missing)
         return tfCannotOpen;
     }
     DWORD size = GetFileSize(file.Get(), nullptr);
-    if (size == INVALID_FILE_SIZE) return tfCannotRead;
+    if (size == INVALID_FILE_SIZE || size > limit) return tfCannotRead;
     content->SetLength(size);
     DWORD done = 0;
     while (done < size) {
@@ -26,6 +26,12 @@ int32_t ReadTextFile(const AnsiString& path, AnsiString* content, bool* missing)
         }
         done += read;
     }
+    return 0;
+}
+
+int32_t ReadTextFile(const AnsiString& path, AnsiString* content, bool* missing) {
+    int32_t result = ReadWholeFile(path, content, missing);
+    if (result != 0) return result;
     return IsEditableText(*content) ? 0 : tfNotText;
 }
 

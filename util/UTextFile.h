@@ -14,8 +14,12 @@ const int32_t tfCannotOpen = -1;  // missing, or held open by another program
 const int32_t tfCannotRead = -2;  // its size or its bytes cannot be read whole
 const int32_t tfNotText = -3;     // a NUL byte, or UTF-16
 
-// Reads the whole file into `content`. `missing`, when given, says whether
-// a failure to open was for a file that is not there.
+// Reads the whole file, of any bytes, into `content`: 0, tfCannotOpen or
+// tfCannotRead (also for a file larger than `limit`). `missing`, when given,
+// says whether a failure to open was for a file that is not there.
+int32_t ReadWholeFile(const AnsiString& path, AnsiString* content, bool* missing = nullptr,
+                      uint32_t limit = UINT32_MAX);
+// The same for a text to edit line by line: tfNotText for any other.
 int32_t ReadTextFile(const AnsiString& path, AnsiString* content, bool* missing = nullptr);
 
 // Puts `bytes` in place of the file at `path` (or creates it): written to a

@@ -1,6 +1,7 @@
 #include "UFolderText.h"
 
 #include "UConst.h"
+#include "UPaths.h"
 #include "UScriptItems.h"
 #include "UText.h"
 
@@ -29,11 +30,6 @@ size_t RootLength(const AnsiString& folder) {
     return i > share ? i : 0;
 }
 
-bool IsForbidden(char c) {
-    return static_cast<unsigned char>(c) < 32 || c == '<' || c == '>' || c == ':' || c == '"' || c == '|' ||
-           c == '?' || c == '*';
-}
-
 char Upper(char c) { return c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + 'A') : c; }
 
 // Whether the name, up to its first dot, is a device's: CON, PRN, AUX,
@@ -59,7 +55,7 @@ bool IsDeviceName(const char* name, size_t length) {
 // What is wrong with one name below the root, fpNone when nothing is.
 TFolderProblem CheckName(const char* name, size_t length) {
     for (size_t i = 0; i < length; ++i) {
-        if (IsForbidden(name[i])) return fpForbiddenCharacter;
+        if (IsForbiddenInName(name[i])) return fpForbiddenCharacter;
     }
     if (length > 0 && (name[length - 1] == ' ' || name[length - 1] == '.')) return fpBadNameEnd;
     if (IsDeviceName(name, length)) return fpDeviceName;
@@ -89,7 +85,7 @@ TFolderProblem FirstBadName(const AnsiString& folder, AnsiString* name) {
 AnsiString ForbiddenCharacter(const AnsiString& name) {
     for (size_t i = 0; i < name.Length(); ++i) {
         if (static_cast<unsigned char>(name[i]) < 32) return AnsiString("a control character");
-        if (IsForbidden(name[i])) return AnsiString("\"") + AnsiString(name.CStr() + i, 1) + "\"";
+        if (IsForbiddenInName(name[i])) return AnsiString("\"") + AnsiString(name.CStr() + i, 1) + "\"";
     }
     return AnsiString();
 }

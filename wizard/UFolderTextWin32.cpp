@@ -1,6 +1,7 @@
 // The check of the install folder that asks the system.
 #include <windows.h>
 
+#include "UFileTree.h"
 #include "UFolderText.h"
 #include "UPaths.h"
 #include "UText.h"
@@ -39,10 +40,9 @@ TFolderProblem CheckInstallFolder(const AnsiString& typed, AnsiString* folder) {
         RemoveCreatedFolders(*folder, created);
         return fpCannotCreate;
     }
-    DWORD attributes = GetFileAttributesA(folder->CStr());
-    bool written = attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) &&
-                   CanWriteIn(*folder);
+    bool made = IsFolder(folder->CStr());
+    bool written = made && CanWriteIn(*folder);
     RemoveCreatedFolders(*folder, created);
-    if (attributes == INVALID_FILE_ATTRIBUTES || !(attributes & FILE_ATTRIBUTE_DIRECTORY)) return fpCannotCreate;
+    if (!made) return fpCannotCreate;
     return written ? fpNone : fpCannotWrite;
 }
