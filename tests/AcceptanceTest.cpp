@@ -11,6 +11,7 @@
 #include <memory>
 #include <set>
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include "FakeIde.h"
@@ -298,20 +299,26 @@ TEST(Acceptance, InstallUpdateCopyOnlyAndUninstall) {
         wizard.Press(IDC_NEXT);
         EXPECT_EQ(wizard.Text(IDC_FOLDER), Folder);
         // Folders that cannot work are refused, each with its reason, and the page stays.
-        std::vector<std::pair<std::string, TFolderProblem>> refused = {
-            {"", fpEmpty}, {"Lib", fpNotAbsolute}, {"Q:\\Vellorin", fpNoSuchDrive},
-            {"C:\\" + std::string(250, 'x'), fpTooLong}, {"C:\\", fpDriveRoot}, {"C:\\Li|b", fpForbiddenCharacter},
-            {"C:\\Li*b", fpForbiddenCharacter}, {"C:\\con\\Lib", fpDeviceName}, {"C:\\Lib ", fpBadNameEnd}};
+        // The IDEs' own folder and the folder that holds them (the proposal
+        // without its last name), and the Windows folder, are no install folders.
+        std::vector<std::tuple<std::string, TFolderProblem, std::string>> refused = {
+            {"", fpEmpty, ""}, {"Lib", fpNotAbsolute, ""}, {"Q:\\Vellorin", fpNoSuchDrive, ""},
+            {"C:\\" + std::string(250, 'x'), fpTooLong, ""}, {"C:\\", fpDriveRoot, ""},
+            {"C:\\Li|b", fpForbiddenCharacter, ""}, {"C:\\Li*b", fpForbiddenCharacter, ""},
+            {"C:\\con\\Lib", fpDeviceName, ""}, {"C:\\Lib ", fpBadNameEnd, ""},
+            {"C:\\Borland", fpIdeFolder, Builder6->Root()}, {"c:/borland/delphi7", fpIdeFolder, Delphi7->Root()},
+            {"C:\\windows\\Vellorin", fpWindowsFolder, "C:\\windows"}};
         // A folder that the user cannot create, where the test command made one.
         if (GetEnvironmentVariableA("VL_READ_ONLY_FOLDER", nullptr, 0)) {
-            refused.push_back({"V:\\read-only\\Vellorin", fpCannotCreate});
+            refused.push_back({"V:\\read-only\\Vellorin", fpCannotCreate, ""});
         }
-        for (const auto& [typed, problem] : refused) {
+        for (const auto& [typed, problem, other] : refused) {
             wizard.SetFolder(typed);
             wizard.PressLater(IDC_NEXT);
             HWND box = wizard.WaitForBox("Install", Wait);
             ASSERT_NE(box, nullptr) << typed;
-            EXPECT_EQ(MessageBoxText(box), FolderProblemText(problem, typed.c_str()).CStr());
+            EXPECT_EQ(MessageBoxText(box),
+                      FolderProblemText(problem, NormalizedFolder(typed.c_str()), other.c_str()).CStr());
             EXPECT_EQ(GetWindow(box, GW_OWNER), wizard.Dialog());
             wizard.AnswerAndWait(box, IDOK);
             wizard.Press(0);  // a command no one handles: waits until Next has been handled

@@ -150,4 +150,37 @@ TEST(CheckInstallFolder, TriesToMakeTheFolderAndToWriteInIt) {
     }
 }
 
+// By where they lie: an installed IDE's folder, a folder that holds one, a
+// link to either, and the Windows folder are refused, naming the folder
+// concerned; a folder beside the IDE is not.
+TEST(CheckInstallFolder, RefusesTheIdesFoldersAndWindowsWhateverNamesThem) {
+    TempDir temp;
+    TBorlandProduct& delphi7 = BorlandProducts[8];
+    const std::string root = temp / "Borland\\Delphi7";
+    ASSERT_EQ(CreateDirectoryPath(root.c_str()), 0u);
+    delphi7.RootDir = root.c_str();
+    delphi7.Installed = true;
+    ASSERT_TRUE(MakeLink(temp / "Link", temp / "Borland"));
+    char windows[MAX_PATH];
+    GetWindowsDirectoryA(windows, MAX_PATH);
+    const struct {
+        std::string typed;
+        TFolderProblem problem;
+        std::string other;
+    } cases[] = {{temp / "Borland", fpIdeFolder, root},
+                 {root, fpIdeFolder, root},
+                 {temp / "Link", fpIdeFolder, root},
+                 {temp / "Link\\Delphi7\\Vellorin", fpNone, ""},
+                 {temp / "Borland\\Vellorin", fpNone, ""},
+                 {std::string(windows) + "\\Vellorin", fpWindowsFolder, windows}};
+    for (const auto& c : cases) {
+        AnsiString folder, other;
+        EXPECT_EQ(CheckInstallFolder(c.typed.c_str(), &folder, &other), c.problem) << c.typed;
+        EXPECT_EQ(std::string(other.CStr()), c.other) << c.typed;
+    }
+    RemoveLink(temp / "Link");
+    delphi7.RootDir = AnsiString();
+    delphi7.Installed = false;
+}
+
 }  // namespace

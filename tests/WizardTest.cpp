@@ -319,9 +319,9 @@ TEST_F(WizardTest, NextChecksTheFolderAndBackDoesNot) {
     EXPECT_TRUE(wizard.HasFocus(IDC_FOLDER)) << "ready for another folder";
 }
 
-// A folder that exists and holds files is the user's: Next asks first, and
-// No stays on the page; the earlier installation's own folder is not asked
-// about.
+// A folder that exists and holds files is the user's: Next asks first, says
+// what will happen there, and No (also the answer of Enter) stays on the
+// page; the earlier installation's own folder is not asked about.
 TEST_F(WizardTest, NextAsksBeforeInstallingIntoAFolderThatHoldsFiles) {
     const std::string tools = temp_ / "Tools";
     CreateDirectoryA(tools.c_str(), nullptr);
@@ -334,10 +334,18 @@ TEST_F(WizardTest, NextAsksBeforeInstallingIntoAFolderThatHoldsFiles) {
         wizard.PressLater(IDC_NEXT);
         HWND question = wizard.WaitForBox("Install", Wait);
         ASSERT_NE(question, nullptr);
-        EXPECT_EQ(MessageBoxText(question), "The folder " + tools + " exists and holds files. Installing puts the "
-                                            "files of Vellorin library into it, and files of the same names are "
-                                            "replaced.\r\n\r\nInstall into this folder?");
-        wizard.AnswerAndWait(question, answer);
+        EXPECT_EQ(MessageBoxText(question),
+                  "The folder " + tools + " exists and holds files. Setup will put the files of Vellorin library "
+                  "into it. A file of the same name as one of them is replaced, and is removed when Vellorin library "
+                  "is uninstalled. Your other files and folders there are kept as they are.\r\n\r\nInstall into "
+                  "this folder?");
+        if (answer == IDNO) {
+            ASSERT_TRUE(wizard.PressKey(VK_RETURN));
+            for (DWORD start = GetTickCount(); IsWindow(question) && GetTickCount() - start < Wait; Sleep(10)) {
+            }
+        } else {
+            wizard.AnswerAndWait(question, answer);
+        }
         wizard.Press(0);
         EXPECT_EQ(CurrentPage, answer == IDNO ? 3 : 4);
     }
@@ -404,14 +412,22 @@ TEST_F(WizardTest, ASilentInstallWithoutAnIdeInstallsTheOptionalPartsAsTheWizard
 }
 
 TEST_F(WizardTest, ASilentInstallRefusesTheFoldersThePageRefuses) {
-    // An earlier record whose folder the page would not let the user keep.
-    for (const char* folder : {"Q:\\Vellorin", "Lib\\Vellorin", "C:\\", "C:\\con\\Vellorin", "C:\\Li|b"}) {
-        ASSERT_TRUE(WriteRegString(RootLocalMachine, RecordKey, "RootDir", folder));
+    // An earlier record whose folder the page would not let the user keep:
+    // among them the folder that holds the IDEs, and a link to it.
+    FakeIde& delphi7 = AddIde(9, "Borland\\Delphi7");
+    ASSERT_TRUE(MakeLink(temp_ / "Link", temp_ / "Borland"));
+    const std::vector<std::string> ide = HashedTree(delphi7.Root()), tree = ListTree(temp_.Path());
+    for (const std::string& folder : {std::string("Q:\\Vellorin"), std::string("Lib\\Vellorin"), std::string("C:\\"),
+                                      std::string("C:\\con\\Vellorin"), std::string("C:\\Li|b"), temp_ / "Borland",
+                                      temp_ / "Link"}) {
+        ASSERT_TRUE(WriteRegString(RootLocalMachine, RecordKey, "RootDir", folder.c_str()));
         const std::vector<std::string> before = TouchedRegistry();
         EXPECT_EQ(RunSilentInstall(), SilentRefused) << folder;
         EXPECT_EQ(TouchedRegistry(), before) << folder;
-        EXPECT_EQ(ListTree(current_.Path()), std::vector<std::string>{}) << folder;
+        EXPECT_EQ(ListTree(temp_.Path()), tree) << folder;
     }
+    EXPECT_EQ(HashedTree(delphi7.Root()), ide);
+    RemoveLink(temp_ / "Link");
 }
 
 TEST_F(WizardTest, BrowsingAppendsTheProductFolder) {

@@ -1,5 +1,6 @@
 #include "ULinks.h"
 
+#include "UFolderIdentity.h"
 #include "UPaths.h"
 #include "UProducts.h"
 #include "UScoped.h"
@@ -19,14 +20,6 @@ size_t StartBelow(const AnsiString& base, const AnsiString& path) {
     return RelativeStart(base, base + (path.CStr() + length));
 }
 
-bool FinalPathOf(HANDLE file, AnsiString* final) {
-    char buffer[1024];
-    DWORD length = GetFinalPathNameByHandleA(file, buffer, sizeof buffer, 0);
-    if (length == 0 || length >= sizeof buffer) return false;
-    *final = AnsiString(buffer, length);
-    return true;
-}
-
 // `folder` (a final path) followed by the rest of the way. A drive's root
 // ends with its backslash ("\\?\C:\"), a folder does not.
 AnsiString FinalPathBelow(const AnsiString& folder, const AnsiString& rest) {
@@ -38,7 +31,8 @@ AnsiString FinalPathBelow(const AnsiString& folder, const AnsiString& rest) {
 
 // The final paths of the last few folders asked for: the install folder and
 // an IDE's folder are asked for once per item. A folder that has become a
-// link meanwhile no longer matches, and is refused all the same.
+// link meanwhile no longer matches, and is refused all the same. A folder
+// held for the run has its one final path.
 struct TCachedFolder {
     AnsiString Folder, Final;
 };
@@ -48,6 +42,7 @@ TCachedFolder FinalPathCache[4];
 unsigned NextCached = 0;
 
 bool CachedFinalPath(const AnsiString& folder, AnsiString* final) {
+    if (HeldFinalPath(folder, final)) return true;
     for (const TCachedFolder& entry : FinalPathCache) {
         if (!entry.Folder.IsEmpty() && entry.Folder == folder) {
             *final = entry.Final;
@@ -62,12 +57,20 @@ bool CachedFinalPath(const AnsiString& folder, AnsiString* final) {
 
 }  // namespace
 
+bool FinalPathOfHandle(HANDLE file, AnsiString* final) {
+    char buffer[1024];
+    DWORD length = GetFinalPathNameByHandleA(file, buffer, sizeof buffer, 0);
+    if (length == 0 || length >= sizeof buffer) return false;
+    *final = AnsiString(buffer, length);
+    return true;
+}
+
 bool FinalPath(const AnsiString& path, AnsiString* final) {
     // No access asked for: a file that another program holds open without
     // sharing can still be looked at.
     TScopedFile file(CreateFileA(path.CStr(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
                                  OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr));
-    return file.IsValid() && FinalPathOf(file.Get(), final);
+    return file.IsValid() && FinalPathOfHandle(file.Get(), final);
 }
 
 bool IsLink(const char* path) {
@@ -112,7 +115,7 @@ bool DeleteFileNoFollow(const AnsiString& path, const AnsiString& finalFolder) {
     if (!file.IsValid()) return false;
     size_t slash = FindLastChar(path, '\\');
     AnsiString final;
-    if (finalFolder.IsEmpty() || !FinalPathOf(file.Get(), &final) ||
+    if (finalFolder.IsEmpty() || !FinalPathOfHandle(file.Get(), &final) ||
         lstrcmpiA(final.CStr(), FinalPathBelow(finalFolder, AnsiString(path.CStr() + slash)).CStr()) != 0) {
         SetLastError(ErrorLinkOnTheWay);
         return false;

@@ -24,6 +24,9 @@ const uint32_t ErrorLinkOnTheWay = 681;
 // when it cannot be had.
 bool FinalPath(const AnsiString& path, AnsiString* final);
 
+// The final path of what an open handle names.
+bool FinalPathOfHandle(HANDLE file, AnsiString* final);
+
 // Whether what `path` names is a link that Windows marks as one.
 bool IsLink(const char* path);
 

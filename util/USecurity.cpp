@@ -41,3 +41,5 @@ uint32_t CreatePrivateFolder(const AnsiString& parent, const char* prefix, AnsiS
     if (error != 0) *folder = AnsiString();
     return error;
 }
+
+bool OthersCanChangePath(const AnsiString&) { return false; }

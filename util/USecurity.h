@@ -31,6 +31,9 @@ private:
     SECURITY_ATTRIBUTES attributes_{};
 };
 
+// Whether users other than administrators can change what `path` names.
+bool OthersCanChangePath(const AnsiString& path);
+
 // Creates a new folder below `parent`, named `prefix` and 16 random hex
 // digits, that only administrators and SYSTEM may change. Fails rather than
 // take a folder that exists: nobody can have put anything into it. 0 and the

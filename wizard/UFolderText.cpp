@@ -157,7 +157,7 @@ AnsiString FolderRoot(const AnsiString& folder) {
     return root;
 }
 
-AnsiString FolderProblemText(TFolderProblem problem, const AnsiString& folder) {
+AnsiString FolderProblemText(TFolderProblem problem, const AnsiString& folder, const AnsiString& other) {
     AnsiString root(folder.CStr(), RootLength(folder));
     AnsiString text;
     switch (problem) {
@@ -204,6 +204,13 @@ AnsiString FolderProblemText(TFolderProblem problem, const AnsiString& folder) {
         return Filled("Setup cannot write into the destination folder #. Please enter a folder that you may write "
                       "to.",
                       folder);
+    case fpIdeFolder:
+        return Filled("The destination folder # is or holds the folder of an installed IDE, ", folder) + other +
+               ", whose files Setup must not change. Please enter a folder of its own, such as " +
+               WithProductFolder(ParentFolder(other)) + ".";
+    case fpWindowsFolder:
+        return Filled("The destination folder # lies in the Windows folder ", folder) + other +
+               ", which holds the system's own files. Please enter a folder outside it.";
     case fpNone:
         return text;
     }
@@ -211,7 +218,14 @@ AnsiString FolderProblemText(TFolderProblem problem, const AnsiString& folder) {
     return text;
 }
 
-AnsiString ExistingFolderQuestion(const AnsiString& folder) {
-    return AnsiString("The folder ") + folder + " exists and holds files. Installing puts the files of " +
-           ProductName + " into it, and files of the same names are replaced.\r\n\r\nInstall into this folder?";
+AnsiString ExistingFolderQuestion(const AnsiString& folder, bool othersCanChange) {
+    AnsiString text = AnsiString("The folder ") + folder + " exists and holds files. Setup will put the files of " +
+                      ProductName + " into it. A file of the same name as one of them is replaced, and is removed "
+                      "when " + ProductName + " is uninstalled. Your other files and folders there are kept as they "
+                      "are.";
+    if (othersCanChange) {
+        text += "\r\n\r\nUsers other than administrators can change this folder now. Setup will make it a program "
+                "folder that only administrators can change, with everything it holds.";
+    }
+    return text + "\r\n\r\nInstall into this folder?";
 }

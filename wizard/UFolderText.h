@@ -31,6 +31,8 @@ enum TFolderProblem {
     fpDeviceName,       // CON, PRN, AUX, NUL, COM1 to COM9, LPT1 to LPT9, with or without an extension
     fpCannotCreate,     // the folder, or a folder on the way, cannot be made
     fpCannotWrite,      // no file can be written in it
+    fpIdeFolder,        // an installed IDE's root folder, or a folder that holds one
+    fpWindowsFolder,    // the Windows folder, or a folder in it
 };
 
 // The longest install folder whose deepest script path still fits into the
@@ -51,17 +53,24 @@ AnsiString OffendingName(TFolderProblem problem, const AnsiString& folder);
 AnsiString FolderRoot(const AnsiString& folder);
 
 // What the user is told about the folder's problem: what is wrong, and what
-// to enter instead. Empty for fpNone.
-AnsiString FolderProblemText(TFolderProblem problem, const AnsiString& folder);
+// to enter instead. `other` is the IDE's root folder or the Windows folder
+// that the problem is about. Empty for fpNone.
+AnsiString FolderProblemText(TFolderProblem problem, const AnsiString& folder,
+                             const AnsiString& other = AnsiString());
 
 // What the user is asked before the install goes into a folder that holds
-// files and is not the earlier installation's.
-AnsiString ExistingFolderQuestion(const AnsiString& folder);
+// files and is not the earlier installation's: what will happen there,
+// including, when users other than administrators can change the folder now,
+// that it becomes a program folder only administrators can change.
+AnsiString ExistingFolderQuestion(const AnsiString& folder, bool othersCanChange);
 
 // Whether `typed` can be the install folder, for the wizard and for runs
 // without a window: `folder` receives it normalized, and the result says
 // what is wrong with it (fpNone when nothing is). After the text checks the
-// system is asked for the type of its drive (GetDriveTypeA), and then the
-// folder is tried: the folders missing on the way are made and a file is
-// written in the deepest, and what the try made is taken back.
-TFolderProblem CheckInstallFolder(const AnsiString& typed, AnsiString* folder);
+// system is asked for the type of its drive (GetDriveTypeA); then the folder
+// is judged by its final path (a link is the folder it leads to) against the
+// installed IDEs' folders (read by DetectIdes) and the Windows folder, with
+// `other` receiving the one concerned; last the folder is tried: the folders
+// missing on the way are made and a file is written in the deepest, and what
+// the try made is taken back.
+TFolderProblem CheckInstallFolder(const AnsiString& typed, AnsiString* folder, AnsiString* other = nullptr);

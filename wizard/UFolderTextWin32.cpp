@@ -2,6 +2,7 @@
 #include <windows.h>
 
 #include "UFileTree.h"
+#include "UFolderIdentity.h"
 #include "UFolderText.h"
 #include "UPaths.h"
 #include "UText.h"
@@ -26,13 +27,19 @@ bool CanWriteIn(const AnsiString& folder) {
 
 }  // namespace
 
-TFolderProblem CheckInstallFolder(const AnsiString& typed, AnsiString* folder) {
+TFolderProblem CheckInstallFolder(const AnsiString& typed, AnsiString* folder, AnsiString* other) {
     *folder = NormalizedFolder(typed);
     TFolderProblem problem = CheckFolderText(*folder);
     if (problem != fpNone) return problem;
     UINT type = GetDriveTypeA(FolderRoot(*folder).CStr());
     // DRIVE_UNKNOWN or DRIVE_NO_ROOT_DIR; the others are removable, CD or RAM disks.
     if (type != DRIVE_FIXED && type != DRIVE_REMOTE) return type <= DRIVE_NO_ROOT_DIR ? fpNoSuchDrive : fpUnsuitableDrive;
+    // The install fills the folder and folders named after the IDEs in it,
+    // and an uninstall empties them: never where an IDE or Windows lies.
+    bool windows = false;
+    AnsiString foreign = ForeignFolderAt(*folder, &windows);
+    if (other) *other = foreign;
+    if (!foreign.IsEmpty()) return windows ? fpWindowsFolder : fpIdeFolder;
     // Tried as the install will use it: the folders missing on the way made,
     // a file written in it; what the try made goes again.
     AnsiString created;

@@ -11,6 +11,7 @@
 #include "UProducts.h"
 #include "URegistry.h"
 #include "UResources.h"
+#include "USecurity.h"
 
 namespace {
 
@@ -65,17 +66,19 @@ AnsiString TPageSelectDirectory::FieldText() const {
 }
 
 bool TPageSelectDirectory::AcceptNext() {
-    AnsiString folder;
-    TFolderProblem problem = CheckInstallFolder(FieldText(), &folder);
+    AnsiString folder, other;
+    TFolderProblem problem = CheckInstallFolder(FieldText(), &folder, &other);
     if (problem != fpNone) {
-        MessageBoxA(Wnd, FolderProblemText(problem, folder).CStr(), "Install", MB_OK);
+        MessageBoxA(Wnd, FolderProblemText(problem, folder, other).CStr(), "Install", MB_OK);
         SetFocus(GetDlgItem(Wnd, IDC_FOLDER));
         return false;
     }
     // A folder that holds files is the user's, unless it is the earlier
-    // installation's: its files of the same names would be replaced.
+    // installation's: its files of the same names would be replaced. No is
+    // the answer that changes nothing, and so the default.
     if (FolderHoldsEntries(folder.CStr()) && !IsSameFolder(folder, PrevRootDir) &&
-        MessageBoxA(Wnd, ExistingFolderQuestion(folder).CStr(), "Install", MB_YESNO | MB_ICONQUESTION) != IDYES) {
+        MessageBoxA(Wnd, ExistingFolderQuestion(folder, OthersCanChangePath(folder)).CStr(), "Install",
+                    MB_YESNO | MB_ICONQUESTION | MB_DEFBUTTON2) != IDYES) {
         SetFocus(GetDlgItem(Wnd, IDC_FOLDER));
         return false;
     }
