@@ -4,6 +4,7 @@
 #include <windows.h>
 
 #include "UFileTree.h"
+#include "UFolderIdentity.h"
 #include "ULinks.h"
 #include "UOperations.h"
 #include "UPaths.h"
@@ -19,6 +20,7 @@ namespace {
 const char Success[] = "...Success";
 const char Fail[] = "...Fail";
 const char Already[] = "...Already";
+const char KeptFolderNote[] = " (it was there before setup: what it holds is kept)";
 
 const char* Outcome(int32_t result) { return result == 0 ? Success : Fail; }
 
@@ -91,11 +93,14 @@ AnsiString TargetPath(const ScriptItem& item) {
                        : AnsiString();
 }
 
-int32_t OpCreateDirectory(const ScriptItem& item, AnsiString* line) {
+int32_t OpCreateDirectory(const ScriptItem& item, AnsiString* line, bool* made) {
+    if (made) *made = false;
     AnsiString path = ItemPath(item);
     int32_t result;
     if (Refused(path, AnsiString("Creating directory: ") + path, line, &result)) return result;
-    result = static_cast<int32_t>(CreateDirectoryPath(path.CStr(), nullptr, FolderSecurityFor(path)));
+    AnsiString created;
+    result = static_cast<int32_t>(CreateDirectoryPath(path.CStr(), &created, FolderSecurityFor(path)));
+    if (made) *made = result == 0 && !created.IsEmpty();
     *line = AnsiString("Creating directory: ") + path + Outcome(result);
     return result;
 }
@@ -120,10 +125,16 @@ int32_t OpExtractIfNewer(const ScriptItem& item, AnsiString* line) {
     return 0;
 }
 
-int32_t OpClearDirectory(const ScriptItem& item, AnsiString* line) {
+int32_t OpClearDirectory(const ScriptItem& item, AnsiString* line, bool ours) {
     AnsiString path = ItemPath(item);
     int32_t refused;
     if (Refused(path, AnsiString("Clearing directory: ") + path, line, &refused)) return refused;
+    // A folder that was there before is the user's, with all it holds, and
+    // an IDE's folder never is the product's.
+    if (!ours || !ForeignFolderAt(path).IsEmpty()) {
+        *line = AnsiString("Clearing directory: ") + path + Already + KeptFolderNote;
+        return 0;
+    }
     uint32_t failed = DeleteDirectoryTree(path.CStr(), true);
     *line = AnsiString("Clearing directory: ") + path + (failed ? Fail : Success);
     return 0;

@@ -69,7 +69,14 @@ void TScript::WriteUninstRecord(const ScriptItem& item) {
     TRecordedName recorded = RecordedName(item);
     AnsiString text =
         ItemOpcode(item) == siUninstallHeader ? HeaderText(item.Value) : AnsiString(recorded.Text);
-    WriteBytes(uninstLog_, EncodeUninstallRecord(item.Id, item.Value, recorded.DirKind, text));
+    uint32_t code = item.Id, arg = item.Value;
+    // Only a folder that the product made is the product's to take back
+    // whole; with the install folder go the folders made above it.
+    if (ItemOpcode(item) == siCreateDirectory && itemMadeFolder_) {
+        code |= RecordFolderMade;
+        if (item.DirKind == dkInstallDir && text.IsEmpty()) arg = ParentsMade;
+    }
+    WriteBytes(uninstLog_, EncodeUninstallRecord(code, arg, recorded.DirKind, text));
 }
 
 void TScript::WriteEndOfLog() {

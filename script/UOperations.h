@@ -25,11 +25,15 @@ SECURITY_ATTRIBUTES* FolderSecurityFor(const AnsiString& path);
 // File operations. Each is refused, with ErrorLinkOnTheWay, where a link
 // lies on the way to what it would write or delete in the install folder or
 // an IDE's folder.
-int32_t OpCreateDirectory(const ScriptItem& item, AnsiString* line);
+// `made` says whether the item made its folder (it was not there before).
+int32_t OpCreateDirectory(const ScriptItem& item, AnsiString* line, bool* made = nullptr);
 // siExtractFile with `replace`, siExtractIfAbsent without.
 int32_t OpExtractFile(const ScriptItem& item, AnsiString* line, bool replace);
 int32_t OpExtractIfNewer(const ScriptItem& item, AnsiString* line);
-int32_t OpClearDirectory(const ScriptItem& item, AnsiString* line);
+// Empties the folder only when it is the product's (`ours`: the product made
+// it) and is neither an IDE's folder nor one holding one; any other folder
+// keeps what it holds, and the line says so.
+int32_t OpClearDirectory(const ScriptItem& item, AnsiString* line, bool ours);
 int32_t OpSetCurrentDir(const ScriptItem& item);
 int32_t OpCopyFile(const ScriptItem& item, AnsiString* line);
 int32_t OpCopyFiles(const ScriptItem& item, AnsiString* line);

@@ -19,9 +19,17 @@ int32_t TScript::Start() {
     // An earlier installation goes first; its folder becomes this one's
     // (InstallDir is taken from its log), and its logs are replaced.
     RemovePreviousInstallation();
-    // Noted so that a cancelled run can take away the folders it made.
+    // Noted so that a cancelled run can take away the folders it made, and
+    // an uninstall those that the product made.
     CreateDirectoryPath(InstallDir.CStr(), &CreatedFolder, FolderSecurityFor(InstallDir));
     FolderMade = IsFolder(InstallDir.CStr());
+    if (FolderMade && !CreatedFolder.IsEmpty()) {
+        MadeFolders.Append(InstallDir);
+        // Each separator below the outermost folder made is one more folder.
+        uint32_t above = 0;
+        for (size_t i = CreatedFolder.Length(); i < InstallDir.Length(); ++i) above += InstallDir[i] == '\\';
+        if (above > ParentsMade) ParentsMade = above;
+    }
     OpenInstallLog();
     OpenUninstLog();
     Index = 0;
@@ -100,11 +108,23 @@ void TScript::KeepUnrecordedTarget(const ScriptItem& item) {
 }
 
 int32_t TScript::RemovePreviousInstallation() {
-    if (UninstallPrevious()) {
+    TDeinstall previous;
+    if (UninstallPrevious(&previous)) {
         RemovedPrevious = true;
         LogLine += "...Success";
+        // What it made and left (a file of the user's kept it) is still the
+        // product's, in the folder that this run goes on in.
+        for (int32_t i = 0; i < previous.MadeFolders.Count(); ++i) MadeFolders.Append(previous.MadeFolders.Get(i));
+        if (previous.ParentsMade > ParentsMade) ParentsMade = previous.ParentsMade;
     }
     return 0;
+}
+
+bool TScript::IsMadeFolder(const AnsiString& path) const {
+    for (int32_t i = 0; i < MadeFolders.Count(); ++i) {
+        if (IsSameFolder(MadeFolders.Get(i), path)) return true;
+    }
+    return false;
 }
 
 int32_t TScript::Perform(const ScriptItem& item) {
@@ -124,11 +144,18 @@ int32_t TScript::Perform(const ScriptItem& item) {
     case siIfCustomized: return skipUnless((item.Value & CustomizeItems) != 0);
     case siIfNotCustomized: return skipUnless((item.Value & CustomizeItems) == 0);
 
-    case siCreateDirectory: return OpCreateDirectory(item, &LogLine);
+    case siCreateDirectory: {
+        bool made = false;
+        int32_t result = OpCreateDirectory(item, &LogLine, &made);
+        AnsiString path = ItemPath(item);
+        if (made) MadeFolders.Append(path);
+        itemMadeFolder_ = IsMadeFolder(path);
+        return result;
+    }
     case siExtractFile: return OpExtractFile(item, &LogLine, true);
     case siExtractIfAbsent: return OpExtractFile(item, &LogLine, false);
     case siExtractIfNewer: return OpExtractIfNewer(item, &LogLine);
-    case siClearDirectory: return OpClearDirectory(item, &LogLine);
+    case siClearDirectory: return OpClearDirectory(item, &LogLine, IsMadeFolder(ItemPath(item)));
     case siSetCurrentDir: return OpSetCurrentDir(item);
     case siCopyFile: return OpCopyFile(item, &LogLine);
     case siCopyFiles: return OpCopyFiles(item, &LogLine);

@@ -20,6 +20,7 @@
 #include "UScoped.h"
 #include "UScriptItems.h"
 #include "URunJournal.h"
+#include "UbrcStringList.h"
 
 // Set by siSetHelpDir and written by siRegisterWinHelp as the folder of the
 // product's help files; empty at program start.
@@ -54,8 +55,15 @@ public:
     AnsiString CreatedFolder;      // the outermost folder Start made for the logs, if any
     bool FolderMade = false;       // Start found or made the install folder
     TRunJournal Journal;           // files changed outside the install folder without a record
+    // The folders that are the product's to empty (full paths): those this
+    // run made, and those that the installation taken back had made and left.
+    TbrcStringList MadeFolders;
+    // How many folders above the install folder were made for it, by this
+    // run or the installation taken back; its record carries the number.
+    uint32_t ParentsMade = 0;
 
 private:
+    bool IsMadeFolder(const AnsiString& path) const;
     int32_t ExecuteOneItem(const ScriptItem& item);
     int32_t Perform(const ScriptItem& item);
     void KeepUnrecordedTarget(const ScriptItem& item);
@@ -72,4 +80,5 @@ private:
     int32_t count_;
     TScopedFile installLog_{INVALID_HANDLE_VALUE};
     TScopedFile uninstLog_{INVALID_HANDLE_VALUE};
+    bool itemMadeFolder_ = false;  // the last siCreateDirectory's folder is the product's
 };

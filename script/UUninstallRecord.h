@@ -16,6 +16,18 @@ const size_t UninstallRecordOverhead = 16;
 // The longest text a record can carry: RecLen must fit 16 bits.
 const size_t MaxUninstallRecordText = 0xFFFF - UninstallRecordOverhead;
 
+// Bits of a record's Code besides the item's own Id, set by the programs,
+// never by an item of any release:
+// - set by the replay once it has undone the record, so that a replay
+//   stopped half-way (a power cut, the process ended) and run again does not
+//   undo it twice;
+const uint32_t RecordUndone = 0x80000000;
+// - set by the install in the record of a folder that it made (the folder
+//   was not there before). Only such a folder is the product's to empty and
+//   to take back whole; the record of the install folder then carries in its
+//   Arg how many folders above it the install made as well.
+const uint32_t RecordFolderMade = 0x40000000;
+
 // The bytes of one record. A longer text is cut to MaxUninstallRecordText.
 AnsiString EncodeUninstallRecord(uint32_t code, uint32_t arg, uint32_t dirKind,
                                  const AnsiString& text);

@@ -6,6 +6,7 @@
 
 #include "EngineFixture.h"
 #include "UScriptItems.h"
+#include "UUninstallRecord.h"
 
 namespace {
 
@@ -54,9 +55,9 @@ TEST_F(EngineFixture, ASkippedBlockLeavesNoLineAndNoRecord) {
     // A failing item as the wizard reports it.
     EXPECT_EQ(log[4], "Error in ScriptItem=9, ErrorCode=1h ScriptItemId=10013 with text");
     EXPECT_EQ(log[5], "Check file: " + installDir_ + "\\absent.txt...Fail");
-    // A failed operation is recorded all the same.
-    // After the last item, even a skipped one, the end of the log.
-    EXPECT_EQ(UninstallLog(), (std::vector<Record>{{siCreateDirectory | sfRecordUndo, 0, 3, "made"},
+    // A failed operation is recorded all the same, a folder that the run
+    // made as made. After the last item, even a skipped one, the end of the log.
+    EXPECT_EQ(UninstallLog(), (std::vector<Record>{{siCreateDirectory | sfRecordUndo | RecordFolderMade, 0, 3, "made"},
                                                    {siCheckFile | sfRecordUndo, 0, 3, "absent.txt"},
                                                    {0x1400E, uhEndOfLog, 0, ""}}));
 }
@@ -171,15 +172,15 @@ TEST_F(TypicalInstall, WritesTheUninstallLogRecordByRecord) {
         {0x1400E, 5, 0, "Software\\Brindlecraft\\Vellorin library"},
         {0x1400E, 7, 0, "vllLib"},
         {0x1400E, 6, 0, ""},
-        {0x18001, 0, 3, ""},
-        {0x18001, 0, 3, "Source"},
-        {0x18001, 0, 3, "Help"},
+        {0x18001 | RecordFolderMade, 0, 3, ""},
+        {0x18001 | RecordFolderMade, 0, 3, "Source"},
+        {0x18001 | RecordFolderMade, 0, 3, "Help"},
         {0x1000C, 0, 0, "vllib.hlp"},
         {0x1000C, 0, 0, "vllib.cnt"},
         {0x38010, iniId, 1, "vllib.ini"},
         {0x18012, 0, 3, "redud.exe"},
         {0x14009, 9, 0, ""},
-        {0x18001, 0, 3, "Delphi7"},
+        {0x18001 | RecordFolderMade, 0, 3, "Delphi7"},
         {0x10008, 0, 3, "Delphi7\\dclvll70.bpl"},
         {0x10008, 0, 3, "Delphi7\\dclclxvll70.bpl"},
         {0x1000A, 1, 4, HelpIndexLine},
@@ -257,9 +258,9 @@ TEST_F(TypicalInstall, CopyOnlyInstallsFilesButRegistersNothing) {
     }
     std::vector<uint32_t> codes;
     for (const Record& record : UninstallLog()) codes.push_back(record.code);
-    EXPECT_EQ(codes, (std::vector<uint32_t>{0x1400E, 0x1400E, 0x1400E, 0x1400E, 0x1400E, 0x1400E,
-                                            0x1400E, 0x18001, 0x18001, 0x18001, 0x38010, 0x18012,
-                                            0x14009, 0x18001, 0x14009, 0x1400E}));
+    const uint32_t made = 0x18001 | RecordFolderMade;
+    EXPECT_EQ(codes, (std::vector<uint32_t>{0x1400E, 0x1400E, 0x1400E, 0x1400E, 0x1400E, 0x1400E, 0x1400E, made, made,
+                                            made, 0x38010, 0x18012, 0x14009, made, 0x14009, 0x1400E}));
     EXPECT_TRUE(ide_->Calls().empty());
     EXPECT_EQ(ide_->LibraryPath(), "$(DELPHI)\\Lib;$(DELPHI)\\Bin");
 }
@@ -278,10 +279,15 @@ TEST_F(TypicalInstall, ASecondRunOverTheTreeGivesTheSameResult) {
     ReadFileBytes(ide_->HelpFile(3), &firstAlias);
 
     EXPECT_TRUE(Install().empty());
+    // Its folders were there before it: none is recorded as made, and none
+    // is emptied.
+    for (Record& record : firstRecords) record.code &= ~RecordFolderMade;
     EXPECT_EQ(UninstallLog(), firstRecords);
     std::map<std::string, std::string> tree = TreeContents(installDir_);
-    firstTree.erase("install.log");
-    tree.erase("install.log");
+    for (const char* log : {"install.log", "uninst.log"}) {
+        firstTree.erase(log);
+        tree.erase(log);
+    }
     EXPECT_TRUE(tree == firstTree) << "the same files with the same contents";
     ReadFileBytes(ide_->HelpFile(1), &help);
     ReadFileBytes(ide_->HelpFile(3), &alias);
@@ -292,6 +298,9 @@ TEST_F(TypicalInstall, ASecondRunOverTheTreeGivesTheSameResult) {
     // The log differs only where the first run already did the work.
     Lines expected = firstLog;
     for (std::string& line : expected) {
+        if (line.rfind("Clearing directory: ", 0) == 0) {
+            line.replace(line.rfind("...Success"), 10, "...Already (it was there before setup: what it holds is kept)");
+        }
         for (const char* done : {"vllib.ini", "redud.exe", "Adding search path", "Modifying file"}) {
             size_t success = line.rfind("...Success");
             if (line.find(done) != std::string::npos && line.rfind("Registering", 0) != 0 &&

@@ -260,16 +260,21 @@ TEST_F(Operations, ExtractIfNewerReplacesOnlyAnOlderOrUnversionedFile) {
         << "the temporary copy is gone";
 }
 
-TEST_F(Operations, ClearingReportsFilesItCannotDeleteButSucceeds) {
+TEST_F(Operations, ClearingEmptiesOnlyTheProductsFolderAndReportsWhatItCannotDelete) {
     const std::string folder = installDir_ + "\\D";
     ScriptItem clear = Item(siClearDirectory, "D", 0, dkInstallDir);
-    EXPECT_EQ(OpClearDirectory(clear, &line), 0);
+    EXPECT_EQ(OpClearDirectory(clear, &line, true), 0);
     EXPECT_EQ(std::string(line.CStr()), "Clearing directory: " + folder + "...Success");
     CreateDirectoryA(folder.c_str(), nullptr);
     WriteFileBytes(folder + "\\kept", "x");
     SetReadOnly(folder + "\\kept", true);
     WriteFileBytes(folder + "\\gone", "x");
-    EXPECT_EQ(OpClearDirectory(clear, &line), 0);
+    // A folder that was there before the run is the user's.
+    EXPECT_EQ(OpClearDirectory(clear, &line, false), 0);
+    EXPECT_EQ(std::string(line.CStr()),
+              "Clearing directory: " + folder + "...Already (it was there before setup: what it holds is kept)");
+    EXPECT_EQ(ListTree(folder), (std::vector<std::string>{"gone", "kept"}));
+    EXPECT_EQ(OpClearDirectory(clear, &line, true), 0);
     EXPECT_EQ(std::string(line.CStr()), "Clearing directory: " + folder + "...Fail");
     EXPECT_EQ(ListTree(folder), std::vector<std::string>{"kept"});
 }

@@ -104,7 +104,8 @@ TEST_F(Undo, RegistryEntriesGo) {
 }
 
 // What this release and the earlier installation made, what the tools
-// left beside it, and a folder the install clears go; the user's files stay.
+// left beside it, and a folder the install clears and made go; the user's
+// files stay, and so does a folder of the user's that the install used.
 TEST_F(Undo, FoldersLoseWhatTheProductMadeAndKeepWhatUsersPutThere) {
     for (const char* made :
          {"Demos\\Delphi\\IniDemo\\Main.pas", "Demos\\Delphi\\IniDemo\\Main.DCU", "Demos\\Delphi\\IniDemo\\Main.~pas",
@@ -122,6 +123,8 @@ TEST_F(Undo, FoldersLoseWhatTheProductMadeAndKeepWhatUsersPutThere) {
     UndoDeleteFile(Rec(0x1000B, 1, dkInstallDir, "missing.txt"), earlier);
     UndoDirectory(Rec(0x18001, 0, dkInstallDir, "Demos"), earlier);
     UndoDirectory(Rec(0x18001, 0, dkInstallDir, "Delphi7"), earlier);
+    EXPECT_TRUE(Exists(installDir_ + "\\Delphi7\\Old\\x.dcu")) << "not made by the install";
+    UndoDirectory(Rec(0x18001 | RecordFolderMade, 0, dkInstallDir, "Delphi7"), earlier);
     EXPECT_EQ(ListTree(installDir_),
               (std::vector<std::string>{"Demos\\", "Demos\\CBuilder\\", "Demos\\CBuilder\\users-own.txt", "Demos\\Delphi\\",
                                         "Demos\\Delphi\\IniDemo\\", "Demos\\Delphi\\IniDemo\\Main.~pas", "ReadMe.txt",
@@ -159,9 +162,12 @@ TEST_F(Undo, ARunUndoesKeepableRecordsToo) {
     const std::string ini = std::string(windows) + "\\vllib.ini";
     WriteFileBytes(ini, "[Main]\r\n");
     CreateRegKey(RootLocalMachine, "Software\\Brindlecraft\\Vellorin library");
+    // As releases before the record of the log's end wrote it: the last
+    // record is the product key's, and the log is whole.
     std::string bytes = "REDUD01";
     for (const AnsiString& record :
-         {EncodeUninstallRecord(0x1400E, uhEndOfHeader, 0, ""),
+         {EncodeUninstallRecord(0x1400E, uhInstallDir, 0, temp_.Path().c_str()),
+          EncodeUninstallRecord(0x1400E, uhEndOfHeader, 0, ""),
           EncodeUninstallRecord(0x38010, 5, dkWindows, "vllib.ini"),
           EncodeUninstallRecord(0x3000F, RootLocalMachine, 0, "Software\\Brindlecraft\\Vellorin library")}) {
         bytes.append(record.CStr(), record.Length());
@@ -170,7 +176,8 @@ TEST_F(Undo, ARunUndoesKeepableRecordsToo) {
     TDeinstall log;
     ASSERT_EQ(log.LoadLog((temp_ / "uninst.log").c_str()), 0);
     log.ReadHeader();
-    log.Run();
+    EXPECT_EQ(log.Run(), 0);
+    EXPECT_FALSE(log.CutShort);
     EXPECT_EQ(GetFileAttributesA(ini.c_str()), INVALID_FILE_ATTRIBUTES);
     HKEY key;
     EXPECT_NE(RegOpenKeyExA(HKEY_LOCAL_MACHINE, "Software\\Brindlecraft", 0, KEY_READ, &key), ERROR_SUCCESS)

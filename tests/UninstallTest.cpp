@@ -227,6 +227,42 @@ TEST_F(Uninstall, TheUninstallerCanRemoveSilently) {
     ExpectMachineAsBefore(before);
 }
 
+// A folder of the user's that the install uses, and one in it named like
+// the folder the install makes for an IDE, keep what the user put there, at
+// the install and at the uninstall. Folders the install made above its
+// folder go with it.
+TEST_F(Uninstall, TheUsersFoldersKeepTheirFilesAndFoldersMadeAboveGo) {
+    Choose(0x100, 0x480);
+    const std::string components = temp_ / "Components";
+    for (const char* file : {"Delphi7\\MyGrid.pas", "ReadMe.txt"}) {
+        std::filesystem::create_directories(std::filesystem::path(components + "\\" + file).parent_path());
+        WriteFileBytes(components + "\\" + file, "the user's own");
+    }
+    EXPECT_TRUE(Install(components).empty());
+    EXPECT_TRUE(Exists(components + "\\Delphi7\\MyGrid.pas"));
+    std::string text;
+    ReadFileBytes(components + "\\install.log", &text);
+    const std::vector<std::string> log = CrLfLines(text);
+    EXPECT_NE(std::find(log.begin(), log.end(), "Clearing directory: " + components +
+                                                    "\\Delphi7...Already (it was there before setup: what it holds "
+                                                    "is kept)"),
+              log.end());
+    ChildProcess uninstaller(UninstallCommand() + " /S", temp_.Path());
+    ASSERT_TRUE(uninstaller.Wait(Wait));
+    EXPECT_EQ(uninstaller.ExitCode(), 0u);
+    ASSERT_TRUE(WaitForSetupsToEnd(Wait));
+    // The user's ReadMe.txt was replaced by the product's, and went with it.
+    EXPECT_EQ(ListTree(components), (std::vector<std::string>{"Delphi7\\", "Delphi7\\MyGrid.pas"}));
+
+    const std::string lib = temp_ / "Lib";
+    EXPECT_TRUE(Install(lib + "\\Vellorin").empty());
+    ChildProcess again(UninstallCommand() + " /S", temp_.Path());
+    ASSERT_TRUE(again.Wait(Wait));
+    EXPECT_EQ(again.ExitCode(), 0u);
+    ASSERT_TRUE(WaitForSetupsToEnd(Wait));
+    EXPECT_FALSE(Exists(lib));
+}
+
 // Started in the install folder with the log's name alone, as its usage
 // suggests: the log is taken from there.
 TEST_F(Uninstall, ARelativeLogPathIsTakenFromTheCurrentFolder) {
@@ -382,6 +418,56 @@ TEST_F(Uninstall, TheUninstallersCopyRunsFromAFolderOnlyAdministratorsCanChange)
     EXPECT_EQ(CopyFolders(), std::vector<std::string>{});
     EXPECT_TRUE(Exists(installDir_ + "\\redud.exe"));
     EXPECT_NE(delphi7_->KnownPackage(installDir_ + "\\Delphi7\\dclvll70.bpl"), "(none)");
+}
+
+// The replay marks what it undoes in the log that it opened: a link put in
+// the log's place meanwhile gets nothing.
+TEST_F(Uninstall, TheReplayMarksTheLogItOpenedNotWhatTakesItsName) {
+    Choose(0x100, 0x480);
+    EXPECT_TRUE(Install(installDir_).empty());
+    const std::string name = installDir_ + "\\uninst.log", moved = temp_ / "moved.log", victim = temp_ / "victim.txt";
+    std::string original, marked, left;
+    ReadFileBytes(name, &original);
+    WriteFileBytes(victim, "another user's file");
+    TDeinstall log;
+    ASSERT_EQ(log.LoadLog(name.c_str()), 0);
+    ASSERT_TRUE(MoveFileA(name.c_str(), moved.c_str()));
+    ASSERT_TRUE(MakeLink(name, victim));
+    log.ReadHeader();
+    EXPECT_EQ(log.Run(), 0);
+    ReadFileBytes(victim, &left);
+    EXPECT_EQ(left, "another user's file");
+    ReadFileBytes(moved, &marked);
+    ASSERT_EQ(marked.size(), original.size());
+    EXPECT_NE(marked, original) << "the records undone are marked";
+    RemoveLink(name);
+}
+
+// A copy of the log elsewhere (a backup) speaks for no installation: nothing
+// at all is taken back on its word, and the box says where the log is.
+TEST_F(Uninstall, ALogThatDoesNotLieInItsFolderIsRefused) {
+    Choose(0x100, 0x480);
+    EXPECT_TRUE(Install(installDir_).empty());
+    const std::vector<std::string> registry = TouchedRegistry();
+    const std::vector<std::string> tree = HashedTree(installDir_);
+    const std::string backup = temp_ / "backup";
+    CreateDirectoryA(backup.c_str(), nullptr);
+    CopyFileA((installDir_ + "\\uninst.log").c_str(), (backup + "\\uninst.log").c_str(), FALSE);
+    ChildProcess silent("\"" + installDir_ + "\\redud.exe\" \"" + backup + "\\uninst.log\" /S", temp_.Path());
+    ASSERT_TRUE(silent.Wait(Wait));
+    EXPECT_EQ(silent.ExitCode(), 2u);
+    ChildProcess asking("\"" + installDir_ + "\\redud.exe\" \"" + backup + "\\uninst.log\"", temp_.Path());
+    HWND refusal = WaitForMessageBox("Uninstall", "does not lie in the folder", Wait);
+    ASSERT_NE(refusal, nullptr);
+    EXPECT_EQ(MessageBoxText(refusal), "The uninstall log " + backup + "\\uninst.log does not lie in the folder of its "
+                                       "installation, " + installDir_ + ". Nothing was removed. That installation's "
+                                       "own log is " + installDir_ + "\\uninst.log.");
+    PostMessageA(refusal, WM_COMMAND, IDOK, 0);
+    ASSERT_TRUE(asking.Wait(Wait));
+    EXPECT_EQ(asking.ExitCode(), 2u);
+    ASSERT_TRUE(WaitForSetupsToEnd(Wait));
+    EXPECT_EQ(TouchedRegistry(), registry);
+    EXPECT_EQ(HashedTree(installDir_), tree);
 }
 
 TEST_F(Uninstall, WithoutItsCopyTheUninstallerRemovesNothing) {

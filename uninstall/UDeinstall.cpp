@@ -22,13 +22,39 @@ uint32_t Word(const char* data, uint32_t at, int bytes) {
 
 bool IsDigit(char c) { return c >= '0' && c <= '9'; }
 
+// The record that starts at `at`, which lies whole inside the data.
+TUninstallRecord RecordAt(const char* data, uint32_t at) {
+    TUninstallRecord record;
+    record.Offset = at;
+    record.Code = Word(data, at, 4);
+    record.Arg = Word(data, at + 4, 4);
+    record.DirKind = Word(data, at + 8, 4);
+    record.Text = AnsiString(data + at + 14, Word(data, at + 12, 2));
+    return record;
+}
+
+// Whether a whole run's log ends with this record: the record written after
+// the script's last item, or, in the logs of the releases before that record,
+// the record of the product's key, which the script's last item writes.
+bool EndsRun(const TUninstallRecord& last) {
+    return (last.Kind() == siUninstallHeader && last.Arg == uhEndOfLog) ||
+           (last.Kind() == siCreateRegKey && IsProductKey(last));
+}
+
 const uint32_t MagicLength = UninstallLogMagicLength;
 
 }  // namespace
 
 TDeinstall::~TDeinstall() {
+    CloseLogFile();
     free(LogData);
     free(selects_);
+}
+
+void TDeinstall::CloseLogFile() {
+    if (logFile_ && closeLogFile_) closeLogFile_(logFile_);
+    logFile_ = nullptr;
+    canMark_ = false;
 }
 
 int32_t TDeinstall::SetLogData(const char* data, uint32_t size) {
@@ -61,9 +87,7 @@ int32_t TDeinstall::AdoptLogData(char* data, uint32_t size) {
         end += recordLength;
     }
     LogSize = end;
-    // A whole run ends with the record of its end.
-    CutShort = end < size || last == 0 || (Word(data, last, 4) & OpcodeMask) != siUninstallHeader ||
-               Word(data, last + 4, 4) != uhEndOfLog;
+    CutShort = end < size || last == 0 || !EndsRun(RecordAt(data, last));
     return 0;
 }
 
@@ -80,11 +104,7 @@ bool TDeinstall::NextRecord(TUninstallRecord* record) {
         start = Cursor - length;
         Cursor = start;
     }
-    record->Offset = start;
-    record->Code = Word(LogData, start, 4);
-    record->Arg = Word(LogData, start + 4, 4);
-    record->DirKind = Word(LogData, start + 8, 4);
-    record->Text = AnsiString(LogData + start + 14, Word(LogData, start + 12, 2));
+    *record = RecordAt(LogData, start);
     return true;
 }
 
@@ -109,7 +129,7 @@ int32_t TDeinstall::ReadHeader() {
             LoggedInstallDir = record.Text;
             // The product writes its log into the folder it names, and
             // nowhere else.
-            if (IsLogFolder(record.Text, LogFolder)) {
+            if (placeChecked_ ? placeIsLogFolder_ : IsLogFolder(record.Text, LogFolder)) {
                 InstallDir = record.Text;
                 InstallDirKnown = true;
             }

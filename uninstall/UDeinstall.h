@@ -9,6 +9,8 @@
 #include <stdint.h>
 
 #include "UAnsiString.h"
+#include "UUninstallRecord.h"
+#include "UbrcStringList.h"
 
 struct TUninstallRecord {
     uint32_t Code;     // opcode of the item that wrote it, with its flags
@@ -19,16 +21,14 @@ struct TUninstallRecord {
     uint32_t Kind() const { return Code & 0xFFFF; }
 };
 
-// Set in a record's Code once the replay has undone it, so that a replay
-// stopped half-way (a power cut, the process ended) and run again does not
-// undo it twice. No item of any release sets this bit.
-const uint32_t RecordUndone = 0x80000000;
-
 // LoadLog's results besides 0.
 const int32_t dlCannotOpen = -2;
 const int32_t dlEmpty = -3;
 const int32_t dlNotALog = -4;     // shorter than the magic, or another magic
 const int32_t dlBroken = -5;      // a record whose two lengths disagree
+// Run's refusal: the log does not lie in the install folder that it names,
+// so nothing of what it names is the product's on its word.
+const int32_t dlNotItsFolder = -6;
 
 class TDeinstall {
 public:
@@ -38,7 +38,11 @@ public:
     TDeinstall& operator=(const TDeinstall&) = delete;
 
     // Reads the log file whole and checks it (see SetLogData); -2 when it
-    // cannot be opened. Sets LogFolder, and reads install.log beside it.
+    // cannot be opened or is a link. Sets LogFolder, reads install.log beside
+    // it and reads the header, judging by final paths whether the log lies
+    // in the install folder it names. The file stays open until the replay
+    // ends (or the object goes): the marks of records undone are written
+    // through that one handle.
     int32_t LoadLog(const char* fileName);
     // Takes a copy of a log's bytes and checks them: -3 empty, -4 not a log,
     // -5 when the records do not hold together (nothing of such a log is
@@ -47,8 +51,9 @@ public:
     int32_t SetLogData(const char* data, uint32_t size);
     // Reads the header records: the product's names, the uninstall key, the
     // install folder and the replay order. The install folder goes into
-    // InstallDir only when it is LogFolder, the uninstall key only when it is
-    // the product's own: a log could otherwise choose what goes.
+    // InstallDir only when it is the folder that holds the log (by final
+    // paths after LoadLog, else by its text), the uninstall key only when it
+    // is the product's own: a log could otherwise choose what goes.
     int32_t ReadHeader();
     // The next record in replay order; false when there is none.
     bool NextRecord(TUninstallRecord* record);
@@ -57,8 +62,18 @@ public:
     // IDE. 0 outside such a block. (ReadHeader indexes the blocks.)
     int32_t BlockIdeAt(uint32_t offset) const;
     // Replays every record through its undo action, except those undone
-    // before, and marks each undone in the log file.
+    // before, and marks each undone in the log file; then closes the log and
+    // removes the install folder if nothing is left in it (see
+    // RemoveInstallFolder). Refuses with dlNotItsFolder, taking back nothing
+    // at all, when the header did not name the folder that holds the log.
     int32_t Run();
+    // The install folder once it is empty, and then the folders above it
+    // that the install made for it (its record says how many) while they are
+    // empty. Nothing unless the log's record says that the install made the
+    // folder.
+    void RemoveInstallFolder();
+    // Lets the log file go.
+    void CloseLogFile();
 
     AnsiString LoggedProductName;
     AnsiString LoggedVersion;
@@ -80,6 +95,11 @@ public:
     // install.log beside it, as the earlier installation wrote it (empty when
     // there is none): what that installation made below its folder.
     AnsiString InstallLogText;
+    // The folders that the replay found recorded as made by the install (full
+    // paths), and how many folders above the install folder it made: an
+    // update that finds them still there treats them as its own.
+    TbrcStringList MadeFolders;
+    uint32_t ParentsMade = 0;
 
     uint32_t LogSize = 0;         // bytes of whole records in LogData
     char* LogData = nullptr;
@@ -95,6 +115,8 @@ private:
     void MarkUndone(const TUninstallRecord& record);
     // Notes where the body's select records are, for BlockIdeAt.
     void IndexBlocks();
+    // Notes a folder that the record says the install made.
+    void NoteMadeFolder(const TUninstallRecord& record);
 
     struct TSelect {
         uint32_t Offset;
@@ -102,6 +124,14 @@ private:
     };
     TSelect* selects_ = nullptr;  // in the order of the log
     uint32_t selectCount_ = 0;
+    // The log file from LoadLog, and how it is closed (a system handle).
+    void* logFile_ = nullptr;
+    void (*closeLogFile_)(void*) = nullptr;
+    bool canMark_ = false;
+    // LoadLog's judgement of the header's install folder by final paths.
+    bool placeChecked_ = false;
+    bool placeIsLogFolder_ = false;
+    bool installFolderMade_ = false;
 };
 
 // The log path named by an "UninstallString": the text after the last
@@ -110,5 +140,6 @@ private:
 AnsiString LogPathFromUninstallString(const AnsiString& command);
 
 // Removes an earlier installation registered under Add/Remove Programs by
-// replaying its uninstall log; true when the entry named a log.
+// replaying its uninstall log through `log`; true when it was taken back.
+bool UninstallPrevious(TDeinstall* log);
 bool UninstallPrevious();

@@ -5,12 +5,14 @@
 
 #include "UConst.h"
 #include "UDeinstall.h"
+#include "UFolderIdentity.h"
 #include "ULinks.h"
 #include "UPaths.h"
 #include "UProducts.h"
 #include "URegistry.h"
 #include "UScoped.h"
 #include "UScriptItems.h"
+#include "UText.h"
 #include "UTextFile.h"
 #include "UnDo.h"
 
@@ -19,28 +21,74 @@ namespace {
 // The longest install.log read: a whole one of every part is about 60 KB.
 const uint32_t MaxInstallLog = 4 * 1024 * 1024;
 
+void CloseHandleOf(void* file) { CloseHandle(static_cast<HANDLE>(file)); }
+
+// The folder part of a final path ("\\?\C:\Lib" of "\\?\C:\Lib\uninst.log").
+AnsiString FolderOf(const AnsiString& path) {
+    size_t slash = FindLastChar(path, '\\');
+    return AnsiString(path.CStr(), slash ? slash - 1 : 0);
+}
+
 }  // namespace
 
 int32_t TDeinstall::LoadLog(const char* fileName) {
+    CloseLogFile();
+    placeChecked_ = false;
     int folder = lstrlenA(fileName);
     while (folder > 0 && fileName[folder - 1] != '\\' && fileName[folder - 1] != '/') --folder;
     LogFolder = AnsiString(fileName, folder);
     LogPath = fileName;
-    TScopedFile file(CreateFileA(fileName, GENERIC_READ, 0, nullptr, OPEN_EXISTING,
-                                 FILE_ATTRIBUTE_NORMAL, nullptr));
-    if (!file.IsValid()) return dlCannotOpen;
-    DWORD size = GetFileSize(file.Get(), nullptr);
+    // Opened once for the whole replay, its marks written through this
+    // handle: never to whatever bears the name by then. Others may read it,
+    // and the replay may delete it (it is one of the product's files); nobody
+    // may write it meanwhile. A log that cannot be written is read all the
+    // same, without marks.
+    const DWORD share = FILE_SHARE_READ | FILE_SHARE_DELETE;
+    HANDLE file = CreateFileA(fileName, GENERIC_READ | GENERIC_WRITE, share, nullptr, OPEN_EXISTING,
+                              FILE_FLAG_OPEN_REPARSE_POINT, nullptr);
+    bool writable = file != INVALID_HANDLE_VALUE;
+    if (!writable) {
+        file = CreateFileA(fileName, GENERIC_READ, share, nullptr, OPEN_EXISTING, FILE_FLAG_OPEN_REPARSE_POINT,
+                           nullptr);
+    }
+    if (file == INVALID_HANDLE_VALUE) return dlCannotOpen;
+    logFile_ = file;
+    closeLogFile_ = CloseHandleOf;
+    canMark_ = writable;
+    // A link in the log's place is not the log: where it really lies must be
+    // the folder it was named in.
+    BY_HANDLE_FILE_INFORMATION information;
+    AnsiString finalLog, finalFolder;
+    if (!GetFileInformationByHandle(file, &information) ||
+        (information.dwFileAttributes & (FILE_ATTRIBUTE_REPARSE_POINT | FILE_ATTRIBUTE_DIRECTORY)) ||
+        !FinalPathOfHandle(file, &finalLog) ||
+        !FinalFolderPath(LogFolder.IsEmpty() ? AnsiString(".") : LogFolder, &finalFolder) ||
+        !IsSameFolder(FolderOf(finalLog), finalFolder)) {
+        CloseLogFile();
+        return dlCannotOpen;
+    }
+    DWORD size = GetFileSize(file, nullptr);
     if (size == 0) return dlEmpty;
     if (size == INVALID_FILE_SIZE) return dlCannotOpen;
     char* data = static_cast<char*>(malloc(size));
     if (!data) return dlCannotOpen;
     DWORD read = 0;
-    if (!ReadFile(file.Get(), data, size, &read, nullptr)) read = 0;
+    if (!ReadFile(file, data, size, &read, nullptr)) read = 0;
     // Without a whole one, the files that install.log names are not known.
     if (ReadWholeFile(JoinPath(LogFolder, InstallLogName), &InstallLogText, nullptr, MaxInstallLog) != 0) {
         InstallLogText = AnsiString();
     }
-    return AdoptLogData(data, read);
+    int32_t result = AdoptLogData(data, read);
+    if (result != 0) return result;
+    // The install folder that the header names is the log's folder when both
+    // are one folder, whatever text names them.
+    ReadHeader();
+    AnsiString finalInstallDir;
+    placeIsLogFolder_ = IsAbsoluteFolder(LoggedInstallDir) && FinalFolderPath(LoggedInstallDir, &finalInstallDir) &&
+                        IsSameFolder(finalInstallDir, finalFolder);
+    placeChecked_ = true;
+    ReadHeader();
+    return 0;
 }
 
 void TDeinstall::MarkUndone(const TUninstallRecord& record) {
@@ -48,36 +96,43 @@ void TDeinstall::MarkUndone(const TUninstallRecord& record) {
     char bytes[4];
     for (int i = 0; i < 4; ++i) bytes[i] = static_cast<char>((code >> (8 * i)) & 0xFF);
     memcpy(LogData + record.Offset, bytes, sizeof bytes);
-    TScopedFile file(CreateFileA(LogPath.CStr(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
-                                 nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
-    if (!file.IsValid()) return;
+    if (!canMark_) return;
+    HANDLE file = static_cast<HANDLE>(logFile_);
     DWORD written;
-    if (SetFilePointer(file.Get(), static_cast<LONG>(record.Offset), nullptr, FILE_BEGIN) == record.Offset) {
-        WriteFile(file.Get(), bytes, sizeof bytes, &written, nullptr);
+    if (SetFilePointer(file, static_cast<LONG>(record.Offset), nullptr, FILE_BEGIN) == record.Offset) {
+        WriteFile(file, bytes, sizeof bytes, &written, nullptr);
     }
 }
 
 int32_t TDeinstall::Run() {
+    // Nothing of the product is taken back on the word of a log that does
+    // not lie in the folder it names: not even its Add/Remove Programs entry.
+    if (!InstallDirKnown) {
+        CloseLogFile();
+        return dlNotItsFolder;
+    }
     DetectIdes();
+    // The install folder and the IDEs' folders stay where they are until the
+    // replay is over.
+    HoldProductFolders();
     // What the installation made, as its install.log tells, for the
     // folders taken back. Read only from the install folder itself.
     TEarlierInstall earlier;
-    if (InstallDirKnown) ReadInstallLog(InstallLogText, InstallDir, &earlier);
-    // Records undone are marked in the log, so that a replay stopped
-    // half-way and run again goes on where it stopped; never through a link.
-    bool mark = InstallDirKnown && !LogPath.IsEmpty() && !LinkInProductFolders(LogPath);
+    ReadInstallLog(InstallLogText, InstallDir, &earlier);
     Cursor = ReplayStart;
     TUninstallRecord record;
     TReplayState state;
     state.InstallDirKnown = InstallDirKnown;
     // Keepable records (the INI file, the product key) are undone like all
     // others. Records outside the product's territory are passed over.
+    // Records undone before (a replay stopped half-way) are not undone again.
     while (NextRecord(&record)) {
-        if (record.Code & RecordUndone) continue;
         state.IdeIndex = CurrentIdeIndex;
         state.IdeRoot = GetKindDirectory(dkIdeRoot);
         state.BlockIde = BlockIdeAt(record.Offset);
         if (!MayUndo(record, state)) continue;
+        if (record.Kind() == siCreateDirectory && (record.Code & RecordFolderMade)) NoteMadeFolder(record);
+        if (record.Code & RecordUndone) continue;
         switch (record.Kind()) {
         case siRegisterPackage: UndoPackage(record); break;
         case siModifyFile: UndoHelpText(record); break;
@@ -93,7 +148,7 @@ int32_t TDeinstall::Run() {
         case siRegisterUninstall: UndoUninstallEntry(record, UninstallKeyName); break;
         default: break;
         }
-        if (mark && record.Kind() != siSelectIde) MarkUndone(record);
+        if (record.Kind() != siSelectIde) MarkUndone(record);
     }
     // A copy-only install records no item for the installation record's
     // key, yet the wizard writes the record; the header names the key.
@@ -101,10 +156,44 @@ int32_t TDeinstall::Run() {
         lstrcmpiA(LoggedProductKey.CStr(), ProductRegistryKey) == 0) {
         DeleteRegKeyTree(RootLocalMachine, ProductRegistryKey);
     }
+    // The log and the held folders go last: until then the log's folder
+    // cannot go.
+    CloseLogFile();
+    ReleaseHeldFolders();
+    RemoveInstallFolder();
     return 0;
 }
 
-bool UninstallPrevious() {
+void TDeinstall::NoteMadeFolder(const TUninstallRecord& record) {
+    MadeFolders.Append(JoinPath(GetKindDirectory(record.DirKind), record.Text.CStr()));
+    if (record.DirKind == dkInstallDir && record.Text.IsEmpty()) {
+        installFolderMade_ = true;
+        ParentsMade = record.Arg;
+    }
+}
+
+void TDeinstall::RemoveInstallFolder() {
+    if (!InstallDirKnown || !installFolderMade_ ||
+        !IsRemovableTree(LowerCase(InstallDir), LowerCase(GetKindDirectory(dkWindows)),
+                         LowerCase(GetKindDirectory(dkSystem)))) {
+        return;
+    }
+    if (!RemoveFolderItself(InstallDir)) return;
+    // Up to the drive's or the share's root, which is never removed.
+    AnsiString folder = InstallDir;
+    for (uint32_t level = 0; level < ParentsMade; ++level) {
+        size_t slash = FindLastChar(folder, '\\');
+        if (slash < 4) return;
+        folder = AnsiString(folder.CStr(), slash - 1);
+        if (folder.Last() == ':' || !IsRemovableTree(LowerCase(folder), LowerCase(GetKindDirectory(dkWindows)),
+                                                     LowerCase(GetKindDirectory(dkSystem))) ||
+            !RemoveDirectoryA(folder.CStr())) {
+            return;
+        }
+    }
+}
+
+bool UninstallPrevious(TDeinstall* log) {
     AnsiString key = UninstallRegistryKey(), name, command;
     if (!ReadRegString(RootLocalMachine, key.CStr(), DisplayNameValueName, &name) ||
         !ReadRegString(RootLocalMachine, key.CStr(), UninstallStringValueName, &command) ||
@@ -112,11 +201,12 @@ bool UninstallPrevious() {
         return false;
     }
     AnsiString logPath = LogPathFromUninstallString(command);
-    if (logPath.IsEmpty()) return false;
+    if (logPath.IsEmpty() || log->LoadLog(logPath.CStr()) != 0) return false;
+    log->ReadHeader();
+    return log->Run() == 0;
+}
+
+bool UninstallPrevious() {
     TDeinstall log;
-    if (log.LoadLog(logPath.CStr()) == 0) {
-        log.ReadHeader();
-        log.Run();
-    }
-    return true;
+    return UninstallPrevious(&log);
 }

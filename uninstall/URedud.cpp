@@ -101,16 +101,26 @@ int EndEarly(const TArguments& arguments, int code, const AnsiString& report, UI
 }
 
 // What the replay left of the install folder because the first stage was
-// running from it: its program file, then the folder if nothing else is in
-// it. Only once the first stage has ended.
-void RemoveLauncher(const TArguments& arguments) {
+// running from it: its program file, then the folder (and those the install
+// made above it) if nothing else is in it. Only once the first stage has
+// ended.
+void RemoveLauncher(const TArguments& arguments, TDeinstall* log) {
     if (arguments.Launcher) WaitForSingleObject(arguments.Launcher, 30000);
     AnsiString uninstaller = JoinPath(InstallDir, UninstallerName);
     if (!LinkInProductFolders(uninstaller)) DeleteFileA(uninstaller.CStr());
-    if (IsRemovableTree(LowerCase(InstallDir), LowerCase(GetKindDirectory(dkWindows)),
-                        LowerCase(GetKindDirectory(dkSystem)))) {
-        RemoveDirectoryA(InstallDir.CStr());
+    log->RemoveInstallFolder();
+}
+
+// Why a log that does not lie in the folder it names is refused, and where
+// that installation's own log is.
+AnsiString ElsewhereText(const TDeinstall& log) {
+    AnsiString text = AnsiString("The uninstall log ") + log.LogPath;
+    if (!IsAbsoluteFolder(log.LoggedInstallDir)) {
+        return text + " does not name the folder of its installation. Nothing was removed.";
     }
+    return text + " does not lie in the folder of its installation, " + log.LoggedInstallDir +
+           ". Nothing was removed. That installation's own log is " +
+           JoinPath(log.LoggedInstallDir, UninstallLogName) + ".";
 }
 
 // Second stage, in the temporary copy: removes the product. It holds the
@@ -127,6 +137,9 @@ int Uninstall(TArguments* arguments) {
                         AnsiString("The uninstall log ") + arguments->LogPath + " cannot be read. Nothing was removed.",
                         MB_OK | MB_ICONERROR);
     }
+    // Nothing is taken back on the word of a log that lies elsewhere than in
+    // the folder it names (a copy, a log of another folder).
+    if (!log.InstallDirKnown) return EndEarly(*arguments, LogUnreadable, ElsewhereText(log), MB_OK | MB_ICONERROR);
     if (!arguments->Silent &&
         MessageBoxA(nullptr, (AnsiString("Are you sure you want to remove ") + product +
                               " from your computer?").CStr(),
@@ -137,7 +150,7 @@ int Uninstall(TArguments* arguments) {
     log.Run();
     int code = log.CutShort ? LogCutShort : 0;
     TellLauncher(arguments, code);
-    if (log.InstallDirKnown) RemoveLauncher(*arguments);
+    RemoveLauncher(*arguments, &log);
     if (!arguments->Silent) {
         // A log cut short has taken back what it held, and no more.
         AnsiString done = log.CutShort ? AnsiString("The uninstall log ") + arguments->LogPath +

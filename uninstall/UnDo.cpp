@@ -3,6 +3,7 @@
 #include <windows.h>
 
 #include "UFileTree.h"
+#include "UFolderIdentity.h"
 #include "ULinks.h"
 #include "UPaths.h"
 #include "UProducts.h"
@@ -127,21 +128,25 @@ void DeleteWhatToolsLeft(const AnsiString& base, uint32_t dirKind, const AnsiStr
     } while (listing.Next(&found));
 }
 
-// A folder that the install clears is the product's: it goes whole, links
-// (themselves) excepted. Others go when nothing is left in them.
-void RemoveFolder(const AnsiString& base, uint32_t dirKind, const AnsiString& folder, const TEarlierInstall& earlier) {
+// A folder that the install clears, and that the record says the install
+// made, is the product's: it goes whole, links (themselves) excepted, unless
+// it is or holds an IDE's folder or lies in the Windows folder. Others go
+// when nothing is left in them.
+void RemoveFolder(const AnsiString& base, uint32_t dirKind, const AnsiString& folder, const TEarlierInstall& earlier,
+                  bool made) {
     AnsiString path = JoinPath(base, folder.CStr());
     if (!IsRemovableTree(LowerCase(path), LowerCase(GetKindDirectory(dkWindows)),
                          LowerCase(GetKindDirectory(dkSystem))) ||
         LinkInProductFolders(JoinPath(base, ParentName(folder).CStr()))) {
         return;
     }
-    if (!folder.IsEmpty() && IsClearedFolder(dirKind, folder, earlier) && !LinkInProductFolders(path)) {
+    if (made && !folder.IsEmpty() && IsClearedFolder(dirKind, folder, earlier) && !LinkInProductFolders(path) &&
+        ForeignFolderAt(path).IsEmpty()) {
         DeleteDirectoryTree(path.CStr(), false);
         return;
     }
     DeleteWhatToolsLeft(base, dirKind, folder, earlier);
-    RemoveDirectoryA(path.CStr());
+    RemoveFolderItself(path);
 }
 
 }  // namespace
@@ -167,9 +172,11 @@ void UndoDirectory(const TUninstallRecord& record, const TEarlierInstall& earlie
         }
         if (folderUsable) DeleteFileNoFollow(JoinPath(base, name.CStr()), finalFolder);
     }
-    // Then the folders below it, each before its parent, and the folder itself.
-    while (paths.NextFolder(&name)) RemoveFolder(base, record.DirKind, name, earlier);
-    RemoveFolder(base, record.DirKind, record.Text, earlier);
+    // Then the folders below it, each before its parent (each of those has
+    // a record of its own, which decides whether it goes whole), and the
+    // folder itself.
+    while (paths.NextFolder(&name)) RemoveFolder(base, record.DirKind, name, earlier, false);
+    RemoveFolder(base, record.DirKind, record.Text, earlier, (record.Code & RecordFolderMade) != 0);
 }
 
 void UndoSelectIde(const TUninstallRecord& record) {

@@ -24,6 +24,9 @@ void UndoUninstallEntry(const TUninstallRecord& record, const AnsiString& uninst
 // In the install folder, only a file that the product made (this release's
 // script, or the earlier installation's install.log, in `earlier`).
 void UndoDeleteFile(const TUninstallRecord& record, const TEarlierInstall& earlier);
+// The product's files and what the tools left beside them, then the folders
+// left empty; a folder that the install clears goes whole when the record
+// says that the install made it.
 void UndoDirectory(const TUninstallRecord& record, const TEarlierInstall& earlier);
 void UndoSelectIde(const TUninstallRecord& record);
 
@@ -65,6 +68,10 @@ struct TReplayState {
 };
 
 bool MayUndo(const TUninstallRecord& record, const TReplayState& state);
+
+// The record of the product's own key: the one that the script creates,
+// under its root.
+bool IsProductKey(const TUninstallRecord& record);
 
 // A name below a folder: not empty (unless `mayBeEmpty`), relative, with no
 // drive, stream, wildcard or control character and no "." or ".." or empty

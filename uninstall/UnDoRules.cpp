@@ -121,17 +121,6 @@ bool IsWindowsFile(const AnsiString& text) {
     return false;
 }
 
-// The product's own key: the one that the script creates, under its root.
-bool IsProductKey(const TUninstallRecord& record) {
-    for (int32_t i = 0; i < ScriptItemCount; ++i) {
-        const ScriptItem& item = ScriptItems[i];
-        if (ItemOpcode(item) == siCreateRegKey && item.Value == record.Arg && SameFolded(item.Name, record.Text.CStr())) {
-            return true;
-        }
-    }
-    return false;
-}
-
 // What each line of install.log that names a path starts and ends with.
 struct TLogLine {
     const char* Start;
@@ -141,6 +130,16 @@ struct TLogLine {
 };
 
 }  // namespace
+
+bool IsProductKey(const TUninstallRecord& record) {
+    for (int32_t i = 0; i < ScriptItemCount; ++i) {
+        const ScriptItem& item = ScriptItems[i];
+        if (ItemOpcode(item) == siCreateRegKey && item.Value == record.Arg && SameFolded(item.Name, record.Text.CStr())) {
+            return true;
+        }
+    }
+    return false;
+}
 
 bool IsRemovableTree(const AnsiString& path, const AnsiString& windowsDir,
                      const AnsiString& systemDir) {

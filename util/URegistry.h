@@ -18,8 +18,7 @@ extern uint32_t PlatformId;
 void DetectPlatform();
 
 // True when a REG_SZ value was read; `text` is empty otherwise. The stored
-// terminating NUL is dropped (a value stored without one loses its last
-// character).
+// terminating NUL is dropped; a value stored without one is read whole.
 bool ReadRegString(uint32_t root, const char* key, const char* name, AnsiString* text);
 // True when the value was read; `value` is 0 otherwise. Any value of at most
 // four bytes is taken as it is stored.

@@ -19,7 +19,7 @@ size_t FindLastChar(const AnsiString& text, char c) {
 }
 
 AnsiString RegStringText(const char* data, size_t size) {
-    return AnsiString(data, size > 0 ? size - 1 : 0);
+    return AnsiString(data, size > 0 && data[size - 1] == '\0' ? size - 1 : size);
 }
 
 bool IsEditableText(const AnsiString& bytes) {

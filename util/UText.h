@@ -13,8 +13,9 @@ size_t FindTextPos(const AnsiString& text, const AnsiString& pattern);
 // Where the character last occurs in `text`; 0 when it does not.
 size_t FindLastChar(const AnsiString& text, char c);
 
-// The text of a REG_SZ value from its `size` stored bytes: the last byte is
-// taken for the terminating NUL and dropped, whatever it is.
+// The text of a REG_SZ value from its `size` stored bytes: a terminating NUL
+// is dropped; a value stored without one (another program may write it so)
+// keeps its last character.
 AnsiString RegStringText(const char* data, size_t size);
 
 // A copy lower-cased by the system's ANSI rules (CharLowerBuffA).

@@ -5,6 +5,7 @@
 #include "UConst.h"
 #include "UDeinstall.h"
 #include "UFileTree.h"
+#include "UFolderIdentity.h"
 #include "UItemError.h"
 #include "ULinks.h"
 #include "UPaths.h"
@@ -37,6 +38,8 @@ void TakeBackRun(const AnsiString& createdFolder) {
         log.ReadHeader();
         log.Run();
     }
+    // The run's folders go free, so that those it made can go.
+    ReleaseHeldFolders();
     // The entry and the record are the product's own, whatever the log could name.
     DeleteRegKeyTree(RootLocalMachine, UninstallRegistryKey().CStr());
     DeleteRegKeyTree(RootLocalMachine, ProductRegistryKey);
@@ -48,12 +51,21 @@ void TakeBackRun(const AnsiString& createdFolder) {
     RemoveCreatedFolders(InstallDir, createdFolder);
 }
 
+// The run's own end: the folders it held go free.
+struct TFolderHolds {
+    ~TFolderHolds() { ReleaseHeldFolders(); }
+};
+
 }  // namespace
 
 TInstallOutcome RunInstallScript(TInstallObserver* observer) {
     TInstallOutcome outcome;
     TScript script;
+    TFolderHolds holds;
     script.Start();
+    // From here on the install folder and the IDEs' folders are the ones
+    // the run began with.
+    HoldProductFolders();
     outcome.RemovedPrevious = script.RemovedPrevious;
     // Without its folder every item would fail, one by one: the run stops.
     if (!script.FolderMade) {
