@@ -19,14 +19,6 @@ size_t StartBelow(const AnsiString& base, const AnsiString& path) {
     return RelativeStart(base, base + (path.CStr() + length));
 }
 
-bool FinalPathOf(HANDLE file, AnsiString* final) {
-    char buffer[1024];
-    DWORD length = GetFinalPathNameByHandleA(file, buffer, sizeof buffer, 0);
-    if (length == 0 || length >= sizeof buffer) return false;
-    *final = AnsiString(buffer, length);
-    return true;
-}
-
 // `folder` (a final path) followed by the rest of the way. A drive's root
 // ends with its backslash ("\\?\C:\"), a folder does not.
 AnsiString FinalPathBelow(const AnsiString& folder, const AnsiString& rest) {
@@ -61,6 +53,14 @@ bool CachedFinalPath(const AnsiString& folder, AnsiString* final) {
 }
 
 }  // namespace
+
+bool FinalPathOf(HANDLE file, AnsiString* final) {
+    char buffer[1024];
+    DWORD length = GetFinalPathNameByHandleA(file, buffer, sizeof buffer, 0);
+    if (length == 0 || length >= sizeof buffer) return false;
+    *final = AnsiString(buffer, length);
+    return true;
+}
 
 bool FinalPath(const AnsiString& path, AnsiString* final) {
     // No access asked for: a file that another program holds open without
