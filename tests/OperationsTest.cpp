@@ -1,6 +1,7 @@
 // The script's operations one at a time, on items made for the test: result
 // codes of the failing paths and the edge cases of the file edits.
 #include "EngineFixture.h"
+#include "ULinks.h"
 #include "UOperations.h"
 
 #include <sddl.h>
@@ -159,6 +160,46 @@ TEST_F(Operations, FoldersThatARunMakesGetThePermissionsOfProgramFiles) {
     InstallDir = (temp_ / "New\\Lib").c_str();
     EXPECT_EQ(OpCreateDirectory(Item(siCreateDirectory, "Source", 0, dkInstallDir), &line), 0);
     for (const char* made : {"New", "New\\Lib", "New\\Lib\\Source"}) EXPECT_EQ(DaclText(temp_ / made), product) << made;
+}
+
+// As a folder that a user made may be: everybody may change it.
+bool OpenToEveryone(const std::string& path) {
+    TSecurity everyone("D:(A;OICI;FA;;;WD)");
+    return everyone.Attributes() && SetFileSecurityA(path.c_str(), DACL_SECURITY_INFORMATION,
+                                                     everyone.Attributes()->lpSecurityDescriptor);
+}
+
+TEST_F(Operations, FoldersThatOthersCanChangeAreTold) {
+    const std::string open = temp_ / "Open", made = temp_ / "Made", plain = temp_ / "Plain";
+    CreateDirectoryA(open.c_str(), nullptr);
+    ASSERT_TRUE(OpenToEveryone(open));
+    CreateDirectoryA(made.c_str(), ProductFolderSecurity.Attributes());
+    CreateDirectoryA(plain.c_str(), nullptr);
+    EXPECT_TRUE(OthersCanChangePath(open.c_str())) << DaclText(open);
+    EXPECT_FALSE(OthersCanChangePath(made.c_str())) << DaclText(made);
+    EXPECT_FALSE(OthersCanChangePath(plain.c_str())) << "the running administrator's own: " << DaclText(plain);
+    EXPECT_FALSE(OthersCanChangePath((temp_ / "Missing").c_str())) << "nothing there to change";
+}
+
+TEST_F(Operations, ProtectingAFolderShutsOthersOutBelowItAndFollowsNoLink) {
+    const std::string folder = temp_ / "Taken", outside = temp_ / "Outside";
+    const std::vector<std::string> inside = {folder, folder + "\\Sub", folder + "\\Sub\\a.txt"};
+    for (const std::string& dir : {folder, folder + "\\Sub", outside}) CreateDirectoryA(dir.c_str(), nullptr);
+    WriteFileBytes(inside[2], "a");
+    WriteFileBytes(outside + "\\v.txt", "v");
+    for (const std::string& path : inside) ASSERT_TRUE(OpenToEveryone(path)) << path;
+    for (const std::string& path : {outside, outside + "\\v.txt"}) ASSERT_TRUE(OpenToEveryone(path)) << path;
+    ASSERT_TRUE(MakeLink(folder + "\\ToFolder", outside));
+    ASSERT_TRUE(MakeLink(folder + "\\Sub\\ToFile.txt", outside + "\\v.txt"));
+
+    EXPECT_EQ(ProtectExistingFolder(folder.c_str()), 0u);
+    for (const std::string& path : inside) EXPECT_FALSE(OthersCanChangePath(path.c_str())) << path << DaclText(path);
+    EXPECT_EQ(ProtectExistingFolder((folder + "\\ToFolder").c_str()), ErrorLinkOnTheWay);
+    for (const std::string& path : {outside, outside + "\\v.txt"}) {
+        EXPECT_TRUE(OthersCanChangePath(path.c_str())) << "a link's target stays as it was: " << path;
+    }
+    EXPECT_EQ(ProtectExistingFolder((temp_ / "Missing").c_str()), static_cast<uint32_t>(ERROR_FILE_NOT_FOUND));
+    for (const char* link : {"\\ToFolder", "\\Sub\\ToFile.txt"}) RemoveLink(folder + link);
 }
 
 TEST_F(Operations, SearchPathsNeedTheirValue) {

@@ -23,8 +23,7 @@ const uint32_t ErrorLinkOnTheWay = 681;
 // `path` with every link resolved, as Windows gives it ("\\?\C:\..."); false
 // when it cannot be had.
 bool FinalPath(const AnsiString& path, AnsiString* final);
-
-// The final path of what an open handle names.
+// The same for what an open handle names.
 bool FinalPathOfHandle(HANDLE file, AnsiString* final);
 
 // Whether what `path` names is a link that Windows marks as one.
