@@ -6,7 +6,9 @@
 #include "UItemError.h"
 #include "UOperations.h"
 #include "UPaths.h"
+#include "UProducts.h"
 #include "UText.h"
+#include "USecurity.h"
 #include "USwitches.h"
 
 AnsiString HelpDir;
@@ -30,7 +32,17 @@ int32_t TScript::Start() {
         for (size_t i = CreatedFolder.Length(); i < InstallDir.Length(); ++i) above += InstallDir[i] == '\\';
         if (above > ParentsMade) ParentsMade = above;
     }
+    // A folder that was there before becomes the product's: nothing that
+    // another user placed there can be changed by that user from now on, the
+    // logs and the uninstaller included.
+    if (FolderMade && !IsMadeFolder(InstallDir) && OthersCanChangePath(InstallDir)) {
+        ProtectError = ProtectExistingFolder(InstallDir);
+        FolderProtected = ProtectError == 0;
+        // Nothing goes into it then, not even the logs.
+        if (ProtectError != 0) return 0;
+    }
     OpenInstallLog();
+    if (FolderProtected) WriteInstallLogLine(AnsiString("Protecting directory: ") + InstallDir + "...Success");
     OpenUninstLog();
     Index = 0;
     return 0;
@@ -120,6 +132,26 @@ int32_t TScript::RemovePreviousInstallation() {
     return 0;
 }
 
+// The IDE's compiler and make tool run with administrator rights from its
+// folder: one that other users can change lets them run anything so. The
+// product cannot mend that, but says so, once per IDE.
+void TScript::WarnOfIdeFolder() {
+    if (CopyOnly || CurrentIdeIndex < 1 || CurrentIdeIndex > BorlandProductCount) return;
+    uint32_t mask = 1u << (CurrentIdeIndex - 1);
+    if (warnedIdes_ & mask) return;
+    warnedIdes_ |= mask;
+    const AnsiString& root = BorlandProducts[CurrentIdeIndex - 1].RootDir;
+    if (root.IsEmpty()) return;
+    const AnsiString folders[] = {root, JoinPath(root, "bin")};
+    for (const AnsiString& folder : folders) {
+        if (OthersCanChangePath(folder)) {
+            LogLine = AnsiString("Warning: users other than administrators can change the folder ") + folder +
+                      ", from which the IDE's compiler and make tool run with administrator rights";
+            return;
+        }
+    }
+}
+
 bool TScript::IsMadeFolder(const AnsiString& path) const {
     for (int32_t i = 0; i < MadeFolders.Count(); ++i) {
         if (IsSameFolder(MadeFolders.Get(i), path)) return true;
@@ -138,7 +170,10 @@ int32_t TScript::Perform(const ScriptItem& item) {
         return 0;
     };
     switch (ItemOpcode(item)) {
-    case siSelectIde: CurrentIdeIndex = static_cast<int32_t>(item.Value); return 0;
+    case siSelectIde:
+        CurrentIdeIndex = static_cast<int32_t>(item.Value);
+        WarnOfIdeFolder();
+        return 0;
     case siIfVersions: return skipUnless((item.Value & InstallVersions) != 0);
     case siIfItems: return skipUnless((item.Value & InstallItems) != 0);
     case siIfCustomized: return skipUnless((item.Value & CustomizeItems) != 0);

@@ -54,6 +54,12 @@ public:
     bool RemovedPrevious = false;  // Start took back an earlier installation
     AnsiString CreatedFolder;      // the outermost folder Start made for the logs, if any
     bool FolderMade = false;       // Start found or made the install folder
+    // An install folder that was there before and that users other than
+    // administrators could change: Start made it a program folder only they
+    // can change (0), or could not (the Windows error); then nothing may be
+    // installed there.
+    uint32_t ProtectError = 0;
+    bool FolderProtected = false;
     TRunJournal Journal;           // files changed outside the install folder without a record
     // The folders that are the product's to empty (full paths): those this
     // run made, and those that the installation taken back had made and left.
@@ -64,6 +70,7 @@ public:
 
 private:
     bool IsMadeFolder(const AnsiString& path) const;
+    void WarnOfIdeFolder();
     int32_t ExecuteOneItem(const ScriptItem& item);
     int32_t Perform(const ScriptItem& item);
     void KeepUnrecordedTarget(const ScriptItem& item);
@@ -81,4 +88,5 @@ private:
     TScopedFile installLog_{INVALID_HANDLE_VALUE};
     TScopedFile uninstLog_{INVALID_HANDLE_VALUE};
     bool itemMadeFolder_ = false;  // the last siCreateDirectory's folder is the product's
+    uint32_t warnedIdes_ = 0;      // the IDEs whose folders have been looked at
 };

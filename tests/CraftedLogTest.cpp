@@ -85,7 +85,9 @@ TEST_F(EngineFixture, CraftedLogsChangeNothingInTheUninstallerOrAnUpdate) {
                                  temp_.Path());
         ASSERT_TRUE(uninstaller.Wait(60000));
         // A log that lies elsewhere than the folder it names is refused whole.
-        if (log.folder != lib) EXPECT_EQ(uninstaller.ExitCode(), 2u);
+        if (log.folder != lib) {
+            EXPECT_EQ(uninstaller.ExitCode(), 2u);
+        }
         // Its copy in the temporary folder did the work, and ends last.
         ASSERT_TRUE(WaitForSetupsToEnd(60000));
         EXPECT_EQ(Snapshot(temp_.Path()), before) << "uninstaller";

@@ -162,13 +162,6 @@ TEST_F(Operations, FoldersThatARunMakesGetThePermissionsOfProgramFiles) {
     for (const char* made : {"New", "New\\Lib", "New\\Lib\\Source"}) EXPECT_EQ(DaclText(temp_ / made), product) << made;
 }
 
-// As a folder that a user made may be: everybody may change it.
-bool OpenToEveryone(const std::string& path) {
-    TSecurity everyone("D:(A;OICI;FA;;;WD)");
-    return everyone.Attributes() && SetFileSecurityA(path.c_str(), DACL_SECURITY_INFORMATION,
-                                                     everyone.Attributes()->lpSecurityDescriptor);
-}
-
 TEST_F(Operations, FoldersThatOthersCanChangeAreTold) {
     const std::string open = temp_ / "Open", made = temp_ / "Made", plain = temp_ / "Plain";
     CreateDirectoryA(open.c_str(), nullptr);

@@ -10,6 +10,7 @@
 
 #include "EngineFixture.h"
 #include "UDeinstall.h"
+#include "USecurity.h"
 
 namespace {
 
@@ -229,24 +230,34 @@ TEST_F(Uninstall, TheUninstallerCanRemoveSilently) {
 
 // A folder of the user's that the install uses, and one in it named like
 // the folder the install makes for an IDE, keep what the user put there, at
-// the install and at the uninstall. Folders the install made above its
-// folder go with it.
-TEST_F(Uninstall, TheUsersFoldersKeepTheirFilesAndFoldersMadeAboveGo) {
+// the install and at the uninstall; other users can no longer change them.
+// Folders the install made above its folder go with it. An IDE folder that
+// other users can change is named in install.log.
+TEST_F(Uninstall, InstallingIntoTheUsersFolders) {
     Choose(0x100, 0x480);
     const std::string components = temp_ / "Components";
     for (const char* file : {"Delphi7\\MyGrid.pas", "ReadMe.txt"}) {
         std::filesystem::create_directories(std::filesystem::path(components + "\\" + file).parent_path());
         WriteFileBytes(components + "\\" + file, "the user's own");
     }
+    for (const std::string& path : {components, components + "\\Delphi7\\MyGrid.pas", delphi7_->Root()}) {
+        ASSERT_TRUE(OpenToEveryone(path)) << path;
+    }
     EXPECT_TRUE(Install(components).empty());
     EXPECT_TRUE(Exists(components + "\\Delphi7\\MyGrid.pas"));
+    for (const std::string& path : {components, components + "\\Delphi7\\MyGrid.pas"}) {
+        EXPECT_FALSE(OthersCanChangePath(path.c_str())) << path;
+    }
     std::string text;
     ReadFileBytes(components + "\\install.log", &text);
     const std::vector<std::string> log = CrLfLines(text);
-    EXPECT_NE(std::find(log.begin(), log.end(), "Clearing directory: " + components +
-                                                    "\\Delphi7...Already (it was there before setup: what it holds "
-                                                    "is kept)"),
-              log.end());
+    for (const std::string& line :
+         {"Protecting directory: " + components + "...Success",
+          "Clearing directory: " + components + "\\Delphi7...Already (it was there before setup: what it holds is kept)",
+          "Warning: users other than administrators can change the folder " + delphi7_->Root() +
+              ", from which the IDE's compiler and make tool run with administrator rights"}) {
+        EXPECT_NE(std::find(log.begin(), log.end(), line), log.end()) << line;
+    }
     ChildProcess uninstaller(UninstallCommand() + " /S", temp_.Path());
     ASSERT_TRUE(uninstaller.Wait(Wait));
     EXPECT_EQ(uninstaller.ExitCode(), 0u);

@@ -326,6 +326,7 @@ TEST_F(WizardTest, NextAsksBeforeInstallingIntoAFolderThatHoldsFiles) {
     const std::string tools = temp_ / "Tools";
     CreateDirectoryA(tools.c_str(), nullptr);
     WriteFileBytes(tools + "\\readme.txt", "the user's own");
+    ASSERT_TRUE(OpenToEveryone(tools));
     WizardDriver& wizard = Start();
     wizard.Press(IDC_NEXT);
     wizard.Press(IDC_NEXT);
@@ -337,8 +338,9 @@ TEST_F(WizardTest, NextAsksBeforeInstallingIntoAFolderThatHoldsFiles) {
         EXPECT_EQ(MessageBoxText(question),
                   "The folder " + tools + " exists and holds files. Setup will put the files of Vellorin library "
                   "into it. A file of the same name as one of them is replaced, and is removed when Vellorin library "
-                  "is uninstalled. Your other files and folders there are kept as they are.\r\n\r\nInstall into "
-                  "this folder?");
+                  "is uninstalled. Your other files and folders there are kept as they are.\r\n\r\nUsers other "
+                  "than administrators can change this folder now. Setup will make it a program folder that only "
+                  "administrators can change, with everything it holds.\r\n\r\nInstall into this folder?");
         if (answer == IDNO) {
             ASSERT_TRUE(wizard.PressKey(VK_RETURN));
             for (DWORD start = GetTickCount(); IsWindow(question) && GetTickCount() - start < Wait; Sleep(10)) {

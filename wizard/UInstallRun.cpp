@@ -67,12 +67,19 @@ TInstallOutcome RunInstallScript(TInstallObserver* observer) {
     // the run began with.
     HoldProductFolders();
     outcome.RemovedPrevious = script.RemovedPrevious;
-    // Without its folder every item would fail, one by one: the run stops.
+    // Without its folder every item would fail, one by one, and in a folder
+    // that others can change nothing of the product is safe: the run stops.
     if (!script.FolderMade) {
         script.Finish();
         TakeBackRun(script.CreatedFolder);
         script.Journal.Restore();
         outcome.FolderNotMade = true;
+        return outcome;
+    }
+    // The folder was there before, with the user's files: this run has put
+    // nothing there to take back.
+    if (script.ProtectError != 0) {
+        outcome.FolderNotProtected = true;
         return outcome;
     }
     observer->Started(script.ItemCount());

@@ -32,6 +32,10 @@ struct TInstallOutcome {
     // The install folder could not be made: the run stopped before its first
     // item, and what it had done was taken back.
     bool FolderNotMade = false;
+    // The install folder was there before, users other than administrators
+    // could change it, and it could not be made a program folder only
+    // administrators can change: the run stopped before its first item.
+    bool FolderNotProtected = false;
 };
 
 TInstallOutcome RunInstallScript(TInstallObserver* observer);

@@ -113,11 +113,15 @@ int32_t TPageProgress::Leave() {
 int32_t TPageProgress::RunInstall() {
     TWizardRun view(Wnd);
     TInstallOutcome outcome = RunInstallScript(&view);
-    if (outcome.Cancelled || outcome.FolderNotMade) {
-        AnsiString text = outcome.FolderNotMade
-                              ? AnsiString("Setup cannot create the folder ") + InstallDir + ". Nothing was installed."
-                              : AnsiString("The installation of ") + ProductNameAndVersion() +
-                                    " was cancelled. Everything it had installed has been removed.";
+    if (outcome.Cancelled || outcome.FolderNotMade || outcome.FolderNotProtected) {
+        AnsiString text =
+            outcome.FolderNotMade ? AnsiString("Setup cannot create the folder ") + InstallDir + ". Nothing was installed."
+            : outcome.FolderNotProtected
+                ? AnsiString("Setup cannot make the folder ") + InstallDir +
+                      " a program folder that only administrators can change, and users other than administrators "
+                      "can change it now. Nothing was installed."
+                : AnsiString("The installation of ") + ProductNameAndVersion() +
+                      " was cancelled. Everything it had installed has been removed.";
         if (outcome.RemovedPrevious) {
             text = text + "\r\n\r\nThe earlier installation of " + ProductName +
                    " was removed before the install began, so " + ProductName + " is no longer installed.";

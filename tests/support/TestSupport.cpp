@@ -9,6 +9,7 @@
 #include "ULinks.h"
 #include "USingleInstance.h"
 #include "UScriptItems.h"
+#include "USecurity.h"
 
 std::string WindowsPath(const std::string& path) {
     std::string result(path);
@@ -136,6 +137,12 @@ std::string RegistryString(HKEY root, const std::string& key, const std::string&
         return "(none)";
     }
     return value;
+}
+
+bool OpenToEveryone(const std::string& path) {
+    TSecurity everyone("D:(A;OICI;FA;;;WD)");
+    return everyone.Attributes() && SetFileSecurityA(path.c_str(), DACL_SECURITY_INFORMATION,
+                                                     everyone.Attributes()->lpSecurityDescriptor);
 }
 
 bool WriteFileBytes(const std::string& path, const std::string& data) {

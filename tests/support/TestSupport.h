@@ -52,6 +52,8 @@ std::vector<std::string> RegistrySnapshot(HKEY root, const std::string& key);
 // A REG_SZ value, or "(none)".
 std::string RegistryString(HKEY root, const std::string& key, const std::string& name);
 bool WriteFileBytes(const std::string& path, const std::string& data);
+// Lets everybody change the file or folder, as a folder that a user made may.
+bool OpenToEveryone(const std::string& path);
 bool SetReadOnly(const std::string& path, bool readOnly);
 // Removes a folder with all it holds; a link met on the way goes itself
 // (RemoveLink), never what it leads to.
