@@ -138,6 +138,7 @@ int main(int argc, char** argv) {
     for (int number = 1; log.NextRecord(&record); ++number) {
         std::string kind = NameOf(Opcodes, sizeof Opcodes / sizeof *Opcodes, record.Kind());
         if (record.Code & sfKeepable) kind += "+keep";
+        if (record.Code & RecordFolderMade) kind += "+made";
         if (record.Code & RecordUndone) kind += "+undone";
         printf("  %4d  %-24s 0x%08X  %-12s  %s\n", number, kind.c_str(), record.Arg,
                NameOf(DirKinds, sizeof DirKinds / sizeof *DirKinds, record.DirKind).c_str(),
