@@ -7,6 +7,7 @@
 #include <string.h>
 
 #include "UConst.h"
+#include "UOutOfMemory.h"
 #include "UPaths.h"
 #include "UScriptItems.h"
 #include "UUninstallRecord.h"
@@ -33,7 +34,7 @@ TDeinstall::~TDeinstall() {
 
 int32_t TDeinstall::SetLogData(const char* data, uint32_t size) {
     char* copy = static_cast<char*>(malloc(size ? size : 1));
-    if (!copy) abort();
+    if (!copy) return dlCannotOpen;
     memcpy(copy, data, size);
     return AdoptLogData(copy, size);
 }
@@ -149,7 +150,7 @@ void TDeinstall::IndexBlocks() {
         if (pass == 0) {
             if (count == 0) return;
             selects_ = static_cast<TSelect*>(malloc(count * sizeof(TSelect)));
-            if (!selects_) abort();
+            if (!selects_) EndOutOfMemory();
         }
     }
     selectCount_ = count;

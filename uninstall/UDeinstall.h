@@ -40,7 +40,7 @@ public:
     // Reads the log file whole and checks it (see SetLogData); -2 when it
     // cannot be opened. Sets LogFolder, and reads install.log beside it.
     int32_t LoadLog(const char* fileName);
-    // Takes a copy of a log's bytes and checks them: -3 empty, -4 not a log,
+    // Takes a copy of a log's bytes and checks them: -2 no memory for it, -3 empty, -4 not a log,
     // -5 when the records do not hold together (nothing of such a log is
     // replayed). A last record cut short, as a crash while writing it leaves
     // it, is left out: the log ends before it.
