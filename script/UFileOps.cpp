@@ -61,6 +61,9 @@ bool PayloadIsNewer(const ScriptItem& item, const AnsiString& path) {
     return payloadMs > installedMs || (payloadMs == installedMs && payloadLs > installedLs);
 }
 
+// A text file that cannot be edited, as against one that cannot be opened.
+bool Unusable(int32_t result) { return result == tfNotText || result == tfTooLarge; }
+
 // Whether a link lies on the way to `path` in the install folder or an IDE's
 // folder; then the item fails, its line ending in "...Fail".
 bool Refused(const AnsiString& path, const AnsiString& line, AnsiString* itemLine, int32_t* result) {
@@ -213,7 +216,7 @@ int32_t OpModifyFile(const ScriptItem& item, AnsiString* line) {
     if (Refused(path, AnsiString("Modifying file: ") + path, line, &result)) return result;
     AnsiString content;
     result = ReadTextFile(path, &content);
-    if (result == tfNotText) *line = AnsiString("Modifying file: ") + path + Fail;
+    if (Unusable(result)) *line = AnsiString("Modifying file: ") + path + Fail;
     if (result != 0) return result;
 
     *line = AnsiString("Modifying file: ") + path;
@@ -268,7 +271,7 @@ int32_t OpReplaceText(const ScriptItem& item, AnsiString* line) {
     if (Refused(path, text, line, &result)) return result;
     AnsiString content;
     result = ReadTextFile(path, &content);
-    if (result == tfNotText) *line = text + Fail;
+    if (Unusable(result)) *line = text + Fail;
     if (result != 0) return result;
 
     *line = text;

@@ -25,7 +25,7 @@ void TRunJournal::Keep(const AnsiString& path) {
     // something else would be worse than leaving it.
     if (GetFileAttributesA(path.CStr()) != INVALID_FILE_ATTRIBUTES) {
         entry->Existed = true;
-        if (ReadWholeFile(path, &entry->Bytes) != 0) {
+        if (ReadWholeFile(path, &entry->Bytes, nullptr, UINT32_MAX) != 0) {
             delete entry;
             return;
         }

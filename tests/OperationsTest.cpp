@@ -2,6 +2,7 @@
 // codes of the failing paths and the edge cases of the file edits.
 #include "EngineFixture.h"
 #include "UOperations.h"
+#include "UTextFile.h"
 
 #include <sddl.h>
 
@@ -82,22 +83,32 @@ TEST_F(Operations, TheIdesTextFilesAreLeftAsTheyWereWhenTheyCannotBeReadWhole) {
     merge.DirKind2 = dkIdeHelp;
     const std::string merged = "Merging files: " + installDir_ + "\\Help\\vllib.als, " + ide_->HelpFile(3);
     ScriptItem index = Item(siModifyFile, HelpIndexLine, 1, dkIdeHelp);
+    ScriptItem replace = Item(siReplaceText, "d7.ohi", 0, dkIdeHelp);
+    replace.Text = "TButton";
+    replace.Name2 = "TEdit";
+    const std::string replaced = "Replace text: File=" + ide_->HelpFile(1) + ", FindText=TButton, ReplaceTo=TEdit";
     struct Case {
         const char* name;
         std::string bytes;
+        int32_t result;
     } cases[] = {
-        {"a NUL byte in the second line", std::string("TButton=vcl.hlp>main\r\nTEd") + '\0' + "it=vcl.hlp>main\r\nTForm=x\r\n"},
-        {"UTF-16", std::string("\xFF\xFEx\0=\0\r\0\n\0", 10)},
+        {"a NUL byte in the second line",
+         std::string("TButton=vcl.hlp>main\r\nTEd") + '\0' + "it=vcl.hlp>main\r\nTForm=x\r\n", tfNotText},
+        {"UTF-16", std::string("\xFF\xFEx\0=\0\r\0\n\0", 10), tfNotText},
+        {"larger than any IDE's", "TButton=vcl.hlp>main\r\n" + std::string(MaxTextFileBytes, 'x'), tfTooLarge},
     };
+    ASSERT_EQ(ide_->HelpFile(1), ide_->Root() + "\\Help\\d7.ohi");
     for (const Case& c : cases) {
         WriteFileBytes(ide_->HelpFile(3), c.bytes);
         WriteFileBytes(ide_->HelpFile(1), c.bytes);
-        EXPECT_EQ(OpMergeFiles(merge, &line), -3) << c.name;
+        EXPECT_EQ(OpMergeFiles(merge, &line), c.result) << c.name;
         EXPECT_EQ(std::string(line.CStr()), merged + "...Fail") << c.name;
-        EXPECT_EQ(Read(ide_->HelpFile(3)), c.bytes) << c.name;
-        EXPECT_EQ(OpModifyFile(index, &line), -3) << c.name;
+        EXPECT_TRUE(Read(ide_->HelpFile(3)) == c.bytes) << c.name;
+        EXPECT_EQ(OpModifyFile(index, &line), c.result) << c.name;
         EXPECT_EQ(std::string(line.CStr()), "Modifying file: " + ide_->HelpFile(1) + "...Fail") << c.name;
-        EXPECT_EQ(Read(ide_->HelpFile(1)), c.bytes) << c.name;
+        EXPECT_EQ(OpReplaceText(replace, &line), c.result) << c.name;
+        EXPECT_EQ(std::string(line.CStr()), replaced + "...Fail") << c.name;
+        EXPECT_TRUE(Read(ide_->HelpFile(1)) == c.bytes) << c.name;
     }
     // Held open by the IDE, without sharing: it cannot even be read.
     WriteFileBytes(ide_->HelpFile(3), FakeIde::AliasFileText);

@@ -1,27 +1,18 @@
 #include "UTextFile.h"
 
-#include <windows.h>
-
 #include "UScoped.h"
 #include "UText.h"
 
-int32_t ReadWholeFile(const AnsiString& path, AnsiString* content, bool* missing, uint32_t limit) {
-    if (missing) *missing = false;
-    // Others may read meanwhile, nobody may write.
-    TScopedFile file(CreateFileA(path.CStr(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
-                                 FILE_ATTRIBUTE_NORMAL, nullptr));
-    if (!file.IsValid()) {
-        DWORD error = GetLastError();
-        if (missing) *missing = error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND;
-        return tfCannotOpen;
-    }
-    DWORD size = GetFileSize(file.Get(), nullptr);
-    if (size == INVALID_FILE_SIZE || size > limit) return tfCannotRead;
-    content->SetLength(size);
+int32_t ReadWholeFile(HANDLE file, AnsiString* content, uint32_t limit) {
+    LARGE_INTEGER size;
+    if (!GetFileSizeEx(file, &size)) return tfCannotRead;
+    if (size.QuadPart > limit) return tfTooLarge;
+    DWORD length = static_cast<DWORD>(size.QuadPart);
+    content->SetLength(length);
     DWORD done = 0;
-    while (done < size) {
+    while (done < length) {
         DWORD read = 0;
-        if (!ReadFile(file.Get(), content->Data() + done, size - done, &read, nullptr) || read == 0) {
+        if (!ReadFile(file, content->Data() + done, length - done, &read, nullptr) || read == 0) {
             return tfCannotRead;
         }
         done += read;
@@ -29,8 +20,20 @@ int32_t ReadWholeFile(const AnsiString& path, AnsiString* content, bool* missing
     return 0;
 }
 
+int32_t ReadWholeFile(const AnsiString& path, AnsiString* content, bool* missing, uint32_t limit) {
+    if (missing) *missing = false;
+    TScopedFile file(CreateFileA(path.CStr(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                                 FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!file.IsValid()) {
+        DWORD error = GetLastError();
+        if (missing) *missing = error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND;
+        return tfCannotOpen;
+    }
+    return ReadWholeFile(file.Get(), content, limit);
+}
+
 int32_t ReadTextFile(const AnsiString& path, AnsiString* content, bool* missing) {
-    int32_t result = ReadWholeFile(path, content, missing);
+    int32_t result = ReadWholeFile(path, content, missing, MaxTextFileBytes);
     if (result != 0) return result;
     return IsEditableText(*content) ? 0 : tfNotText;
 }
