@@ -32,6 +32,8 @@ int32_t ReadWholeFile(const AnsiString& path, AnsiString* content, bool* missing
 int32_t ReadTextFile(const AnsiString& path, AnsiString* content, bool* missing = nullptr);
 
 // Puts `bytes` in place of the file at `path` (or creates it): written to a
-// new file in the same folder, flushed, then moved over it. 0, or the
-// Windows error with the file as it was and no new file left behind.
+// new file of a random name in the same folder, flushed, then put in its
+// place, keeping the file's attributes, owner and permissions where the
+// system can. 0, or the Windows error with the file as it was and no new
+// file left behind.
 uint32_t ReplaceFileWhole(const AnsiString& path, const AnsiString& bytes);
