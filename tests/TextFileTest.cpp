@@ -1,10 +1,14 @@
-// The IDEs' text files written whole and read within bounds.
+// The IDEs' text files written whole and read within bounds, files opened
+// never through a link, and the journal that puts files back after a
+// cancelled run.
 #include <gtest/gtest.h>
 
 #include <string>
 #include <vector>
 
 #include "TestSupport.h"
+#include "ULinks.h"
+#include "URunJournal.h"
 #include "UScoped.h"
 #include "UTextFile.h"
 
@@ -95,6 +99,93 @@ TEST(ReadTextFile, RefusesAFileLargerThanAnyIdesWithoutReadingIt) {
     EXPECT_EQ(ReadWholeFile(file.Get(), &content, 4), tfTooLarge);
     EXPECT_EQ(ReadWholeFile(file.Get(), &content, 5), 0);
     EXPECT_STREQ(content.CStr(), "12345");
+}
+
+TEST(OpenForReadingNoFollow, OpensOnlyAFileThatIsWhereItsNameSays) {
+    TempDir temp;
+    CreateDirectoryA((temp / "folder").c_str(), nullptr);
+    WriteFileBytes(temp / "victim.txt", "the victim's");
+    WriteFileBytes(temp / "folder\\plain.txt", "plain");
+    ASSERT_TRUE(MakeLink(temp / "folder\\to-file.txt", temp / "victim.txt"));
+    ASSERT_TRUE(MakeLink(temp / "to-folder", temp / "folder"));
+    struct Case {
+        std::string path;
+        DWORD error;  // 0 when it opens
+    } cases[] = {
+        {temp / "folder\\plain.txt", 0},
+        {temp / "folder\\to-file.txt", ErrorLinkOnTheWay},
+        {temp / "to-folder", ERROR_ACCESS_DENIED},  // a folder is no file to read
+        {temp / "to-folder\\plain.txt", 0},  // a link above is the caller's to check
+        {temp / "folder\\missing.txt", ERROR_FILE_NOT_FOUND},
+        {temp / "missing\\plain.txt", ERROR_PATH_NOT_FOUND},
+    };
+    for (const Case& c : cases) {
+        TScopedFile file(INVALID_HANDLE_VALUE);
+        bool opened = OpenForReadingNoFollow(AnsiString(c.path.c_str()), &file);
+        EXPECT_EQ(opened, c.error == 0) << c.path;
+        EXPECT_EQ(file.IsValid(), opened) << c.path;
+        if (!opened) {
+            EXPECT_EQ(GetLastError(), c.error) << c.path;
+        }
+    }
+    for (const char* link : {"folder\\to-file.txt", "to-folder"}) RemoveLink(temp / link);
+}
+
+class Journal : public ::testing::Test {
+protected:
+    void TearDown() override {
+        for (const std::string& link : links_) RemoveLink(link);
+    }
+    bool Plant(const std::string& link, const std::string& target) {
+        links_.push_back(link);
+        return MakeLink(link, target);
+    }
+    TempDir temp_;
+    const std::string file_ = temp_ / "d7.als";
+    const std::string victim_ = temp_ / "victim.txt";
+    std::vector<std::string> links_;
+};
+
+TEST_F(Journal, PutsBackWhatWasThereAndTakesAwayWhatWasNot) {
+    WriteFileBytes(file_, "before the run");
+    TRunJournal journal;
+    journal.Keep(AnsiString(file_.c_str()));
+    journal.Keep(AnsiString((temp_ / "new.bpl").c_str()));
+    journal.Keep(AnsiString((temp_ / "missing\\new.bpl").c_str()));
+    WriteFileBytes(file_, "changed by the run");
+    journal.Keep(AnsiString(file_.c_str()));  // kept once, as it was first
+    WriteFileBytes(temp_ / "new.bpl", "made by the run");
+    journal.Restore();
+    EXPECT_EQ(Read(file_), "before the run");
+    EXPECT_EQ(ListTree(temp_.Path()), std::vector<std::string>{"d7.als"});
+}
+
+// A link in the file's place, when the run begins or after it: the journal
+// neither writes what it leads to back as the file, nor deletes it.
+TEST_F(Journal, NeverPutsBackOrDeletesThroughALink) {
+    WriteFileBytes(victim_, "the victim's");
+    ASSERT_TRUE(Plant(file_, victim_));
+    TRunJournal journal;
+    journal.Keep(AnsiString(file_.c_str()));
+    WriteFileBytes(victim_, "the victim's, later");
+    journal.Restore();
+    EXPECT_TRUE(IsLink(file_)) << "not replaced by a copy of what it led to";
+    EXPECT_EQ(Read(victim_), "the victim's, later");
+
+    const std::string absent = temp_ / "new.bpl";
+    journal.Keep(AnsiString(absent.c_str()));
+    ASSERT_TRUE(Plant(absent, victim_));
+    journal.Restore();
+    EXPECT_EQ(Read(victim_), "the victim's, later") << "deleted through the link";
+}
+
+TEST_F(Journal, KeepsNoFileLargerThanItsBound) {
+    ASSERT_TRUE(MakeSizedFile(file_, 64LL * 1024 * 1024 + 1));
+    TRunJournal journal;
+    journal.Keep(AnsiString(file_.c_str()));
+    WriteFileBytes(file_, "changed by the run");
+    journal.Restore();
+    EXPECT_EQ(Read(file_), "changed by the run");
 }
 
 }  // namespace
