@@ -47,17 +47,14 @@ const char* CurrentIdeFile(uint32_t slot) {
 
 bool StartsWithCrLf(const char* text) { return text[0] == '\r' && text[1] == '\n'; }
 
-// Whether the payload is newer than the file at `path`, by product versions.
+// Whether the payload is newer than the file at `path`, by product versions;
+// the payload's is read from its bytes in memory.
 bool PayloadIsNewer(const ScriptItem& item, const AnsiString& path) {
-    uint32_t installedMs, installedLs;
-    if (!GetFileProductVersion(path.CStr(), &installedMs, &installedLs)) return true;
-    AnsiString copy = JoinPath(GetKindDirectory(dkTemp), item.Name);
-    uint32_t payloadMs, payloadLs;
-    if (ExtractPayload(item.Value, copy.CStr()) != 0 ||
-        !GetFileProductVersion(copy.CStr(), &payloadMs, &payloadLs)) {
+    uint32_t installedMs, installedLs, payloadMs, payloadLs;
+    if (!GetFileProductVersion(path.CStr(), &installedMs, &installedLs) ||
+        !PayloadProductVersion(item.Value, &payloadMs, &payloadLs)) {
         return true;
     }
-    DeleteFileA(copy.CStr());
     return payloadMs > installedMs || (payloadMs == installedMs && payloadLs > installedLs);
 }
 
@@ -118,7 +115,9 @@ int32_t OpExtractFile(const ScriptItem& item, AnsiString* line, bool replace) {
 
 int32_t OpExtractIfNewer(const ScriptItem& item, AnsiString* line) {
     AnsiString path = ItemPath(item);
-    if (PayloadIsNewer(item, path)) return OpExtractFile(item, line, true);
+    // Another user may have put the file in the install folder: no version
+    // it claims is trusted there, and this release's file always goes in.
+    if (item.DirKind == dkInstallDir || PayloadIsNewer(item, path)) return OpExtractFile(item, line, true);
     *line = AnsiString("Copying file: ") + path + Already;
     return 0;
 }
