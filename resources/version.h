@@ -1,6 +1,7 @@
 // The product version that the programs carry in their version resources.
-// The setup replaces an installed uninstaller only with a newer one, so the
-// build number goes up whenever the uninstaller changes.
+// The setup puts its uninstaller into the install folder whatever the version
+// of a file there; elsewhere it would replace one only with a newer one, so
+// the build number goes up whenever the uninstaller changes.
 #pragma once
 
 #define VL_VERSION_MAJOR 3

@@ -49,19 +49,19 @@ const char* CurrentIdeFile(uint32_t slot) {
 
 bool StartsWithCrLf(const char* text) { return text[0] == '\r' && text[1] == '\n'; }
 
-// Whether the payload is newer than the file at `path`, by product versions.
+// Whether the payload is newer than the file at `path`, by product versions;
+// the payload's is read from its bytes in memory.
 bool PayloadIsNewer(const ScriptItem& item, const AnsiString& path) {
-    uint32_t installedMs, installedLs;
-    if (!GetFileProductVersion(path.CStr(), &installedMs, &installedLs)) return true;
-    AnsiString copy = JoinPath(GetKindDirectory(dkTemp), item.Name);
-    uint32_t payloadMs, payloadLs;
-    if (ExtractPayload(item.Value, copy.CStr()) != 0 ||
-        !GetFileProductVersion(copy.CStr(), &payloadMs, &payloadLs)) {
+    uint32_t installedMs, installedLs, payloadMs, payloadLs;
+    if (!GetFileProductVersion(path.CStr(), &installedMs, &installedLs) ||
+        !PayloadProductVersion(item.Value, &payloadMs, &payloadLs)) {
         return true;
     }
-    DeleteFileA(copy.CStr());
     return payloadMs > installedMs || (payloadMs == installedMs && payloadLs > installedLs);
 }
+
+// A text file that cannot be edited, as against one that cannot be opened.
+bool Unusable(int32_t result) { return result == tfNotText || result == tfTooLarge; }
 
 // Whether a link lies on the way to `path` in the install folder or an IDE's
 // folder; then the item fails, its line ending in "...Fail".
@@ -120,7 +120,9 @@ int32_t OpExtractFile(const ScriptItem& item, AnsiString* line, bool replace) {
 
 int32_t OpExtractIfNewer(const ScriptItem& item, AnsiString* line) {
     AnsiString path = ItemPath(item);
-    if (PayloadIsNewer(item, path)) return OpExtractFile(item, line, true);
+    // Another user may have put the file in the install folder: no version
+    // it claims is trusted there, and this release's file always goes in.
+    if (item.DirKind == dkInstallDir || PayloadIsNewer(item, path)) return OpExtractFile(item, line, true);
     *line = AnsiString("Copying file: ") + path + Already;
     return 0;
 }
@@ -224,7 +226,7 @@ int32_t OpModifyFile(const ScriptItem& item, AnsiString* line) {
     if (Refused(path, AnsiString("Modifying file: ") + path, line, &result)) return result;
     AnsiString content;
     result = ReadTextFile(path, &content);
-    if (result == tfNotText) *line = AnsiString("Modifying file: ") + path + Fail;
+    if (Unusable(result)) *line = AnsiString("Modifying file: ") + path + Fail;
     if (result != 0) return result;
 
     *line = AnsiString("Modifying file: ") + path;
@@ -279,7 +281,7 @@ int32_t OpReplaceText(const ScriptItem& item, AnsiString* line) {
     if (Refused(path, text, line, &result)) return result;
     AnsiString content;
     result = ReadTextFile(path, &content);
-    if (result == tfNotText) *line = text + Fail;
+    if (Unusable(result)) *line = text + Fail;
     if (result != 0) return result;
 
     *line = text;

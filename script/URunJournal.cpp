@@ -3,8 +3,18 @@
 #include <windows.h>
 
 #include "ULinks.h"
+#include "UScoped.h"
 #include "UText.h"
 #include "UTextFile.h"
+
+namespace {
+
+// The most that the journal keeps of one file. It holds the bytes in memory
+// until the run ends; the files it keeps (alias files, runtime packages) are
+// far smaller, and a larger one planted in their place must not exhaust it.
+const uint32_t MaxKeptBytes = 64 * 1024 * 1024;
+
+}  // namespace
 
 TRunJournal::~TRunJournal() {
     while (last_) {
@@ -20,15 +30,17 @@ void TRunJournal::Keep(const AnsiString& path) {
     for (Entry* entry = last_; entry; entry = entry->Next) {
         if (LowerCase(entry->Path) == lower) return;
     }
-    Entry* entry = new Entry{path, false, AnsiString(), last_};
-    // A file that exists but cannot be read is not kept: putting back
-    // something else would be worse than leaving it.
-    if (GetFileAttributesA(path.CStr()) != INVALID_FILE_ATTRIBUTES) {
-        entry->Existed = true;
-        if (ReadWholeFile(path, &entry->Bytes) != 0) {
-            delete entry;
-            return;
-        }
+    // A file that exists but cannot be read, or is reached through a link,
+    // is not kept: putting back something else (a link's target's bytes
+    // among them) would be worse than leaving it.
+    TScopedFile file(INVALID_HANDLE_VALUE);
+    bool existed = OpenForReadingNoFollow(path, &file);
+    DWORD error = existed ? 0 : GetLastError();
+    if (!existed && error != ERROR_FILE_NOT_FOUND && error != ERROR_PATH_NOT_FOUND) return;
+    Entry* entry = new Entry{path, existed, AnsiString(), last_};
+    if (existed && ReadWholeFile(file.Get(), &entry->Bytes, MaxKeptBytes) != 0) {
+        delete entry;
+        return;
     }
     last_ = entry;
 }
@@ -42,7 +54,11 @@ void TRunJournal::Restore() {
             if (entry->Existed) {
                 ReplaceFileWhole(entry->Path, entry->Bytes);
             } else {
-                DeleteFileA(entry->Path.CStr());
+                size_t slash = FindLastChar(entry->Path, '\\');
+                AnsiString finalFolder;
+                if (slash > 1 && FinalPath(AnsiString(entry->Path.CStr(), slash - 1), &finalFolder)) {
+                    DeleteFileNoFollow(entry->Path, finalFolder);
+                }
             }
         }
         delete entry;

@@ -15,9 +15,12 @@ public:
     TRunJournal(const TRunJournal&) = delete;
     TRunJournal& operator=(const TRunJournal&) = delete;
 
-    // Keeps the state of `path`, absent or its bytes, unless it is already kept.
+    // Keeps the state of `path`, absent or its bytes, unless it is already
+    // kept. A file that cannot be read whole, is larger than 64 MB or is
+    // reached through a link is not kept, and a cancel leaves it as it is.
     void Keep(const AnsiString& path);
-    // Puts every kept file back as it was, the last kept first, and forgets them.
+    // Puts every kept file back as it was, the last kept first, and forgets
+    // them. A file that was absent is deleted, unless a link stands there.
     void Restore();
 
 private:

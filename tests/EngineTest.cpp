@@ -295,13 +295,15 @@ TEST_F(TypicalInstall, ASecondRunOverTheTreeGivesTheSameResult) {
     EXPECT_EQ(alias, firstAlias);
     EXPECT_EQ(ide_->LibraryPath(), "$(DELPHI)\\Lib;$(DELPHI)\\Bin;" + installDir_ + "\\Delphi7");
 
-    // The log differs only where the first run already did the work.
+    // The log differs only where the first run already did the work. (The
+    // uninstaller is written again: one found in the install folder is
+    // never trusted.)
     Lines expected = firstLog;
     for (std::string& line : expected) {
         if (line.rfind("Clearing directory: ", 0) == 0) {
             line.replace(line.rfind("...Success"), 10, "...Already (it was there before setup: what it holds is kept)");
         }
-        for (const char* done : {"vllib.ini", "redud.exe", "Adding search path", "Modifying file"}) {
+        for (const char* done : {"vllib.ini", "Adding search path", "Modifying file"}) {
             size_t success = line.rfind("...Success");
             if (line.find(done) != std::string::npos && line.rfind("Registering", 0) != 0 &&
                 success != std::string::npos) {

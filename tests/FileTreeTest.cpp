@@ -86,6 +86,39 @@ TEST(DeleteDirectoryTree, NeverFollowsALink) {
     for (const char* link : {"d\\s\\to-folder", "d\\to-file.txt", "tree"}) RemoveLink(temp / link);
 }
 
+TEST(DirectoryTreeBytes, AddsUpEveryFileBelowAndNothingForAMissingFolder) {
+    TempDir temp;
+    MakeTree(temp);
+    WriteFileBytes(temp / "d\\s\\deep\\e.txt", std::string(5000, 'e'));
+    EXPECT_EQ(DirectoryTreeBytes((temp / "d").c_str()), 5003u);
+    EXPECT_EQ(DirectoryTreeBytes((temp / "absent").c_str()), 0u);
+}
+
+// Two links that lead back up would have the measuring go round forever.
+TEST(DirectoryTreeBytes, FollowsNoLink) {
+    TempDir temp;
+    MakeTree(temp);
+    CreateDirectoryA((temp / "elsewhere").c_str(), nullptr);
+    WriteFileBytes(temp / "elsewhere\\big.bin", std::string(100000, 'b'));
+    ASSERT_TRUE(MakeLink(temp / "d\\up", temp / "d"));
+    ASSERT_TRUE(MakeLink(temp / "d\\s\\top", temp.Path()));
+    ASSERT_TRUE(MakeLink(temp / "d\\s\\out", temp / "elsewhere"));
+    EXPECT_EQ(DirectoryTreeBytes((temp / "d").c_str()), 4u);
+    for (const char* link : {"d\\up", "d\\s\\top", "d\\s\\out"}) RemoveLink(temp / link);
+}
+
+TEST(DirectoryTreeBytes, GoesNoDeeperThanItsBound) {
+    TempDir temp;
+    std::string folder = temp.Path();
+    for (unsigned depth = 1; depth <= MaxMeasuredDepth + 1; ++depth) {
+        folder += "\\f";
+        ASSERT_TRUE(CreateDirectoryA(folder.c_str(), nullptr)) << depth;
+        // One byte at every depth, ten at the last that is measured.
+        WriteFileBytes(folder + "\\x", depth == MaxMeasuredDepth ? "0123456789" : "x");
+    }
+    EXPECT_EQ(DirectoryTreeBytes(temp.Path().c_str()), MaxMeasuredDepth - 1 + 10u);
+}
+
 TEST(GetFileProductVersion, ReadsTheUninstallersProductVersion) {
     uint32_t ms = 0, ls = 0;
     ASSERT_TRUE(GetFileProductVersion(BuildFile("redud.exe").c_str(), &ms, &ls));

@@ -3,6 +3,7 @@
 #include "EngineFixture.h"
 #include "ULinks.h"
 #include "UOperations.h"
+#include "UTextFile.h"
 
 #include <sddl.h>
 
@@ -83,22 +84,32 @@ TEST_F(Operations, TheIdesTextFilesAreLeftAsTheyWereWhenTheyCannotBeReadWhole) {
     merge.DirKind2 = dkIdeHelp;
     const std::string merged = "Merging files: " + installDir_ + "\\Help\\vllib.als, " + ide_->HelpFile(3);
     ScriptItem index = Item(siModifyFile, HelpIndexLine, 1, dkIdeHelp);
+    ScriptItem replace = Item(siReplaceText, "d7.ohi", 0, dkIdeHelp);
+    replace.Text = "TButton";
+    replace.Name2 = "TEdit";
+    const std::string replaced = "Replace text: File=" + ide_->HelpFile(1) + ", FindText=TButton, ReplaceTo=TEdit";
     struct Case {
         const char* name;
         std::string bytes;
+        int32_t result;
     } cases[] = {
-        {"a NUL byte in the second line", std::string("TButton=vcl.hlp>main\r\nTEd") + '\0' + "it=vcl.hlp>main\r\nTForm=x\r\n"},
-        {"UTF-16", std::string("\xFF\xFEx\0=\0\r\0\n\0", 10)},
+        {"a NUL byte in the second line",
+         std::string("TButton=vcl.hlp>main\r\nTEd") + '\0' + "it=vcl.hlp>main\r\nTForm=x\r\n", tfNotText},
+        {"UTF-16", std::string("\xFF\xFEx\0=\0\r\0\n\0", 10), tfNotText},
+        {"larger than any IDE's", "TButton=vcl.hlp>main\r\n" + std::string(MaxTextFileBytes, 'x'), tfTooLarge},
     };
+    ASSERT_EQ(ide_->HelpFile(1), ide_->Root() + "\\Help\\d7.ohi");
     for (const Case& c : cases) {
         WriteFileBytes(ide_->HelpFile(3), c.bytes);
         WriteFileBytes(ide_->HelpFile(1), c.bytes);
-        EXPECT_EQ(OpMergeFiles(merge, &line), -3) << c.name;
+        EXPECT_EQ(OpMergeFiles(merge, &line), c.result) << c.name;
         EXPECT_EQ(std::string(line.CStr()), merged + "...Fail") << c.name;
-        EXPECT_EQ(Read(ide_->HelpFile(3)), c.bytes) << c.name;
-        EXPECT_EQ(OpModifyFile(index, &line), -3) << c.name;
+        EXPECT_TRUE(Read(ide_->HelpFile(3)) == c.bytes) << c.name;
+        EXPECT_EQ(OpModifyFile(index, &line), c.result) << c.name;
         EXPECT_EQ(std::string(line.CStr()), "Modifying file: " + ide_->HelpFile(1) + "...Fail") << c.name;
-        EXPECT_EQ(Read(ide_->HelpFile(1)), c.bytes) << c.name;
+        EXPECT_EQ(OpReplaceText(replace, &line), c.result) << c.name;
+        EXPECT_EQ(std::string(line.CStr()), replaced + "...Fail") << c.name;
+        EXPECT_TRUE(Read(ide_->HelpFile(1)) == c.bytes) << c.name;
     }
     // Held open by the IDE, without sharing: it cannot even be read.
     WriteFileBytes(ide_->HelpFile(3), FakeIde::AliasFileText);
@@ -274,24 +285,57 @@ TEST_F(Operations, ExtractIfAbsentKeepsWhatIsThere) {
     EXPECT_EQ(Read(installDir_ + "\\new"), PayloadBytes(1));
 }
 
-TEST_F(Operations, ExtractIfNewerReplacesOnlyAnOlderOrUnversionedFile) {
+// The build's uninstaller with another product version in its fixed block.
+std::string UninstallerOfVersion(uint32_t ms) {
+    std::string bytes = Read(BuildFile("redud.exe"));
+    size_t fixed = bytes.find(std::string("\xBD\x04\xEF\xFE", 4));
+    if (fixed == std::string::npos) return "";
+    for (int i = 0; i < 4; ++i) bytes[fixed + 16 + i] = static_cast<char>(ms >> (8 * i));
+    return bytes;
+}
+
+// In the install folder the uninstaller always goes in: a file there may
+// have been planted, and its version proves nothing. Elsewhere the versions
+// decide. No copy of the payload is written anywhere to read its version.
+TEST_F(Operations, ExtractIfNewerAlwaysWritesTheInstallFoldersFileAndComparesVersionsElsewhere) {
+    UseDelphi7();
     unsigned id = 0;
     for (const ManifestEntry& entry : LoadManifest()) {
         if (entry.kind == "newer") id = entry.id;
     }
-    ScriptItem uninstaller = Item(siExtractIfNewer, "redud.exe", id, dkInstallDir);
-    const std::string path = installDir_ + "\\redud.exe";
-    WriteFileBytes(path, "no version resource");
-    EXPECT_EQ(OpExtractIfNewer(uninstaller, &line), 0);
-    EXPECT_EQ(Read(path), Read(BuildFile("redud.exe")));
-    EXPECT_EQ(std::string(line.CStr()), "Copying file: " + path + "...Success");
+    const std::string tempFolder = temp_ / "Temp";
+    CreateDirectoryA(tempFolder.c_str(), nullptr);
+    WriteFileBytes(tempFolder + "\\redud.exe", "another program's");
+    char previousTemp[MAX_PATH] = "";
+    GetEnvironmentVariableA("TMP", previousTemp, sizeof previousTemp);
+    SetEnvironmentVariableA("TMP", tempFolder.c_str());
 
-    EXPECT_EQ(OpExtractIfNewer(uninstaller, &line), 0) << "the same version";
-    EXPECT_EQ(std::string(line.CStr()), "Copying file: " + path + "...Already");
-    char temp[MAX_PATH];
-    GetTempPathA(MAX_PATH, temp);
-    EXPECT_EQ(GetFileAttributesA((std::string(temp) + "redud.exe").c_str()), INVALID_FILE_ATTRIBUTES)
-        << "the temporary copy is gone";
+    const std::string shipped = Read(BuildFile("redud.exe"));
+    struct Case {
+        const char* name;
+        std::string before;
+        bool payloadNewer;
+    } cases[] = {
+        {"no version resource", "no version resource", true},
+        {"the same version", shipped, false},
+        {"a higher version", UninstallerOfVersion(0x00040000), false},
+        {"a lower version", UninstallerOfVersion(0x00030012), true},
+    };
+    for (const Case& c : cases) {
+        for (uint8_t kind : {uint8_t(dkInstallDir), uint8_t(dkIdeRoot)}) {
+            ScriptItem uninstaller = Item(siExtractIfNewer, "redud.exe", id, kind);
+            const std::string path = ItemPath(uninstaller).CStr();
+            ASSERT_TRUE(WriteFileBytes(path, c.before)) << c.name;
+            EXPECT_EQ(OpExtractIfNewer(uninstaller, &line), 0) << c.name;
+            bool replaced = kind == dkInstallDir || c.payloadNewer;
+            EXPECT_TRUE(Read(path) == (replaced ? shipped : c.before)) << c.name << " in " << path;
+            EXPECT_EQ(std::string(line.CStr()), "Copying file: " + path + (replaced ? "...Success" : "...Already"))
+                << c.name;
+        }
+    }
+    SetEnvironmentVariableA("TMP", previousTemp[0] ? previousTemp : nullptr);
+    EXPECT_EQ(ListTree(tempFolder), std::vector<std::string>{"redud.exe"});
+    EXPECT_EQ(Read(tempFolder + "\\redud.exe"), "another program's");
 }
 
 TEST_F(Operations, ClearingEmptiesOnlyTheProductsFolderAndReportsWhatItCannotDelete) {

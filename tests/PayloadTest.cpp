@@ -12,6 +12,7 @@
 #include "UPaths.h"
 #include "UPayload.h"
 #include "UScriptItems.h"
+#include "version.h"
 
 namespace {
 
@@ -176,6 +177,20 @@ TEST(ExtractPayload, TheUninstallerCarriesTheProductVersion) {
     UINT length = 0;
     ASSERT_TRUE(VerQueryValueA(info.data(), "\\", reinterpret_cast<void**>(&fixed), &length));
     EXPECT_EQ(fixed->dwProductVersionMS, 0x00030013u);
+}
+
+// The same version, read from the payload's bytes in memory; false for a
+// payload that is no program and for an id that the payload lacks.
+TEST(PayloadProductVersion, ReadsTheUninstallersVersionInMemory) {
+    uint32_t ms = 0, ls = 0;
+    ASSERT_TRUE(PayloadProductVersion(IdOf("newer", "redud.exe"), &ms, &ls));
+    EXPECT_EQ(ms, 0x00030013u);
+    EXPECT_EQ(ls, uint32_t(VL_VERSION_RELEASE << 16 | VL_VERSION_BUILD));
+    for (unsigned id : {IdOf("file", ""), 0xFFFFu}) {
+        ms = ls = 7;
+        EXPECT_FALSE(PayloadProductVersion(id, &ms, &ls)) << id;
+        EXPECT_EQ(ms + ls, 14u) << id;
+    }
 }
 
 TEST(ExtractAllPayload, WritesTheTreeBelowTheCurrentDirectory) {

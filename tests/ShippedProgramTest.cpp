@@ -15,6 +15,7 @@
 
 #include "PeImage.h"
 #include "UResources.h"
+#include "UVersionResource.h"
 #include "version.h"
 
 namespace {
@@ -177,6 +178,28 @@ TEST_F(ShippedSetup, TheUninstallerInsideIsThe32BitGuiUninstaller) {
     EXPECT_EQ(FixedFileVersion(version->data), Version);
     EXPECT_EQ(VersionString(version->data, "OriginalFilename"), "redud.exe");
     EXPECT_EQ(VersionString(version->data, "FileDescription"), "Vellorin library uninstaller");
+}
+
+// The setup compares the uninstaller's product version, read from these
+// bytes in memory, with an installed one's. Cut anywhere, they give the
+// version or nothing, and are never read past their end.
+TEST(ShippedPrograms, TheUninstallersProductVersionIsReadFromItsBytes) {
+    const std::string uninstaller = FileBytes(ShippedFile("redud.exe"));
+    ASSERT_FALSE(uninstaller.empty()) << "build the Windows programs first";
+    const uint32_t expectedMs = VL_VERSION_MAJOR << 16 | VL_VERSION_MINOR;
+    const uint32_t expectedLs = VL_VERSION_RELEASE << 16 | VL_VERSION_BUILD;
+    for (size_t size = uninstaller.size(); size > 0; size = size > 300 ? size - 251 : size - 1) {
+        std::vector<uint8_t> bytes(uninstaller.begin(), uninstaller.begin() + size);
+        uint32_t ms = 0, ls = 0;
+        bool read = ImageProductVersion(bytes.data(), bytes.size(), &ms, &ls);
+        if (size == uninstaller.size()) {
+            EXPECT_TRUE(read);
+        }
+        if (read) {
+            EXPECT_EQ(ms, expectedMs) << size;
+            EXPECT_EQ(ls, expectedLs) << size;
+        }
+    }
 }
 
 TEST_F(ShippedSetup, CarriesItsVersion) {

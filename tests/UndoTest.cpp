@@ -4,6 +4,7 @@
 
 #include "EngineFixture.h"
 #include "UDeinstall.h"
+#include "UTextFile.h"
 #include "UUninstallRecord.h"
 #include "UnDo.h"
 
@@ -70,6 +71,11 @@ TEST_F(Undo, HelpTextLosesItsFirstOccurrenceOnly) {
     WriteFileBytes(file, "Head\r\n:LINK VLLIB.HLP\r\nMiddle\r\n:Link vllib.hlp\r\n");
     UndoHelpText(Rec(0x1000A, 2, dkIdeHelp, HelpLinkLine));
     EXPECT_EQ(Read(file), "Head\r\nMiddle\r\n:Link vllib.hlp\r\n");
+    // One larger than any IDE's is not even read.
+    const std::string large = "Head\r\n:Link vllib.hlp\r\n" + std::string(MaxTextFileBytes, 'x');
+    WriteFileBytes(file, large);
+    UndoHelpText(Rec(0x1000A, 2, dkIdeHelp, HelpLinkLine));
+    EXPECT_TRUE(Read(file) == large);
     DeleteFileA(file.c_str());
     UndoHelpText(Rec(0x1000A, 2, dkIdeHelp, HelpLinkLine));
     EXPECT_EQ(GetFileAttributesA(file.c_str()), INVALID_FILE_ATTRIBUTES) << "nothing is created";

@@ -7,6 +7,7 @@
 #include <string.h>
 
 #include "UConst.h"
+#include "UOutOfMemory.h"
 #include "UPaths.h"
 #include "UScriptItems.h"
 #include "UUninstallRecord.h"
@@ -59,7 +60,7 @@ void TDeinstall::CloseLogFile() {
 
 int32_t TDeinstall::SetLogData(const char* data, uint32_t size) {
     char* copy = static_cast<char*>(malloc(size ? size : 1));
-    if (!copy) abort();
+    if (!copy) return dlCannotOpen;
     memcpy(copy, data, size);
     return AdoptLogData(copy, size);
 }
@@ -169,7 +170,7 @@ void TDeinstall::IndexBlocks() {
         if (pass == 0) {
             if (count == 0) return;
             selects_ = static_cast<TSelect*>(malloc(count * sizeof(TSelect)));
-            if (!selects_) abort();
+            if (!selects_) EndOutOfMemory();
         }
     }
     selectCount_ = count;

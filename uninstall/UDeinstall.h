@@ -44,7 +44,7 @@ public:
     // ends (or the object goes): the marks of records undone are written
     // through that one handle.
     int32_t LoadLog(const char* fileName);
-    // Takes a copy of a log's bytes and checks them: -3 empty, -4 not a log,
+    // Takes a copy of a log's bytes and checks them: -2 no memory for it, -3 empty, -4 not a log,
     // -5 when the records do not hold together (nothing of such a log is
     // replayed). A last record cut short, as a crash while writing it leaves
     // it, is left out: the log ends before it.

@@ -74,8 +74,11 @@ int32_t TDeinstall::LoadLog(const char* fileName) {
     if (!data) return dlCannotOpen;
     DWORD read = 0;
     if (!ReadFile(file, data, size, &read, nullptr)) read = 0;
-    // Without a whole one, the files that install.log names are not known.
-    if (ReadWholeFile(JoinPath(LogFolder, InstallLogName), &InstallLogText, nullptr, MaxInstallLog) != 0) {
+    // Without a whole one, the files that install.log names are not known;
+    // one reached through a link names nothing of this folder.
+    TScopedFile installLog(INVALID_HANDLE_VALUE);
+    if (!OpenForReadingNoFollow(JoinPath(LogFolder, InstallLogName), &installLog) ||
+        ReadWholeFile(installLog.Get(), &InstallLogText, MaxInstallLog) != 0) {
         InstallLogText = AnsiString();
     }
     int32_t result = AdoptLogData(data, read);

@@ -14,7 +14,7 @@
 // the current folder. Exit codes: 0 removed, 1 cancelled, 2 the log cannot
 // be read, 3 another setup or uninstall of the product is running, 4 the log
 // was cut short (what it held was removed, parts may remain), 5 the copy
-// could not be made or started (nothing was removed).
+// could not be made or started (nothing was removed), 6 it ran out of memory.
 #include <stdlib.h>
 #include <windows.h>
 

@@ -3,6 +3,8 @@
 #include <stdlib.h>
 #include <string.h>
 
+#include "UOutOfMemory.h"
+
 AnsiString::AnsiString(const char* text) : AnsiString(text, text ? strlen(text) : 0) {}
 
 AnsiString::AnsiString(const char* text, size_t length) { Append(text, length); }
@@ -42,7 +44,7 @@ void AnsiString::Reserve(size_t capacity) {
     // Doubling keeps a run of appends linear.
     size_t grown = capacity_ * 2 > capacity ? capacity_ * 2 : capacity;
     char* data = static_cast<char*>(realloc(data_, grown + 1));
-    if (!data) abort();
+    if (!data) EndOutOfMemory();
     data_ = data;
     capacity_ = grown;
 }

@@ -38,6 +38,27 @@ uint32_t DeleteEntries(const AnsiString& dir) {
     return result;
 }
 
+// The bytes below `dir`, `depth` folders below where the measuring began.
+// A link is not followed: two of them leading back up would have it count
+// forever. Nor is a folder deeper than any that a product would make.
+uint64_t TreeBytes(const AnsiString& dir, unsigned depth) {
+    uint64_t bytes = 0;
+    AnsiString base = dir + "\\";
+    WIN32_FIND_DATAA found;
+    TScopedFind listing((base + "*.*").CStr(), &found);
+    if (!listing.IsValid()) return 0;
+    do {
+        if (found.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) continue;
+        if (!(found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)) {
+            bytes += (static_cast<uint64_t>(found.nFileSizeHigh) << 32) | found.nFileSizeLow;
+        } else if (depth < MaxMeasuredDepth && lstrcmpA(found.cFileName, ".") != 0 &&
+                   lstrcmpA(found.cFileName, "..") != 0) {
+            bytes += TreeBytes(base + found.cFileName, depth + 1);
+        }
+    } while (listing.Next(&found));
+    return bytes;
+}
+
 }  // namespace
 
 uint32_t DeleteDirectoryTree(const char* dir, bool keepDir) {
@@ -70,21 +91,7 @@ bool FolderHoldsEntries(const char* dir) {
     return false;
 }
 
-uint64_t DirectoryTreeBytes(const char* dir) {
-    uint64_t bytes = 0;
-    AnsiString base = AnsiString(dir) + "\\";
-    WIN32_FIND_DATAA found;
-    TScopedFind listing((base + "*.*").CStr(), &found);
-    if (!listing.IsValid()) return 0;
-    do {
-        if (!(found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)) {
-            bytes += (static_cast<uint64_t>(found.nFileSizeHigh) << 32) | found.nFileSizeLow;
-        } else if (lstrcmpA(found.cFileName, ".") != 0 && lstrcmpA(found.cFileName, "..") != 0) {
-            bytes += DirectoryTreeBytes((base + found.cFileName).CStr());
-        }
-    } while (listing.Next(&found));
-    return bytes;
-}
+uint64_t DirectoryTreeBytes(const char* dir) { return TreeBytes(AnsiString(dir), 0); }
 
 bool GetFileProductVersion(const char* path, uint32_t* ms, uint32_t* ls) {
     DWORD handle = 0;

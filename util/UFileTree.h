@@ -25,7 +25,11 @@ bool IsFolder(const char* path);
 // Whether the folder is there with anything in it.
 bool FolderHoldsEntries(const char* dir);
 
-// The bytes of every file below `dir`, at any depth; 0 for a missing folder.
+// How many folders deep DirectoryTreeBytes goes below the folder it measures.
+const unsigned MaxMeasuredDepth = 32;
+
+// The bytes of every file below `dir`, down to MaxMeasuredDepth folders
+// deep; 0 for a missing folder. Links (reparse points) are left out.
 uint64_t DirectoryTreeBytes(const char* dir);
 
 // The product version of a file's version resource, as its most and least

@@ -136,3 +136,21 @@ HANDLE CreateFileForWriting(const AnsiString& path) {
     }
     return CreateFileA(path.CStr(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
 }
+
+bool OpenForReadingNoFollow(const AnsiString& path, TScopedFile* file) {
+    file->Reset(CreateFileA(path.CStr(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                            FILE_FLAG_OPEN_REPARSE_POINT, nullptr));
+    if (!file->IsValid()) return false;
+    size_t slash = FindLastChar(path, '\\');
+    BY_HANDLE_FILE_INFORMATION information;
+    AnsiString finalFolder, final;
+    if (slash < 2 || !GetFileInformationByHandle(file->Get(), &information) ||
+        (information.dwFileAttributes & (FILE_ATTRIBUTE_REPARSE_POINT | FILE_ATTRIBUTE_DIRECTORY)) ||
+        !FinalPath(AnsiString(path.CStr(), slash - 1), &finalFolder) || !FinalPathOf(file->Get(), &final) ||
+        lstrcmpiA(final.CStr(), FinalPathBelow(finalFolder, AnsiString(path.CStr() + slash)).CStr()) != 0) {
+        file->Close();
+        SetLastError(ErrorLinkOnTheWay);
+        return false;
+    }
+    return true;
+}

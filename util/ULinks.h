@@ -15,6 +15,7 @@
 #include <windows.h>
 
 #include "UAnsiString.h"
+#include "UScoped.h"
 
 // ERROR_STOPPED_ON_SYMLINK: "The create operation stopped after reaching a
 // symbolic link." The result of an operation refused for a link on the way.
@@ -49,3 +50,11 @@ bool DeleteFileNoFollow(const AnsiString& path, const AnsiString& finalFolder);
 // it leads to). INVALID_HANDLE_VALUE and the Windows error otherwise;
 // ErrorLinkOnTheWay for a name that exists but cannot be looked at.
 HANDLE CreateFileForWriting(const AnsiString& path);
+
+// Opens the file at `path` for reading (others may read it meanwhile,
+// nobody may write it), never through a link: the file itself is opened,
+// and refused when it is a link that Windows marks as one or lies elsewhere
+// than the folder's final path and its name say (a link to a file, under
+// Wine). False, with the Windows error or ErrorLinkOnTheWay, and `file`
+// closed, when it is not opened.
+bool OpenForReadingNoFollow(const AnsiString& path, TScopedFile* file);

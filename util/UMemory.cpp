@@ -3,10 +3,15 @@
 // running out of memory ends the process instead.
 #include <stddef.h>
 #include <stdlib.h>
+#include <windows.h>
+
+#include "UOutOfMemory.h"
+
+void EndOutOfMemory() { ExitProcess(ExitOutOfMemory); }
 
 void* operator new(size_t size) {
     void* p = malloc(size ? size : 1);
-    if (!p) abort();
+    if (!p) EndOutOfMemory();
     return p;
 }
 

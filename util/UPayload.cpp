@@ -6,6 +6,7 @@
 #include "UPaths.h"
 #include "UScoped.h"
 #include "UScriptItems.h"
+#include "UVersionResource.h"
 
 uint32_t ExtractPayload(uint32_t id, const char* path) {
     HRSRC resource = FindResourceA(nullptr, MAKEINTRESOURCEA(id), "vllib");
@@ -21,6 +22,13 @@ uint32_t ExtractPayload(uint32_t id, const char* path) {
     // A short write leaves a truncated file; on a local disk it means the
     // disk filled up.
     return written == size ? 0 : ERROR_DISK_FULL;
+}
+
+bool PayloadProductVersion(uint32_t id, uint32_t* ms, uint32_t* ls) {
+    HRSRC resource = FindResourceA(nullptr, MAKEINTRESOURCEA(id), "vllib");
+    if (!resource) return false;
+    const void* bytes = LockResource(LoadResource(nullptr, resource));
+    return bytes && ImageProductVersion(static_cast<const uint8_t*>(bytes), SizeofResource(nullptr, resource), ms, ls);
 }
 
 void ExtractAllPayload() {

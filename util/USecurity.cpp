@@ -26,19 +26,25 @@ TSecurity::~TSecurity() {
     if (descriptor_) LocalFree(descriptor_);
 }
 
+bool RandomName(const char* prefix, AnsiString* name) {
+    uint8_t random[8];
+    if (!RtlGenRandom(random, sizeof random)) return false;
+    *name = prefix;
+    for (uint8_t byte : random) {
+        *name += "0123456789abcdef"[byte >> 4];
+        *name += "0123456789abcdef"[byte & 0xF];
+    }
+    return true;
+}
+
 uint32_t CreatePrivateFolder(const AnsiString& parent, const char* prefix, AnsiString* folder) {
     TSecurity security(PrivateFolderSddl);
     if (!security.Attributes()) return GetLastError();
     // A name taken meanwhile is tried again with new digits, a few times.
     DWORD error = ERROR_ALREADY_EXISTS;
     for (int attempt = 0; attempt < 8 && error == ERROR_ALREADY_EXISTS; ++attempt) {
-        uint8_t random[8];
-        if (!RtlGenRandom(random, sizeof random)) return ERROR_GEN_FAILURE;
-        AnsiString name(prefix);
-        for (uint8_t byte : random) {
-            name += "0123456789abcdef"[byte >> 4];
-            name += "0123456789abcdef"[byte & 0xF];
-        }
+        AnsiString name;
+        if (!RandomName(prefix, &name)) return ERROR_GEN_FAILURE;
         *folder = JoinPath(parent, name.CStr());
         error = CreateDirectoryA(folder->CStr(), security.Attributes()) ? 0 : GetLastError();
     }

@@ -31,6 +31,10 @@ private:
     SECURITY_ATTRIBUTES attributes_{};
 };
 
+// `prefix` followed by 16 random hex digits, a name nobody can foretell;
+// false when the system gives no random bytes.
+bool RandomName(const char* prefix, AnsiString* name);
+
 // Creates a new folder below `parent`, named `prefix` and 16 random hex
 // digits, that only administrators and SYSTEM may change. Fails rather than
 // take a folder that exists: nobody can have put anything into it. 0 and the

@@ -1,27 +1,85 @@
 #include "UTextFile.h"
 
-#include <windows.h>
-
 #include "UScoped.h"
+#include "USecurity.h"
 #include "UText.h"
 
-int32_t ReadWholeFile(const AnsiString& path, AnsiString* content, bool* missing, uint32_t limit) {
-    if (missing) *missing = false;
-    // Others may read meanwhile, nobody may write.
-    TScopedFile file(CreateFileA(path.CStr(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
-                                 FILE_ATTRIBUTE_NORMAL, nullptr));
-    if (!file.IsValid()) {
-        DWORD error = GetLastError();
-        if (missing) *missing = error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND;
-        return tfCannotOpen;
+namespace {
+
+bool SameFile(const BY_HANDLE_FILE_INFORMATION& a, const BY_HANDLE_FILE_INFORMATION& b) {
+    return a.dwVolumeSerialNumber == b.dwVolumeSerialNumber && a.nFileIndexHigh == b.nFileIndexHigh &&
+           a.nFileIndexLow == b.nFileIndexLow;
+}
+
+// Writes all of `bytes` and flushes them to the disk: 0 or the Windows error.
+uint32_t WriteWhole(HANDLE file, const AnsiString& bytes) {
+    DWORD written = 0;
+    if (!bytes.IsEmpty() &&
+        !WriteFile(file, bytes.CStr(), static_cast<DWORD>(bytes.Length()), &written, nullptr)) {
+        return GetLastError();
     }
-    DWORD size = GetFileSize(file.Get(), nullptr);
-    if (size == INVALID_FILE_SIZE || size > limit) return tfCannotRead;
-    content->SetLength(size);
+    if (written != bytes.Length()) return ERROR_DISK_FULL;
+    return FlushFileBuffers(file) ? 0 : GetLastError();
+}
+
+// Creates the new file beside the target: CREATE_NEW with
+// FILE_FLAG_OPEN_REPARSE_POINT fails for anything at the name, a link
+// planted there included, so that nothing but a file of our own is
+// written. Nobody else may write it; the system may move it.
+uint32_t CreateFresh(const AnsiString& folder, AnsiString* fresh, TScopedFile* file) {
+    DWORD error = ERROR_FILE_EXISTS;
+    for (int attempt = 0; attempt < 8 && (error == ERROR_FILE_EXISTS || error == ERROR_ALREADY_EXISTS); ++attempt) {
+        AnsiString name;
+        if (!RandomName("vl", &name)) return ERROR_GEN_FAILURE;
+        *fresh = folder + "\\" + name + ".tmp";
+        file->Reset(CreateFileA(fresh->CStr(), GENERIC_WRITE | DELETE, FILE_SHARE_READ | FILE_SHARE_DELETE, nullptr,
+                                CREATE_NEW, FILE_ATTRIBUTE_NORMAL | FILE_FLAG_OPEN_REPARSE_POINT, nullptr));
+        error = file->IsValid() ? 0 : GetLastError();
+    }
+    return error;
+}
+
+// Puts the new file, written and held as `file`, in place of the file at
+// `path`. ReplaceFileA keeps the target's attributes, owner, permissions and
+// streams, but refuses a new file that any handle with access to its data
+// holds (Wine with ERROR_SHARING_VIOLATION, whatever the sharing), so `file`
+// is closed first. Should the replacement fail, `file` is the new file again
+// if it is still ours, for its disposal.
+uint32_t PutInPlace(const AnsiString& path, const AnsiString& fresh, TScopedFile* file) {
+    BY_HANDLE_FILE_INFORMATION own, found;
+    if (!GetFileInformationByHandle(file->Get(), &own)) return GetLastError();
+    // A target held open fails here rather than inside ReplaceFileA, which
+    // under Wine then leaves a file of its own beside it.
+    TScopedFile target(CreateFileA(path.CStr(), GENERIC_READ | GENERIC_WRITE | DELETE,
+                                   FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
+                                   FILE_FLAG_OPEN_REPARSE_POINT, nullptr));
+    if (!target.IsValid()) return GetLastError();
+    target.Close();
+    file->Close();
+    if (ReplaceFileA(path.CStr(), fresh.CStr(), nullptr, REPLACEFILE_WRITE_THROUGH, nullptr, nullptr)) return 0;
+    DWORD error = GetLastError();
+    // The target has gone already: the new bytes are better than none.
+    if (error == ERROR_UNABLE_TO_MOVE_REPLACEMENT && MoveFileExA(fresh.CStr(), path.CStr(), MOVEFILE_WRITE_THROUGH)) {
+        return 0;
+    }
+    file->Reset(CreateFileA(fresh.CStr(), DELETE, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                            OPEN_EXISTING, FILE_FLAG_OPEN_REPARSE_POINT, nullptr));
+    if (file->IsValid() && (!GetFileInformationByHandle(file->Get(), &found) || !SameFile(own, found))) file->Close();
+    return error;
+}
+
+}  // namespace
+
+int32_t ReadWholeFile(HANDLE file, AnsiString* content, uint32_t limit) {
+    LARGE_INTEGER size;
+    if (!GetFileSizeEx(file, &size)) return tfCannotRead;
+    if (size.QuadPart > limit) return tfTooLarge;
+    DWORD length = static_cast<DWORD>(size.QuadPart);
+    content->SetLength(length);
     DWORD done = 0;
-    while (done < size) {
+    while (done < length) {
         DWORD read = 0;
-        if (!ReadFile(file.Get(), content->Data() + done, size - done, &read, nullptr) || read == 0) {
+        if (!ReadFile(file, content->Data() + done, length - done, &read, nullptr) || read == 0) {
             return tfCannotRead;
         }
         done += read;
@@ -29,8 +87,20 @@ int32_t ReadWholeFile(const AnsiString& path, AnsiString* content, bool* missing
     return 0;
 }
 
+int32_t ReadWholeFile(const AnsiString& path, AnsiString* content, bool* missing, uint32_t limit) {
+    if (missing) *missing = false;
+    TScopedFile file(CreateFileA(path.CStr(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                                 FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!file.IsValid()) {
+        DWORD error = GetLastError();
+        if (missing) *missing = error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND;
+        return tfCannotOpen;
+    }
+    return ReadWholeFile(file.Get(), content, limit);
+}
+
 int32_t ReadTextFile(const AnsiString& path, AnsiString* content, bool* missing) {
-    int32_t result = ReadWholeFile(path, content, missing);
+    int32_t result = ReadWholeFile(path, content, missing, MaxTextFileBytes);
     if (result != 0) return result;
     return IsEditableText(*content) ? 0 : tfNotText;
 }
@@ -38,31 +108,21 @@ int32_t ReadTextFile(const AnsiString& path, AnsiString* content, bool* missing)
 uint32_t ReplaceFileWhole(const AnsiString& path, const AnsiString& bytes) {
     size_t slash = FindLastChar(path, '\\');
     AnsiString folder = slash ? AnsiString(path.CStr(), slash - 1) : AnsiString(".");
-    if (folder.Length() > MAX_PATH - 14) return ERROR_FILENAME_EXCED_RANGE;
-    char fresh[MAX_PATH];
-    // A new file of a name nobody else has taken.
-    if (!GetTempFileNameA(folder.CStr(), "vl", 0, fresh)) return GetLastError();
-    uint32_t error = 0;
-    {
-        TScopedFile file(CreateFileA(fresh, GENERIC_WRITE, 0, nullptr, TRUNCATE_EXISTING,
-                                     FILE_ATTRIBUTE_NORMAL, nullptr));
-        DWORD written = 0;
-        if (!file.IsValid()) {
-            error = GetLastError();
-        } else if (!bytes.IsEmpty() &&
-                   !WriteFile(file.Get(), bytes.CStr(), static_cast<DWORD>(bytes.Length()), &written, nullptr)) {
-            error = GetLastError();
-        } else if (written != bytes.Length()) {
-            error = ERROR_DISK_FULL;
-        } else if (!FlushFileBuffers(file.Get())) {
-            error = GetLastError();
-        } else if (!file.Close()) {
-            error = GetLastError();
-        }
+    AnsiString fresh;
+    TScopedFile file(INVALID_HANDLE_VALUE);
+    uint32_t error = CreateFresh(folder, &fresh, &file);
+    if (error != 0) return error;
+    error = WriteWhole(file.Get(), bytes);
+    if (error == 0 && GetFileAttributesA(path.CStr()) == INVALID_FILE_ATTRIBUTES) {
+        // Nothing to keep: moved while still held, so that nobody can change
+        // it on the way. Not over a file that has appeared meanwhile.
+        if (!MoveFileExA(fresh.CStr(), path.CStr(), MOVEFILE_WRITE_THROUGH)) error = GetLastError();
+    } else if (error == 0) {
+        error = PutInPlace(path, fresh, &file);
     }
-    if (error == 0 && !MoveFileExA(fresh, path.CStr(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
-        error = GetLastError();
+    if (error != 0 && file.IsValid()) {
+        FILE_DISPOSITION_INFO disposition{TRUE};
+        SetFileInformationByHandle(file.Get(), FileDispositionInfo, &disposition, sizeof disposition);
     }
-    if (error != 0) DeleteFileA(fresh);
     return error;
 }

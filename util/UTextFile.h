@@ -6,6 +6,7 @@
 #pragma once
 
 #include <stdint.h>
+#include <windows.h>
 
 #include "UAnsiString.h"
 
@@ -13,16 +14,26 @@
 const int32_t tfCannotOpen = -1;  // missing, or held open by another program
 const int32_t tfCannotRead = -2;  // its size or its bytes cannot be read whole
 const int32_t tfNotText = -3;     // a NUL byte, or UTF-16
+const int32_t tfTooLarge = -4;    // larger than the reader takes; nothing was read
 
-// Reads the whole file, of any bytes, into `content`: 0, tfCannotOpen or
-// tfCannotRead (also for a file larger than `limit`). `missing`, when given,
-// says whether a failure to open was for a file that is not there.
-int32_t ReadWholeFile(const AnsiString& path, AnsiString* content, bool* missing = nullptr,
-                      uint32_t limit = UINT32_MAX);
-// The same for a text to edit line by line: tfNotText for any other.
+// The largest text file of an IDE that is read. Their help and alias files
+// hold some kilobytes; a larger one is no IDE's, and would only cost memory.
+const uint32_t MaxTextFileBytes = 16 * 1024 * 1024;
+
+// Reads the whole of an open file into `content`: 0, tfCannotRead, or
+// tfTooLarge (nothing allocated) for a file larger than `limit`.
+int32_t ReadWholeFile(HANDLE file, AnsiString* content, uint32_t limit);
+// The same for the file at `path`, which others may read meanwhile but
+// nobody write; also tfCannotOpen. `missing`, when given, says whether a
+// failure to open was for a file that is not there.
+int32_t ReadWholeFile(const AnsiString& path, AnsiString* content, bool* missing, uint32_t limit);
+// The same for a text to edit line by line, of at most MaxTextFileBytes:
+// tfNotText for any other.
 int32_t ReadTextFile(const AnsiString& path, AnsiString* content, bool* missing = nullptr);
 
 // Puts `bytes` in place of the file at `path` (or creates it): written to a
-// new file in the same folder, flushed, then moved over it. 0, or the
-// Windows error with the file as it was and no new file left behind.
+// new file of a random name in the same folder, flushed, then put in its
+// place, keeping the file's attributes, owner and permissions where the
+// system can. 0, or the Windows error with the file as it was and no new
+// file left behind.
 uint32_t ReplaceFileWhole(const AnsiString& path, const AnsiString& bytes);

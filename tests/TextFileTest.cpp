@@ -1,0 +1,191 @@
+// The IDEs' text files written whole and read within bounds, files opened
+// never through a link, and the journal that puts files back after a
+// cancelled run.
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "TestSupport.h"
+#include "ULinks.h"
+#include "URunJournal.h"
+#include "UScoped.h"
+#include "UTextFile.h"
+
+namespace {
+
+std::string Read(const std::string& path) {
+    std::string data;
+    ReadFileBytes(path, &data);
+    return data;
+}
+
+// A file of `size` bytes, all NUL, made without writing them.
+bool MakeSizedFile(const std::string& path, LONGLONG size) {
+    HANDLE file = CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
+    if (file == INVALID_HANDLE_VALUE) return false;
+    LARGE_INTEGER end;
+    end.QuadPart = size;
+    bool made = SetFilePointerEx(file, end, nullptr, FILE_BEGIN) && SetEndOfFile(file);
+    CloseHandle(file);
+    return made;
+}
+
+TEST(ReplaceFileWhole, WritesTheFileWholeAndLeavesNothingBesideIt) {
+    struct Case {
+        const char* name;
+        bool existed;
+        std::string before, after;
+    } cases[] = {
+        {"a new file", false, "", "new\r\n"},
+        {"a longer file", true, "old\r\n", "the new content\r\n"},
+        {"a shorter file", true, "the old content\r\n", "x"},
+        {"emptied", true, "old", ""},
+        {"created empty", false, "", ""},
+    };
+    for (const Case& c : cases) {
+        TempDir temp;
+        const std::string path = temp / "d7.als";
+        if (c.existed) WriteFileBytes(path, c.before);
+        EXPECT_EQ(ReplaceFileWhole(AnsiString(path.c_str()), AnsiString(c.after.data(), c.after.size())), 0u)
+            << c.name;
+        EXPECT_TRUE(Exists(path)) << c.name;
+        EXPECT_EQ(Read(path), c.after) << c.name;
+        EXPECT_EQ(ListTree(temp.Path()), std::vector<std::string>{"d7.als"}) << c.name;
+    }
+}
+
+// A file that cannot be replaced stays byte for byte, and the new file
+// goes again.
+TEST(ReplaceFileWhole, AFailureLeavesTheFileAsItWasAndNoNewFile) {
+    TempDir temp;
+    const std::string path = temp / "d7.als";
+    WriteFileBytes(path, "the IDE's own\r\n");
+    const AnsiString target(path.c_str());
+
+    SetReadOnly(path, true);
+    EXPECT_EQ(ReplaceFileWhole(target, "new"), uint32_t(ERROR_ACCESS_DENIED)) << "read-only";
+    SetReadOnly(path, false);
+    EXPECT_EQ(Read(path), "the IDE's own\r\n");
+    EXPECT_EQ(ListTree(temp.Path()), std::vector<std::string>{"d7.als"});
+
+    HANDLE held = CreateFileA(path.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+    ASSERT_NE(held, INVALID_HANDLE_VALUE);
+    EXPECT_EQ(ReplaceFileWhole(target, "new"), uint32_t(ERROR_SHARING_VIOLATION)) << "held open";
+    CloseHandle(held);
+    EXPECT_EQ(Read(path), "the IDE's own\r\n");
+    EXPECT_EQ(ListTree(temp.Path()), std::vector<std::string>{"d7.als"});
+
+    EXPECT_EQ(ReplaceFileWhole(AnsiString((temp / "missing\\d7.als").c_str()), "new"),
+              uint32_t(ERROR_PATH_NOT_FOUND));
+    EXPECT_EQ(ListTree(temp.Path()), std::vector<std::string>{"d7.als"});
+}
+
+TEST(ReadTextFile, RefusesAFileLargerThanAnyIdesWithoutReadingIt) {
+    TempDir temp;
+    const std::string path = temp / "d7.ohl";
+    AnsiString content("kept");
+    ASSERT_TRUE(MakeSizedFile(path, LONGLONG(MaxTextFileBytes) + 1));
+    EXPECT_EQ(ReadTextFile(AnsiString(path.c_str()), &content), tfTooLarge);
+    EXPECT_STREQ(content.CStr(), "kept") << "nothing read";
+    // As large as it may be, it is read (and is no text: all NUL).
+    ASSERT_TRUE(MakeSizedFile(path, MaxTextFileBytes));
+    EXPECT_EQ(ReadTextFile(AnsiString(path.c_str()), &content), tfNotText);
+    EXPECT_EQ(content.Length(), MaxTextFileBytes);
+
+    // The whole-file reader's own bound, through an open handle.
+    WriteFileBytes(path, "12345");
+    TScopedFile file(CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr));
+    EXPECT_EQ(ReadWholeFile(file.Get(), &content, 4), tfTooLarge);
+    EXPECT_EQ(ReadWholeFile(file.Get(), &content, 5), 0);
+    EXPECT_STREQ(content.CStr(), "12345");
+}
+
+TEST(OpenForReadingNoFollow, OpensOnlyAFileThatIsWhereItsNameSays) {
+    TempDir temp;
+    CreateDirectoryA((temp / "folder").c_str(), nullptr);
+    WriteFileBytes(temp / "victim.txt", "the victim's");
+    WriteFileBytes(temp / "folder\\plain.txt", "plain");
+    ASSERT_TRUE(MakeLink(temp / "folder\\to-file.txt", temp / "victim.txt"));
+    ASSERT_TRUE(MakeLink(temp / "to-folder", temp / "folder"));
+    struct Case {
+        std::string path;
+        DWORD error;  // 0 when it opens
+    } cases[] = {
+        {temp / "folder\\plain.txt", 0},
+        {temp / "folder\\to-file.txt", ErrorLinkOnTheWay},
+        {temp / "to-folder", ERROR_ACCESS_DENIED},  // a folder is no file to read
+        {temp / "to-folder\\plain.txt", 0},  // a link above is the caller's to check
+        {temp / "folder\\missing.txt", ERROR_FILE_NOT_FOUND},
+        {temp / "missing\\plain.txt", ERROR_PATH_NOT_FOUND},
+    };
+    for (const Case& c : cases) {
+        TScopedFile file(INVALID_HANDLE_VALUE);
+        bool opened = OpenForReadingNoFollow(AnsiString(c.path.c_str()), &file);
+        EXPECT_EQ(opened, c.error == 0) << c.path;
+        EXPECT_EQ(file.IsValid(), opened) << c.path;
+        if (!opened) {
+            EXPECT_EQ(GetLastError(), c.error) << c.path;
+        }
+    }
+    for (const char* link : {"folder\\to-file.txt", "to-folder"}) RemoveLink(temp / link);
+}
+
+class Journal : public ::testing::Test {
+protected:
+    void TearDown() override {
+        for (const std::string& link : links_) RemoveLink(link);
+    }
+    bool Plant(const std::string& link, const std::string& target) {
+        links_.push_back(link);
+        return MakeLink(link, target);
+    }
+    TempDir temp_;
+    const std::string file_ = temp_ / "d7.als";
+    const std::string victim_ = temp_ / "victim.txt";
+    std::vector<std::string> links_;
+};
+
+TEST_F(Journal, PutsBackWhatWasThereAndTakesAwayWhatWasNot) {
+    WriteFileBytes(file_, "before the run");
+    TRunJournal journal;
+    journal.Keep(AnsiString(file_.c_str()));
+    journal.Keep(AnsiString((temp_ / "new.bpl").c_str()));
+    journal.Keep(AnsiString((temp_ / "missing\\new.bpl").c_str()));
+    WriteFileBytes(file_, "changed by the run");
+    journal.Keep(AnsiString(file_.c_str()));  // kept once, as it was first
+    WriteFileBytes(temp_ / "new.bpl", "made by the run");
+    journal.Restore();
+    EXPECT_EQ(Read(file_), "before the run");
+    EXPECT_EQ(ListTree(temp_.Path()), std::vector<std::string>{"d7.als"});
+}
+
+// A link in the file's place, when the run begins or after it: the journal
+// neither writes what it leads to back as the file, nor deletes it.
+TEST_F(Journal, NeverPutsBackOrDeletesThroughALink) {
+    WriteFileBytes(victim_, "the victim's");
+    ASSERT_TRUE(Plant(file_, victim_));
+    TRunJournal journal;
+    journal.Keep(AnsiString(file_.c_str()));
+    WriteFileBytes(victim_, "the victim's, later");
+    journal.Restore();
+    EXPECT_TRUE(IsLink(file_)) << "not replaced by a copy of what it led to";
+    EXPECT_EQ(Read(victim_), "the victim's, later");
+
+    const std::string absent = temp_ / "new.bpl";
+    journal.Keep(AnsiString(absent.c_str()));
+    ASSERT_TRUE(Plant(absent, victim_));
+    journal.Restore();
+    EXPECT_EQ(Read(victim_), "the victim's, later") << "deleted through the link";
+}
+
+TEST_F(Journal, KeepsNoFileLargerThanItsBound) {
+    ASSERT_TRUE(MakeSizedFile(file_, 64LL * 1024 * 1024 + 1));
+    TRunJournal journal;
+    journal.Keep(AnsiString(file_.c_str()));
+    WriteFileBytes(file_, "changed by the run");
+    journal.Restore();
+    EXPECT_EQ(Read(file_), "changed by the run");
+}
+
+}  // namespace
