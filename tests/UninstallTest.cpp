@@ -375,8 +375,11 @@ TEST_F(Uninstall, AnUninstallStoppedHalfWayFinishesWhenRunAgain) {
         WaitForSingleObject(process, Wait);
         CloseHandle(process);
         ASSERT_TRUE(uninstaller.Wait(Wait));
-        EXPECT_EQ(uninstaller.ExitCode(), 9u) << "the copy's end, passed on";
+        // A copy that was quicker than the test ended whole; then once more.
         stopped = Exists(installDir_ + "\\uninst.log");
+        if (stopped) {
+            EXPECT_EQ(uninstaller.ExitCode(), 9u) << "the copy's end, passed on";
+        }
     }
     ASSERT_TRUE(stopped) << "never stopped before its end";
     // What the ended copy could not take away itself: its folder, empty, as a

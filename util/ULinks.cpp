@@ -146,7 +146,7 @@ bool OpenForReadingNoFollow(const AnsiString& path, TScopedFile* file) {
     AnsiString finalFolder, final;
     if (slash < 2 || !GetFileInformationByHandle(file->Get(), &information) ||
         (information.dwFileAttributes & (FILE_ATTRIBUTE_REPARSE_POINT | FILE_ATTRIBUTE_DIRECTORY)) ||
-        !FinalPath(AnsiString(path.CStr(), slash - 1), &finalFolder) || !FinalPathOf(file->Get(), &final) ||
+        !FinalPath(AnsiString(path.CStr(), slash - 1), &finalFolder) || !FinalPathOfHandle(file->Get(), &final) ||
         lstrcmpiA(final.CStr(), FinalPathBelow(finalFolder, AnsiString(path.CStr() + slash)).CStr()) != 0) {
         file->Close();
         SetLastError(ErrorLinkOnTheWay);

@@ -209,8 +209,12 @@ bool RunUnixTool(const std::string& tool, const std::string& arguments, Done don
                         &process)) {
         return false;
     }
-    CloseHandle(process.hThread);
-    CloseHandle(process.hProcess);
+    // Wine gives a Linux program no process handle, and a thread "handle"
+    // that is none of this process's: closing it could close another.
+    if (process.hProcess) {
+        CloseHandle(process.hThread);
+        CloseHandle(process.hProcess);
+    }
     // Wine does not report a Linux program's end: the outcome is waited for.
     for (DWORD start = GetTickCount(); GetTickCount() - start < 10000; Sleep(10)) {
         if (done()) return true;
