@@ -123,7 +123,8 @@ void Uninstall::ExpectMachineAsBefore(const MachineState& before) const {
         after = State();
         if (after.tempFiles == before.tempFiles) break;
     }
-    EXPECT_EQ(GetFileAttributesA(installDir_.c_str()), INVALID_FILE_ATTRIBUTES);
+    EXPECT_EQ(GetFileAttributesA(installDir_.c_str()), INVALID_FILE_ATTRIBUTES)
+        << ::testing::PrintToString(ListTree(installDir_));
     EXPECT_EQ(Difference(before.registry, after.registry), std::vector<std::string>{});
     EXPECT_EQ(delphi7_->KnownPackage(FakeIde::OwnPackage), "Standard Components");
     EXPECT_EQ(after.windowsFiles, before.windowsFiles) << "the INI file goes";
