@@ -3,6 +3,7 @@
 #include <windows.h>
 
 #include "ULinks.h"
+#include "UPaths.h"
 #include "UScoped.h"
 #include "UText.h"
 #include "UTextFile.h"
@@ -54,9 +55,8 @@ void TRunJournal::Restore() {
             if (entry->Existed) {
                 ReplaceFileWhole(entry->Path, entry->Bytes);
             } else {
-                size_t slash = FindLastChar(entry->Path, '\\');
                 AnsiString finalFolder;
-                if (slash > 1 && FinalPath(AnsiString(entry->Path.CStr(), slash - 1), &finalFolder)) {
+                if (FinalPath(ParentPath(entry->Path), &finalFolder)) {
                     DeleteFileNoFollow(entry->Path, finalFolder);
                 }
             }

@@ -23,12 +23,6 @@ const uint32_t MaxInstallLog = 4 * 1024 * 1024;
 
 void CloseHandleOf(void* file) { CloseHandle(static_cast<HANDLE>(file)); }
 
-// The folder part of a final path ("\\?\C:\Lib" of "\\?\C:\Lib\uninst.log").
-AnsiString FolderOf(const AnsiString& path) {
-    size_t slash = FindLastChar(path, '\\');
-    return AnsiString(path.CStr(), slash ? slash - 1 : 0);
-}
-
 }  // namespace
 
 int32_t TDeinstall::LoadLog(const char* fileName) {
@@ -63,7 +57,7 @@ int32_t TDeinstall::LoadLog(const char* fileName) {
         (information.dwFileAttributes & (FILE_ATTRIBUTE_REPARSE_POINT | FILE_ATTRIBUTE_DIRECTORY)) ||
         !FinalPathOfHandle(file, &finalLog) ||
         !FinalFolderPath(LogFolder.IsEmpty() ? AnsiString(".") : LogFolder, &finalFolder) ||
-        !IsSameFolder(FolderOf(finalLog), finalFolder)) {
+        !IsSameFolder(ParentPath(finalLog), finalFolder)) {
         CloseLogFile();
         return dlCannotOpen;
     }
@@ -176,23 +170,17 @@ void TDeinstall::NoteMadeFolder(const TUninstallRecord& record) {
 }
 
 void TDeinstall::RemoveInstallFolder() {
-    if (!InstallDirKnown || !installFolderMade_ ||
-        !IsRemovableTree(LowerCase(InstallDir), LowerCase(GetKindDirectory(dkWindows)),
-                         LowerCase(GetKindDirectory(dkSystem)))) {
-        return;
-    }
-    if (!RemoveFolderItself(InstallDir)) return;
-    // Up to the drive's or the share's root, which is never removed.
+    if (!InstallDirKnown || !installFolderMade_) return;
+    // Each folder after the one it held, up to the drive's or the share's
+    // root, which is never removed.
     AnsiString folder = InstallDir;
-    for (uint32_t level = 0; level < ParentsMade; ++level) {
-        size_t slash = FindLastChar(folder, '\\');
-        if (slash < 4) return;
-        folder = AnsiString(folder.CStr(), slash - 1);
-        if (folder.Last() == ':' || !IsRemovableTree(LowerCase(folder), LowerCase(GetKindDirectory(dkWindows)),
-                                                     LowerCase(GetKindDirectory(dkSystem))) ||
-            !RemoveDirectoryA(folder.CStr())) {
+    for (uint32_t level = 0; level <= ParentsMade; ++level) {
+        if (!IsRemovableTree(LowerCase(folder), LowerCase(GetKindDirectory(dkWindows)),
+                             LowerCase(GetKindDirectory(dkSystem))) ||
+            !RemoveFolderItself(folder)) {
             return;
         }
+        folder = ParentPath(folder);
     }
 }
 

@@ -22,12 +22,6 @@ AnsiString RecordPath(const TUninstallRecord& record) {
     return JoinPath(GetKindDirectory(record.DirKind), record.Text.CStr());
 }
 
-// A relative name without its last component; empty for a name of one.
-AnsiString ParentName(const AnsiString& name) {
-    size_t slash = FindLastChar(name, '\\');
-    return AnsiString(name.CStr(), slash ? slash - 1 : 0);
-}
-
 const TBorlandProduct* CurrentIde() {
     if (CurrentIdeIndex < 1 || CurrentIdeIndex > BorlandProductCount) return nullptr;
     return &BorlandProducts[CurrentIdeIndex - 1];
@@ -112,7 +106,7 @@ void DeleteWhatToolsLeft(const AnsiString& base, uint32_t dirKind, const AnsiStr
     TbrcStringList products;
     TProductPaths paths(dirKind, folder, earlier);
     for (AnsiString name; paths.NextFile(&name);) {
-        if (LowerCase(ParentName(name)) == LowerCase(folder)) products.Append(name);
+        if (LowerCase(ParentPath(name)) == LowerCase(folder)) products.Append(name);
     }
     WIN32_FIND_DATAA found;
     TScopedFind listing(JoinPath(path, "*").CStr(), &found);
@@ -137,7 +131,7 @@ void RemoveFolder(const AnsiString& base, uint32_t dirKind, const AnsiString& fo
     AnsiString path = JoinPath(base, folder.CStr());
     if (!IsRemovableTree(LowerCase(path), LowerCase(GetKindDirectory(dkWindows)),
                          LowerCase(GetKindDirectory(dkSystem))) ||
-        LinkInProductFolders(JoinPath(base, ParentName(folder).CStr()))) {
+        LinkInProductFolders(JoinPath(base, ParentPath(folder).CStr()))) {
         return;
     }
     if (made && !folder.IsEmpty() && IsClearedFolder(dirKind, folder, earlier) && !LinkInProductFolders(path) &&
@@ -164,7 +158,7 @@ void UndoDirectory(const TUninstallRecord& record, const TEarlierInstall& earlie
         // Each folder is looked at once, not for each of its files: whether
         // it is there (one taken back before holds nothing more) and whether
         // a link lies on the way to it.
-        AnsiString parent = ParentName(name);
+        AnsiString parent = ParentPath(name);
         if (!known || parent != folder) {
             known = true;
             folder = parent;

@@ -11,6 +11,14 @@ bool IsSeparator(char c) { return c == '\\' || c == '/'; }
 
 }  // namespace
 
+AnsiString ParentPath(const AnsiString& path) {
+    size_t slash = 0;
+    for (size_t i = 0; i < path.Length(); ++i) {
+        if (path[i] == '\\') slash = i;
+    }
+    return AnsiString(path.CStr(), slash);
+}
+
 AnsiString JoinPath(const AnsiString& base, const char* name) {
     if (base.IsEmpty()) return AnsiString(name);
     AnsiString result(base);

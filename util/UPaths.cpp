@@ -69,9 +69,7 @@ uint32_t CreateDirectoryPath(const char* path, AnsiString* created, SECURITY_ATT
 
 void RemoveCreatedFolders(const AnsiString& path, const AnsiString& created) {
     if (created.IsEmpty()) return;
-    for (AnsiString folder = path; RemoveDirectoryA(folder.CStr()) && folder != created;) {
-        size_t slash = FindLastChar(folder, '\\');
-        if (slash == 0) break;
-        folder = AnsiString(folder.CStr(), slash - 1);
+    for (AnsiString folder = path; !folder.IsEmpty() && RemoveDirectoryA(folder.CStr()) && folder != created;) {
+        folder = ParentPath(folder);
     }
 }

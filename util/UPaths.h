@@ -35,6 +35,10 @@ const size_t MaxDirectoryPath = 263;
 // index outside 1..9 or a failing system call.
 AnsiString GetKindDirectory(uint32_t kind);
 
+// The path without its last backslash and what follows it; empty for a
+// path without one.
+AnsiString ParentPath(const AnsiString& path);
+
 // `base` and `name` with one backslash between them where needed. Only "\"
 // counts as a separator; an empty base gives `name` alone.
 AnsiString JoinPath(const AnsiString& base, const char* name);

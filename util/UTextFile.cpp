@@ -1,5 +1,6 @@
 #include "UTextFile.h"
 
+#include "UPaths.h"
 #include "UScoped.h"
 #include "USecurity.h"
 #include "UText.h"
@@ -106,8 +107,8 @@ int32_t ReadTextFile(const AnsiString& path, AnsiString* content, bool* missing)
 }
 
 uint32_t ReplaceFileWhole(const AnsiString& path, const AnsiString& bytes) {
-    size_t slash = FindLastChar(path, '\\');
-    AnsiString folder = slash ? AnsiString(path.CStr(), slash - 1) : AnsiString(".");
+    AnsiString folder = ParentPath(path);
+    if (folder.IsEmpty()) folder = ".";
     AnsiString fresh;
     TScopedFile file(INVALID_HANDLE_VALUE);
     uint32_t error = CreateFresh(folder, &fresh, &file);
