@@ -2,6 +2,7 @@
 #include <stdlib.h>
 #include <windows.h>
 
+#include "UCodePage.h"
 #include "UPayload.h"
 #include "URegistry.h"
 #include "USilentInstall.h"
@@ -42,6 +43,7 @@ void ParseSwitches() { ParseSwitchList(__argc, __argv); }
 int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
     RestrictLibrarySearch();
     DetectPlatform();
+    LoadSystemCodePage();
     InitCheckListBoxes();
     ParseSwitches();
     int exitCode = 0;

@@ -34,8 +34,8 @@ bool Exists(const AnsiString& path) {
 // The path up to and including its last backslash; the path itself when it
 // has none.
 AnsiString FolderWithSeparator(const AnsiString& path) {
-    size_t slash = FindLastChar(path, '\\');
-    return slash ? AnsiString(path.CStr(), slash) : path;
+    size_t name = LastNameStart(path);
+    return name ? AnsiString(path.CStr(), name) : path;
 }
 
 // One of the current IDE's help configuration files by slot 1..3; empty for
@@ -194,8 +194,7 @@ int32_t OpDeleteFile(const ScriptItem& item, AnsiString* line) {
 
 int32_t OpDeleteFiles(const ScriptItem& item, AnsiString* line) {
     AnsiString mask = ItemPath(item);
-    size_t slash = FindLastChar(mask, '\\');
-    AnsiString folder(mask.CStr(), slash);
+    AnsiString folder(mask.CStr(), LastNameStart(mask));
     int32_t result = 0;
     WIN32_FIND_DATAA found;
     TScopedFind listing(mask.CStr(), &found);

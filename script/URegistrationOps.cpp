@@ -94,8 +94,7 @@ int32_t OpRegisterPackage(const ScriptItem& item, AnsiString* line) {
     *line = AnsiString("Registering package: ") + path + "...Success";
     AnsiString value;
     if (!ReadSearchPath(*ide, &value)) return -2;
-    size_t slash = FindLastChar(path, '\\');
-    AnsiString folder = slash ? AnsiString(path.CStr(), slash - 1) : path;
+    AnsiString folder = LastNameStart(path) ? ParentPath(path) : path;
     *line += AnsiString("\r\nAdding search path: ") + folder;
     return AddToSearchPath(*ide, value, folder, line);
 }

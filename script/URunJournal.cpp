@@ -27,9 +27,8 @@ TRunJournal::~TRunJournal() {
 
 void TRunJournal::Keep(const AnsiString& path) {
     if (path.IsEmpty()) return;
-    AnsiString lower = LowerCase(path);
     for (Entry* entry = last_; entry; entry = entry->Next) {
-        if (LowerCase(entry->Path) == lower) return;
+        if (SameFileName(entry->Path, path)) return;
     }
     // A file that exists but cannot be read, or is reached through a link,
     // is not kept: putting back something else (a link's target's bytes

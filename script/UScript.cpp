@@ -29,7 +29,9 @@ int32_t TScript::Start() {
         MadeFolders.Append(InstallDir);
         // Each separator below the outermost folder made is one more folder.
         uint32_t above = 0;
-        for (size_t i = CreatedFolder.Length(); i < InstallDir.Length(); ++i) above += InstallDir[i] == '\\';
+        for (AnsiString folder = InstallDir; folder.Length() > CreatedFolder.Length(); folder = ParentPath(folder)) {
+            ++above;
+        }
         if (above > ParentsMade) ParentsMade = above;
     }
     // A folder that was there before becomes the product's: nothing that
@@ -115,7 +117,7 @@ void TScript::KeepUnrecordedTarget(const ScriptItem& item) {
     case siDeleteFile: path = ItemPath(item); break;
     default: return;
     }
-    if (FindTextPos(LowerCase(path), LowerCase(InstallDir) + "\\") == 1) return;
+    if (RelativeStart(InstallDir, path) != 0) return;
     Journal.Keep(path);
 }
 

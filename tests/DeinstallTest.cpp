@@ -316,9 +316,10 @@ TEST(ReplayRules, TheEarlierInstallationsLogNamesWhatItMade) {
         for (int32_t i = 0; i < list.Count(); ++i) all.push_back(list.Get(i).CStr());
         return all;
     };
-    EXPECT_EQ(names(earlier.Folders), std::vector<std::string>{"wizards"});
-    EXPECT_EQ(names(earlier.Files), (std::vector<std::string>{"wizards\\vlexpert.pas", "delphi3\\a.inc"}));
-    EXPECT_EQ(names(earlier.Cleared), std::vector<std::string>{"delphi7"});
+    // Each name as it was logged: compared without regard to case later.
+    EXPECT_EQ(names(earlier.Folders), std::vector<std::string>{"Wizards"});
+    EXPECT_EQ(names(earlier.Files), (std::vector<std::string>{"Wizards\\vlExpert.pas", "delphi3\\a.inc"}));
+    EXPECT_EQ(names(earlier.Cleared), std::vector<std::string>{"Delphi7"});
     EXPECT_TRUE(IsProductFile(dkInstallDir, "Wizards\\VLEXPERT.pas", earlier));
     EXPECT_TRUE(IsProductFile(dkInstallDir, "Source\\vlConst.pas", earlier)) << "this release's own";
     EXPECT_FALSE(IsProductFile(dkInstallDir, "todo.txt", earlier));

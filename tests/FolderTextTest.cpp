@@ -57,7 +57,39 @@ INSTANTIATE_TEST_SUITE_P(
                       FolderCase{"C:Lib\\", "C:Lib", fpNotAbsolute, ""},
                       FolderCase{"\\Lib", "\\Lib", fpNotAbsolute, ""},
                       FolderCase{"\\\\nas\\", "\\\\nas", fpNotAbsolute, ""},
-                      FolderCase{"\\\\?\\C:\\Lib", "\\\\?\\C:\\Lib", fpNotAbsolute, ""}));
+                      // What Windows makes of a typed folder is the folder used.
+                      FolderCase{"\\\\?\\C:\\Lib", "C:\\Lib", fpNone, "C:\\"},
+                      FolderCase{"\\\\?\\UNC\\nas\\lib\\x", "\\\\nas\\lib\\x", fpNone, "\\\\nas\\lib\\"},
+                      FolderCase{"\\\\.\\COM1\\x", "\\\\.\\COM1\\x", fpNotAbsolute, ""},
+                      FolderCase{"\"C:\\Lib\\Vellorin\"", "C:\\Lib\\Vellorin", fpNone, "C:\\"},
+                      FolderCase{"C:\\Lib\\\\Vellorin", "C:\\Lib\\Vellorin", fpNone, "C:\\"},
+                      FolderCase{"C:\\Lib\\..\\Vellorin", "C:\\Vellorin", fpNone, "C:\\"},
+                      FolderCase{"C:\\Lib\\.\\x\\..\\..\\..\\V", "C:\\V", fpNone, "C:\\"},
+                      FolderCase{"C:\\Lib\\..", "C:\\", fpDriveRoot, "C:\\"},
+                      FolderCase{"\\\\nas\\lib\\..\\x", "\\\\nas\\lib\\x", fpNone, "\\\\nas\\lib\\"},
+                      FolderCase{"C:\\Lib...", "C:\\Lib...", fpBadNameEnd, "C:\\"}));
+
+// Japanese names whose second byte is "\\" (機能, ソフト) or "|" (コンポーネント),
+// and the Big5 學院, as their code pages make them: names like any other.
+TEST(FolderText, DoubleByteNamesAreWholeCharacters) {
+    const uint8_t ranges932[] = {0x81, 0x9F, 0xE0, 0xFC, 0}, ranges950[] = {0x81, 0xFE, 0};
+    const TCodePage before = SystemCodePage;
+    SystemCodePage = CodePageWithLeadRanges(ranges932);
+    const char* kinou = "C:\\\x8a\x4a\x94\xad\\\x8b\x40\x94\x5c";
+    EXPECT_STREQ(NormalizedFolder(kinou).CStr(), kinou);
+    EXPECT_STREQ(NormalizedFolder((std::string(kinou) + "\\").c_str()).CStr(), kinou);
+    EXPECT_EQ(CheckFolderText(kinou), fpNone);
+    EXPECT_STREQ(WithProductFolder("C:\\\x91\xe3\x95\x5c").CStr(), "C:\\\x91\xe3\x95\x5c\\Vellorin") << "代表";
+    EXPECT_STREQ(ParentFolder("C:\\\x91\xe3\x95\x5c\\Delphi7").CStr(), "C:\\\x91\xe3\x95\x5c");
+    EXPECT_EQ(CheckFolderText("C:\\\x83\x52\x83\x93\x83\x7c\x81\x5b\x83\x6c\x83\x93\x83\x67"), fpNone);
+    EXPECT_EQ(CheckFolderText("C:\\a|\x83\x7c"), fpForbiddenCharacter);
+    EXPECT_EQ(FolderProblemText(fpBadNameEnd, "C:\\\x83\x5c\x83\x74\x83\x67."),
+              "The name \"\x83\x5c\x83\x74\x83\x67.\" in the destination folder ends with a dot, which Windows does "
+              "not allow at the end of a name. Please enter another folder.") << "the whole of ソフト.";
+    SystemCodePage = CodePageWithLeadRanges(ranges950);
+    EXPECT_EQ(CheckFolderText("C:\\\xbe\xc7\xb0\x7c"), fpNone) << "學院";
+    SystemCodePage = before;
+}
 
 TEST(InstallFolderLength, TheDeepestScriptPathJustFitsBelowTheLongestFolder) {
     const std::string longest = "C:\\" + std::string(MaxInstallFolderLength() - 3, 'x');

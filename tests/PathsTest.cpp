@@ -5,6 +5,7 @@
 #include <string>
 
 #include "TestSupport.h"
+#include "UCodePage.h"
 #include "UFolderText.h"
 #include "UPaths.h"
 #include "UProducts.h"
@@ -117,6 +118,30 @@ TEST(CreateDirectoryPath, HandlesRootedAndEmptyPaths) {
 TEST(CreateDirectoryPath, DoesNotTryToCreateAServerOrShare) {
     // The server does not exist; the result is a failure, not a crash.
     EXPECT_NE(CreateDirectoryPath("\\\\vl-no-such-server\\share\\dir"), 0u);
+}
+
+// What the programs take from the system: the lead bytes of each code page,
+// and case folded for every letter, as file names compare.
+TEST(CodePage, LeadBytesAndCaseComeFromTheSystem) {
+    struct {
+        unsigned number;
+        unsigned first, last, first2, last2;
+    } const pages[] = {{932, 0x81, 0x9F, 0xE0, 0xFC}, {936, 0x81, 0xFE, 0, 0}, {949, 0x81, 0xFE, 0, 0},
+                       {950, 0x81, 0xFE, 0, 0}, {1251, 0, 0, 0, 0}};
+    for (const auto& page : pages) {
+        TCodePage cp = CodePageOf(page.number);
+        for (unsigned b = 0; b < 256; ++b) {
+            bool lead = (b >= page.first && b <= page.last && page.first) || (b >= page.first2 && b <= page.last2 && page.first2);
+            EXPECT_EQ(cp.IsLead(static_cast<char>(b)), lead) << page.number << " byte " << b;
+        }
+    }
+    TCodePage cyrillic = CodePageOf(1251), japanese = CodePageOf(932);
+    // "C:\Программы" and "c:\программы"; Ａ (82 60) and ａ (82 81), full width.
+    EXPECT_TRUE(SameFileName("C:\\\xcf\xf0\xee\xe3\xf0\xe0\xec\xec\xfb", "c:\\\xef\xf0\xee\xe3\xf0\xe0\xec\xec\xfb", cyrillic));
+    EXPECT_FALSE(SameFileName("\xcf", "\xf0", cyrillic));
+    EXPECT_TRUE(SameFileName("\x82\x60", "\x82\x81", japanese));
+    EXPECT_FALSE(SameFileName("\x83\x41", "\x83\x61", japanese)) << "ア and ヂ differ in a trail byte's case only";
+    EXPECT_TRUE(IsSameOrBelow("c:\\\xef\xf0\xee\\x", "C:\\\xcf\xf0\xee", cyrillic));
 }
 
 TEST(CheckInstallFolder, AsksForTheDriveOnceTheTextPasses) {

@@ -28,9 +28,7 @@ void CloseHandleOf(void* file) { CloseHandle(static_cast<HANDLE>(file)); }
 int32_t TDeinstall::LoadLog(const char* fileName) {
     CloseLogFile();
     placeChecked_ = false;
-    int folder = lstrlenA(fileName);
-    while (folder > 0 && fileName[folder - 1] != '\\' && fileName[folder - 1] != '/') --folder;
-    LogFolder = AnsiString(fileName, folder);
+    LogFolder = AnsiString(fileName, LastNameStart(fileName));
     LogPath = fileName;
     // Opened once for the whole replay, its marks written through this
     // handle: never to whatever bears the name by then. Others may read it,
@@ -175,8 +173,7 @@ void TDeinstall::RemoveInstallFolder() {
     // root, which is never removed.
     AnsiString folder = InstallDir;
     for (uint32_t level = 0; level <= ParentsMade; ++level) {
-        if (!IsRemovableTree(LowerCase(folder), LowerCase(GetKindDirectory(dkWindows)),
-                             LowerCase(GetKindDirectory(dkSystem))) ||
+        if (!IsRemovableTree(folder, GetKindDirectory(dkWindows), GetKindDirectory(dkSystem)) ||
             !RemoveFolderItself(folder)) {
             return;
         }

@@ -18,6 +18,7 @@
 #include <stdlib.h>
 #include <windows.h>
 
+#include "UCodePage.h"
 #include "UConst.h"
 #include "UDeinstall.h"
 #include "UFileTree.h"
@@ -193,9 +194,8 @@ void RemoveOwnCopy(const TArguments& arguments) {
     char self[MAX_PATH];
     DWORD length = GetModuleFileNameA(nullptr, self, sizeof self);
     if (length == 0 || length >= sizeof self) return;
-    while (length > 0 && self[length - 1] != '\\') --length;
-    if (length < 2) return;
-    AnsiString folder(self, length - 1);
+    AnsiString folder = ParentPath(AnsiString(self, length));
+    if (folder.IsEmpty()) return;
     if (arguments.OwnFile) {
         MoveOpenFile(arguments.OwnFile, folder + ".tmp");
         CloseHandle(arguments.OwnFile);
@@ -235,9 +235,7 @@ int StartFromTemporaryCopy(TArguments arguments) {
     AnsiString temp = GetKindDirectory(dkTemp);
     if (length == 0 || length >= sizeof self || temp.IsEmpty()) return CopyNotMade(arguments, temp);
     if (arguments.LogPath.IsEmpty()) {
-        size_t folder = length;
-        while (folder > 0 && self[folder - 1] != '\\') --folder;
-        arguments.LogPath = JoinPath(AnsiString(self, folder), UninstallLogName);
+        arguments.LogPath = JoinPath(ParentPath(AnsiString(self, length)), UninstallLogName);
     } else {
         // The copy runs elsewhere: a relative path is taken from here.
         char full[MAX_PATH];
@@ -299,6 +297,7 @@ int StartFromTemporaryCopy(TArguments arguments) {
 int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
     RestrictLibrarySearch();
     DetectPlatform();
+    LoadSystemCodePage();
     TArguments arguments = ParseArguments();
     if (!arguments.Launcher) return StartFromTemporaryCopy(arguments);
     int exitCode = Uninstall(&arguments);

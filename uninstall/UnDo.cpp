@@ -45,8 +45,7 @@ void UndoPackage(const TUninstallRecord& record) {
     if (!ide) return;
     AnsiString package = RecordPath(record);
     DeleteRegValue(RootCurrentUser, (AnsiString(ide->RegKey) + KnownPackagesKey).CStr(), package.CStr());
-    size_t slash = FindLastChar(package, '\\');
-    RemoveSearchPathEntry(slash ? AnsiString(package.CStr(), slash - 1) : package);
+    RemoveSearchPathEntry(LastNameStart(package) ? ParentPath(package) : package);
 }
 
 void UndoSearchPath(const TUninstallRecord& record) { RemoveSearchPathEntry(RecordPath(record)); }
@@ -106,7 +105,7 @@ void DeleteWhatToolsLeft(const AnsiString& base, uint32_t dirKind, const AnsiStr
     TbrcStringList products;
     TProductPaths paths(dirKind, folder, earlier);
     for (AnsiString name; paths.NextFile(&name);) {
-        if (LowerCase(ParentPath(name)) == LowerCase(folder)) products.Append(name);
+        if (IsSameFolder(ParentPath(name), folder)) products.Append(name);
     }
     WIN32_FIND_DATAA found;
     TScopedFind listing(JoinPath(path, "*").CStr(), &found);
@@ -129,8 +128,7 @@ void DeleteWhatToolsLeft(const AnsiString& base, uint32_t dirKind, const AnsiStr
 void RemoveFolder(const AnsiString& base, uint32_t dirKind, const AnsiString& folder, const TEarlierInstall& earlier,
                   bool made) {
     AnsiString path = JoinPath(base, folder.CStr());
-    if (!IsRemovableTree(LowerCase(path), LowerCase(GetKindDirectory(dkWindows)),
-                         LowerCase(GetKindDirectory(dkSystem))) ||
+    if (!IsRemovableTree(path, GetKindDirectory(dkWindows), GetKindDirectory(dkSystem)) ||
         LinkInProductFolders(JoinPath(base, ParentPath(folder).CStr()))) {
         return;
     }

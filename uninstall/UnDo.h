@@ -37,8 +37,7 @@ void RemoveSearchPathEntry(const AnsiString& entry);
 // The checks below need no system call.
 
 // Whether a folder may be removed itself: never an empty or relative path, a
-// drive root, or the Windows or system folder. All three are given
-// lower-cased.
+// drive root, or the Windows or system folder (compared as file names).
 bool IsRemovableTree(const AnsiString& path, const AnsiString& windowsDir,
                      const AnsiString& systemDir);
 
@@ -93,7 +92,7 @@ bool IsLeftBeside(const AnsiString& name, const AnsiString& product);
 // "X:\..." or "\\server\share...".
 bool IsAbsoluteFolder(const AnsiString& folder);
 // Whether the install folder that a log's header names is the folder that
-// holds the log: absolute, and the same without regard to ASCII case, with
+// holds the log: absolute, and the same without regard to case, with
 // "/" as "\" and repeated or trailing separators ignored.
 bool IsLogFolder(const AnsiString& folder, const AnsiString& logFolder);
 

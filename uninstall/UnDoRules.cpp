@@ -1,52 +1,14 @@
 // The checks of the undo actions that need no system call.
 #include "UConst.h"
+#include "UPaths.h"
 #include "UProducts.h"
 #include "UUninstallRecord.h"
 #include "UnDo.h"
 
 namespace {
 
-bool IsSeparator(char c) { return c == '\\' || c == '/'; }
-
-// The path without trailing separators.
-AnsiString Trimmed(const AnsiString& path) {
-    size_t length = path.Length();
-    while (length > 0 && IsSeparator(path[length - 1])) --length;
-    return AnsiString(path.CStr(), length);
-}
-
-char FoldedCase(char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c + ('a' - 'A')) : c; }
-
-bool SameFolded(const char* a, const char* b) {
-    for (; *a && *b; ++a, ++b) {
-        if (FoldedCase(*a) != FoldedCase(*b)) return false;
-    }
-    return *a == *b;
-}
-
-bool StartsFolded(const char* text, const char* start) {
-    for (; *start; ++text, ++start) {
-        if (FoldedCase(*text) != FoldedCase(*start)) return false;
-    }
-    return true;
-}
-
-bool EndsFolded(const AnsiString& text, const char* end) {
-    size_t length = 0;
-    while (end[length]) ++length;
-    return text.Length() >= length && SameFolded(text.CStr() + text.Length() - length, end);
-}
-
-// The last component of a name, and its extension (from the last dot on,
-// empty without one).
-const char* LastComponent(const char* name) {
-    const char* last = name;
-    for (const char* c = name; *c; ++c) {
-        if (IsSeparator(*c)) last = c + 1;
-    }
-    return last;
-}
-
+// The extension of a name: from its last dot on (a dot is never a trail
+// byte); empty without one.
 size_t StemLength(const char* name) {
     size_t dot = 0, length = 0;
     for (; name[length]; ++length) {
@@ -57,7 +19,7 @@ size_t StemLength(const char* name) {
 
 bool ListHolds(const TbrcStringList& list, const char* name) {
     for (int32_t i = 0; i < list.Count(); ++i) {
-        if (SameFolded(list.Get(i).CStr(), name)) return true;
+        if (SameFileName(list.Get(i), name)) return true;
     }
     return false;
 }
@@ -107,16 +69,16 @@ bool UsesIde(uint32_t kind, uint32_t dirKind) {
 
 // An IDE's help index: "Help\<name>.gid", which the IDE makes anew.
 bool IsHelpIndex(const AnsiString& text) {
-    if (!StartsFolded(text.CStr(), "help\\") || !EndsFolded(text, ".gid")) return false;
+    if (!StartsWithName(text, "help\\") || !EndsWithName(text, ".gid")) return false;
     AnsiString name(text.CStr() + 5);
-    return IsRelativeName(name, false) && LastComponent(name.CStr()) == name.CStr();
+    return IsRelativeName(name, false) && LastNameStart(name) == 0;
 }
 
 // A file of the product in the Windows folder: one that the script puts there.
 bool IsWindowsFile(const AnsiString& text) {
     AnsiString name;
     for (int32_t i = 0; i < ScriptItemCount; ++i) {
-        if (MadeFile(i, dkWindows, &name) && SameFolded(name.CStr(), text.CStr())) return true;
+        if (MadeFile(i, dkWindows, &name) && SameFileName(name, text)) return true;
     }
     return false;
 }
@@ -134,7 +96,7 @@ struct TLogLine {
 bool IsProductKey(const TUninstallRecord& record) {
     for (int32_t i = 0; i < ScriptItemCount; ++i) {
         const ScriptItem& item = ScriptItems[i];
-        if (ItemOpcode(item) == siCreateRegKey && item.Value == record.Arg && SameFolded(item.Name, record.Text.CStr())) {
+        if (ItemOpcode(item) == siCreateRegKey && item.Value == record.Arg && SameFileName(item.Name, record.Text)) {
             return true;
         }
     }
@@ -143,56 +105,34 @@ bool IsProductKey(const TUninstallRecord& record) {
 
 bool IsRemovableTree(const AnsiString& path, const AnsiString& windowsDir,
                      const AnsiString& systemDir) {
-    AnsiString tree = Trimmed(path);
-    const char* text = tree.CStr();
-    size_t length = tree.Length();
     // Only absolute paths below a drive or a share: "X:\something" or
     // "\\server\share\something". A relative path would be taken from the
     // current folder, which may be a drive root.
-    bool onDrive = length > 3 && text[1] == ':' && IsSeparator(text[2]);
-    bool onShare = false;
-    if (length > 2 && IsSeparator(text[0]) && IsSeparator(text[1])) {
-        int separators = 0;
-        for (size_t i = 2; i < length; ++i) separators += IsSeparator(text[i]) && !IsSeparator(text[i - 1]);
-        onShare = separators >= 2;
-    }
-    if (!onDrive && !onShare) return false;
-    return tree != Trimmed(windowsDir) && tree != Trimmed(systemDir);
+    AnsiString tree = WithoutTrailingSeparators(path);
+    if (!IsAbsolutePath(tree) || PathRoot(tree).Length >= tree.Length()) return false;
+    return !IsSameFolder(tree, windowsDir) && !IsSameFolder(tree, systemDir);
 }
 
 bool IsAbsoluteFolder(const AnsiString& folder) {
-    AnsiString canonical = CanonicalFolder(folder);
-    const char* text = canonical.CStr();
-    size_t length = canonical.Length();
-    if (length >= 2 && FoldedCase(text[0]) >= 'a' && FoldedCase(text[0]) <= 'z' && text[1] == ':') {
-        return length == 2 || text[2] == '\\';
-    }
-    // "\\server\share": a separator after a server name, with a share after it.
-    if (length < 5 || text[0] != '\\' || text[1] != '\\') return false;
-    for (size_t i = 3; i < length; ++i) {
-        if (text[i] == '\\') return true;
-    }
-    return false;
+    // "X:", a drive's root as the install folder names it.
+    return IsAbsolutePath(folder) || (folder.Length() == 2 && PathRoot(folder).Kind == pkDriveRelative);
 }
 
 bool IsLogFolder(const AnsiString& folder, const AnsiString& logFolder) {
-    return IsAbsoluteFolder(folder) && CanonicalFolder(folder) == CanonicalFolder(logFolder);
+    return IsAbsoluteFolder(folder) && IsSameFolder(folder, logFolder);
 }
 
 bool IsRelativeName(const AnsiString& name, bool mayBeEmpty) {
     if (name.IsEmpty()) return mayBeEmpty;
-    size_t componentStart = 0;
-    for (size_t i = 0; i <= name.Length(); ++i) {
-        char c = i < name.Length() ? name[i] : '\0';
-        if (c == '\0' || IsSeparator(c)) {
-            size_t length = i - componentStart;
-            const char* component = name.CStr() + componentStart;
-            if (length == 0) return false;  // leading, doubled or trailing separator
-            if (component[0] == '.' && (length == 1 || (length == 2 && component[1] == '.'))) return false;
-            componentStart = i + 1;
-            continue;
-        }
-        if (IsForbiddenInName(c)) return false;
+    for (size_t start = 0; start <= name.Length();) {
+        size_t end = start;
+        while (end < name.Length() && !IsSeparator(name[end])) end += CharSize(name.CStr(), name.Length(), end);
+        size_t length = end - start;
+        const char* component = name.CStr() + start;
+        if (length == 0) return false;  // leading, doubled or trailing separator
+        if (component[0] == '.' && (length == 1 || (length == 2 && component[1] == '.'))) return false;
+        if (ForbiddenCharAt(component, length) < length) return false;
+        start = end + 1;
     }
     return true;
 }
@@ -204,17 +144,16 @@ bool IsProductHelpLine(const AnsiString& text) {
     for (size_t i = 0; i < rest.Length(); ++i) {
         if (rest[i] == '\r' || rest[i] == '\n' || rest[i] == '\0') return false;
     }
-    if (SameFolded(line, ":link vllib.hlp")) return true;
-    return StartsFolded(line, ":index ") && rest.Length() > 7 + 10 && EndsFolded(rest, "=vllib.hlp");
+    if (SameFileName(rest, ":link vllib.hlp")) return true;
+    return StartsWithName(rest, ":index ") && rest.Length() > 7 + 10 && EndsWithName(rest, "=vllib.hlp");
 }
 
 bool IsLeftBeside(const AnsiString& name, const AnsiString& product) {
-    const char* file = LastComponent(name.CStr());
-    const char* made = LastComponent(product.CStr());
+    const char* file = name.CStr() + LastNameStart(name);
+    const char* made = product.CStr() + LastNameStart(product);
     size_t stem = StemLength(file);
-    if (file[stem] != '.' || stem != StemLength(made)) return false;
-    for (size_t i = 0; i < stem; ++i) {
-        if (FoldedCase(file[i]) != FoldedCase(made[i])) return false;
+    if (file[stem] != '.' || stem != StemLength(made) || !SameFileName(AnsiString(file, stem), AnsiString(made, stem))) {
+        return false;
     }
     const char* extension = file + stem;
     // Editor and make backups: ".#" and two digits.
@@ -225,12 +164,12 @@ bool IsLeftBeside(const AnsiString& name, const AnsiString& product) {
     static const char* const ToolOutputs[] = {".dcu", ".dcp", ".bpl", ".bpi", ".lib", ".obj", ".hpp", ".tds",
                                               ".map", ".drc", ".ilc", ".ild", ".ilf", ".ils", ".csm"};
     for (const char* output : ToolOutputs) {
-        if (SameFolded(extension, output)) return true;
+        if (SameFileName(extension, output)) return true;
     }
-    if (!SameFolded(made + stem, ".hlp")) return false;
+    if (!SameFileName(made + stem, ".hlp")) return false;
     static const char* const HelpOutputs[] = {".gid", ".fts", ".ftg"};
     for (const char* output : HelpOutputs) {
-        if (SameFolded(extension, output)) return true;
+        if (SameFileName(extension, output)) return true;
     }
     return false;
 }
@@ -265,7 +204,7 @@ bool MayUndo(const TUninstallRecord& record, const TReplayState& state) {
         return record.DirKind == dkIdeHelp && record.Arg >= 1 && record.Arg <= 3 && IsProductHelpLine(record.Text);
     case siRegisterWinHelp:
         return state.InstallDirKnown && IsRelativeName(record.Text, false) &&
-               LastComponent(record.Text.CStr()) == record.Text.CStr();
+               LastNameStart(record.Text) == 0;
     case siCreateRegKey: return IsProductKey(record);
     case siRegisterUninstall: return true;
     default: return false;
@@ -280,7 +219,7 @@ void ReadInstallLog(const AnsiString& text, const AnsiString& installDir, TEarli
         {"Clearing directory: ", "...Success", &TEarlierInstall::Cleared, false},
         {"Clearing directory: ", "...Fail", &TEarlierInstall::Cleared, false},
     };
-    AnsiString base = CanonicalFolder(installDir) + "\\";
+    AnsiString base = CanonicalFolder(installDir);
     const char* data = text.CStr();
     for (size_t start = 0; start < text.Length();) {
         size_t end = start;
@@ -288,7 +227,7 @@ void ReadInstallLog(const AnsiString& text, const AnsiString& installDir, TEarli
         AnsiString line(data + start, end - start);
         start = end + 1;
         for (const TLogLine& form : Lines) {
-            if (!StartsFolded(line.CStr(), form.Start) || !EndsFolded(line, form.End)) continue;
+            if (!StartsWithName(line, form.Start) || !EndsWithName(line, form.End)) continue;
             size_t from = 0;
             while (form.Start[from]) ++from;
             size_t to = line.Length();
@@ -303,10 +242,11 @@ void ReadInstallLog(const AnsiString& text, const AnsiString& installDir, TEarli
                 if (target == 0) break;
                 path = AnsiString(path.CStr() + target);
             }
-            // Compared and kept as folders are compared: in ASCII lower case.
+            // Kept as a canonical name below the folder, in the case it was logged in.
             AnsiString canonical = CanonicalFolder(path);
-            if (!StartsFolded(canonical.CStr(), base.CStr())) break;
-            AnsiString name(canonical.CStr() + base.Length());
+            size_t below = RelativeStart(base, canonical);
+            if (below == 0) break;
+            AnsiString name(canonical.CStr() + below);
             if (IsRelativeName(name, false)) (earlier->*form.List).Append(name);
             break;
         }
@@ -316,7 +256,7 @@ void ReadInstallLog(const AnsiString& text, const AnsiString& installDir, TEarli
 bool IsProductFile(uint32_t dirKind, const AnsiString& name, const TEarlierInstall& earlier) {
     AnsiString made;
     for (int32_t at = 0; at < ProductFileCount(dirKind, earlier); ++at) {
-        if (ProductFile(at, dirKind, earlier, &made) && SameFolded(made.CStr(), name.CStr())) return true;
+        if (ProductFile(at, dirKind, earlier, &made) && SameFileName(made, name)) return true;
     }
     return false;
 }
@@ -325,7 +265,7 @@ bool IsClearedFolder(uint32_t dirKind, const AnsiString& folder, const TEarlierI
     for (int32_t i = 0; i < ScriptItemCount; ++i) {
         const ScriptItem& item = ScriptItems[i];
         if (ItemOpcode(item) == siClearDirectory && item.DirKind == dirKind &&
-            SameFolded(item.Name, folder.CStr())) {
+            SameFileName(item.Name, folder)) {
             return true;
         }
     }
@@ -333,12 +273,7 @@ bool IsClearedFolder(uint32_t dirKind, const AnsiString& folder, const TEarlierI
 }
 
 bool TProductPaths::IsBelow(const char* name) const {
-    const char* folder = folder_.CStr();
-    size_t length = folder_.Length();
-    for (size_t i = 0; i < length; ++i) {
-        if (name[i] == '\0' || FoldedCase(name[i]) != FoldedCase(folder[i])) return false;
-    }
-    return length == 0 || IsSeparator(name[length]);
+    return folder_.IsEmpty() || RelativeStart(folder_, name) != 0;
 }
 
 bool TProductPaths::NextFile(AnsiString* name) {

@@ -54,12 +54,12 @@ bool FinalFolderPath(const AnsiString& folder, AnsiString* final) {
         // "C:" alone would be the current folder of drive C.
         AnsiString probe = existing.Last() == ':' ? existing + "\\" : existing;
         if (FinalPath(probe, final)) break;
-        size_t slash = FindLastChar(existing, '\\');
-        if (slash <= 1) return false;
-        missing = AnsiString(existing.CStr() + slash - 1) + missing;
-        existing = AnsiString(existing.CStr(), slash - 1);
+        AnsiString parent = ParentPath(existing);
+        if (parent.IsEmpty()) return false;
+        missing = AnsiString(existing.CStr() + parent.Length()) + missing;
+        existing = parent;
     }
-    if (final->Last() == '\\' && missing.CStr()[0] == '\\') final->SetLength(final->Length() - 1);
+    if (EndsWithSeparator(*final) && IsSeparator(missing.CStr()[0])) final->SetLength(final->Length() - 1);
     *final += missing;
     return true;
 }

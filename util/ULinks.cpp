@@ -8,23 +8,11 @@
 
 namespace {
 
-// Where the part of `path` below `base` starts, compared without regard to
-// case; 0 when it is not below. (The system's compare keeps the window
-// library out of the extraction mode, which LowerCase would load.)
-size_t StartBelow(const AnsiString& base, const AnsiString& path) {
-    int length = static_cast<int>(base.Length());
-    if (path.Length() < base.Length() ||
-        CompareStringA(LOCALE_INVARIANT, NORM_IGNORECASE, base.CStr(), length, path.CStr(), length) != CSTR_EQUAL) {
-        return 0;
-    }
-    return RelativeStart(base, base + (path.CStr() + length));
-}
-
 // `folder` (a final path) followed by the rest of the way. A drive's root
 // ends with its backslash ("\\?\C:\"), a folder does not.
 AnsiString FinalPathBelow(const AnsiString& folder, const AnsiString& rest) {
     AnsiString path = folder;
-    if (path.Last() != '\\') path += '\\';
+    if (!EndsWithSeparator(path)) path += '\\';
     path += CollapsedSeparators(rest);
     return path;
 }
@@ -79,23 +67,25 @@ bool IsLink(const char* path) {
 }
 
 bool LinkOnTheWay(const AnsiString& base, const AnsiString& path) {
-    size_t start = StartBelow(base, path);
+    size_t start = RelativeStart(base, path);
     if (start == 0) return false;
     // Every folder on the way, and the entry itself, by its attributes: a
     // link to a folder is marked as one everywhere.
     DWORD attributes = INVALID_FILE_ATTRIBUTES;
-    for (size_t end = start; end <= path.Length(); ++end) {
-        if (end < path.Length() && path[end] != '\\' && path[end] != '/') continue;
-        if (path[end - 1] == '\\' || path[end - 1] == '/') continue;
+    for (size_t end = start; end <= path.Length();) {
+        // Where each name below the base ends.
+        while (end < path.Length() && !IsSeparator(path[end])) end += CharSize(path.CStr(), path.Length(), end);
         attributes = GetFileAttributesA(AnsiString(path.CStr(), end).CStr());
         if (attributes == INVALID_FILE_ATTRIBUTES) return false;
         if (attributes & FILE_ATTRIBUTE_REPARSE_POINT) return true;
+        while (end < path.Length() && IsSeparator(path[end])) ++end;
+        if (end == path.Length()) break;
     }
     if (attributes & FILE_ATTRIBUTE_DIRECTORY) return false;
     // A file that is there: by where it really lies.
     AnsiString finalBase, final;
     if (!CachedFinalPath(base, &finalBase) || !FinalPath(path, &final)) return true;
-    return lstrcmpiA(final.CStr(), FinalPathBelow(finalBase, AnsiString(path.CStr() + start)).CStr()) != 0;
+    return !SameFileName(final, FinalPathBelow(finalBase, AnsiString(path.CStr() + start)));
 }
 
 bool LinkInProductFolders(const AnsiString& path) {
@@ -113,10 +103,9 @@ bool DeleteFileNoFollow(const AnsiString& path, const AnsiString& finalFolder) {
     TScopedFile file(CreateFileA(path.CStr(), DELETE, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
                                  nullptr, OPEN_EXISTING, FILE_FLAG_OPEN_REPARSE_POINT, nullptr));
     if (!file.IsValid()) return false;
-    size_t slash = FindLastChar(path, '\\');
     AnsiString final;
     if (finalFolder.IsEmpty() || !FinalPathOfHandle(file.Get(), &final) ||
-        lstrcmpiA(final.CStr(), FinalPathBelow(finalFolder, AnsiString(path.CStr() + slash)).CStr()) != 0) {
+        !SameFileName(final, FinalPathBelow(finalFolder, LastName(path)))) {
         SetLastError(ErrorLinkOnTheWay);
         return false;
     }
@@ -141,13 +130,12 @@ bool OpenForReadingNoFollow(const AnsiString& path, TScopedFile* file) {
     file->Reset(CreateFileA(path.CStr(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
                             FILE_FLAG_OPEN_REPARSE_POINT, nullptr));
     if (!file->IsValid()) return false;
-    size_t slash = FindLastChar(path, '\\');
     BY_HANDLE_FILE_INFORMATION information;
     AnsiString finalFolder, final;
-    if (slash < 2 || !GetFileInformationByHandle(file->Get(), &information) ||
+    if (ParentPath(path).IsEmpty() || !GetFileInformationByHandle(file->Get(), &information) ||
         (information.dwFileAttributes & (FILE_ATTRIBUTE_REPARSE_POINT | FILE_ATTRIBUTE_DIRECTORY)) ||
-        !FinalPath(AnsiString(path.CStr(), slash - 1), &finalFolder) || !FinalPathOfHandle(file->Get(), &final) ||
-        lstrcmpiA(final.CStr(), FinalPathBelow(finalFolder, AnsiString(path.CStr() + slash)).CStr()) != 0) {
+        !FinalPath(ParentPath(path), &finalFolder) || !FinalPathOfHandle(file->Get(), &final) ||
+        !SameFileName(final, FinalPathBelow(finalFolder, LastName(path)))) {
         file->Close();
         SetLastError(ErrorLinkOnTheWay);
         return false;

@@ -54,15 +54,17 @@ uint32_t CreateDirectoryPath(const char* path, AnsiString* created, SECURITY_ATT
 
     // Each prefix that ends at a separator or at the end of the text is
     // created in turn; "C:" alone is a drive, not a directory.
-    for (size_t i = DirectoryPathStart(buffer); i <= length; ++i) {
+    for (size_t i = DirectoryPathStart(AnsiString(path, length)); i <= length;) {
         char c = buffer[i];
-        if (c != '\0' && c != '\\' && c != '/') continue;
-        if (i > 0 && buffer[i - 1] == ':') continue;
-        buffer[i] = '\0';
-        DWORD error = CreateDirectoryA(buffer, security) ? 0 : GetLastError();
-        if (error == 0 && created && created->IsEmpty()) *created = buffer;
-        buffer[i] = c;
-        if (error != 0 && error != ERROR_ALREADY_EXISTS) return error;
+        size_t size = i < length ? CharSize(buffer, length, i) : 1;
+        if (size == 1 && (c == '\0' || IsSeparator(c)) && !(i > 0 && buffer[i - 1] == ':')) {
+            buffer[i] = '\0';
+            DWORD error = CreateDirectoryA(buffer, security) ? 0 : GetLastError();
+            if (error == 0 && created && created->IsEmpty()) *created = buffer;
+            buffer[i] = c;
+            if (error != 0 && error != ERROR_ALREADY_EXISTS) return error;
+        }
+        i += size;
     }
     return 0;
 }

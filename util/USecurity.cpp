@@ -137,7 +137,7 @@ void Protect(TProtection* protection, const AnsiString& path, const AnsiString& 
     }
     // Opened elsewhere: a link that Wine has followed. What it leads to is
     // not the folder's.
-    if (depth > 0 && lstrcmpiA(final.CStr(), expected.CStr()) != 0) return;
+    if (depth > 0 && !SameFileName(final, expected)) return;
     bool link = (info.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0;
     bool folder = (info.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) && !link;
     if (depth == 0 && !folder) {

@@ -2,20 +2,21 @@
 
 #include <string.h>
 
-size_t FindTextPos(const AnsiString& text, const AnsiString& pattern) {
+size_t FindTextPos(const AnsiString& text, const AnsiString& pattern, const TCodePage& cp) {
     size_t n = text.Length(), m = pattern.Length();
     if (n == 0 || m == 0 || m > n) return 0;
-    for (size_t i = 0; i + m <= n; ++i) {
+    for (size_t i = 0; i + m <= n; i += CharSize(text.CStr(), n, i, cp)) {
         if (memcmp(text.CStr() + i, pattern.CStr(), m) == 0) return i + 1;
     }
     return 0;
 }
 
-size_t FindLastChar(const AnsiString& text, char c) {
-    for (size_t i = text.Length(); i > 0; --i) {
-        if (text[i - 1] == c) return i;
+size_t FindLastChar(const AnsiString& text, char c, const TCodePage& cp) {
+    size_t found = 0;
+    for (size_t i = 0; i < text.Length(); i += CharSize(text.CStr(), text.Length(), i, cp)) {
+        if (text[i] == c) found = i + 1;
     }
-    return 0;
+    return found;
 }
 
 AnsiString RegStringText(const char* data, size_t size) {

@@ -4,14 +4,16 @@
 #include <stdint.h>
 
 #include "UAnsiString.h"
+#include "UPathText.h"
 
-// Where `pattern` first occurs in `text`, comparing bytes exactly; 0 when it
-// does not, or when either is empty. Case-insensitive callers pass
-// lower-cased copies of both.
-size_t FindTextPos(const AnsiString& text, const AnsiString& pattern);
+// Where `pattern` first occurs in `text` at the start of a character,
+// comparing bytes exactly; 0 when it does not, or when either is empty.
+// Case-insensitive callers pass lower-cased copies of both.
+size_t FindTextPos(const AnsiString& text, const AnsiString& pattern, const TCodePage& cp = SystemCodePage);
 
-// Where the character last occurs in `text`; 0 when it does not.
-size_t FindLastChar(const AnsiString& text, char c);
+// Where the single-byte character `c` last occurs in `text` as a character
+// of its own (never as the second byte of another); 0 when it does not.
+size_t FindLastChar(const AnsiString& text, char c, const TCodePage& cp = SystemCodePage);
 
 // The text of a REG_SZ value from its `size` stored bytes: a terminating NUL
 // is dropped; a value stored without one (another program may write it so)

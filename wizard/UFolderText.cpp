@@ -10,54 +10,40 @@ namespace {
 // MAX_PATH without its NUL.
 const size_t MaxPathLength = 259;
 
-bool IsSeparator(char c) { return c == '\\' || c == '/'; }
-bool IsLetter(char c) { return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z'); }
-
 // The length of the root of an absolute folder, without the separator
-// after it: 2 for "C:\", that of "\\server\share" for a network path; 0 for
+// after it: 2 for "C:\", that of "\\server\share" for a share's path; 0 for
 // any other text.
 size_t RootLength(const AnsiString& folder) {
-    const char* text = folder.CStr();
-    if (IsLetter(text[0]) && text[1] == ':' && text[2] == '\\') return 2;
-    if (text[0] != '\\' || text[1] != '\\') return 0;
-    size_t server = 2, i = server;
-    while (text[i] != '\0' && text[i] != '\\') ++i;
-    // Device paths (\\.\ and \\?\) name no server.
-    bool device = i == server + 1 && (text[server] == '.' || text[server] == '?');
-    if (i == server || text[i] == '\0' || device) return 0;
-    size_t share = ++i;
-    while (text[i] != '\0' && text[i] != '\\') ++i;
-    return i > share ? i : 0;
+    TPathRoot root = PathRoot(folder);
+    return root.Kind == pkDrive || root.Kind == pkShare ? root.Length : 0;
 }
-
-char Upper(char c) { return c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + 'A') : c; }
 
 // Whether the name, up to its first dot, is a device's: CON, PRN, AUX,
 // NUL, COM1 to COM9 or LPT1 to LPT9.
 bool IsDeviceName(const char* name, size_t length) {
     size_t stem = 0;
     while (stem < length && name[stem] != '.') ++stem;
-    char upper[5] = {};
-    if (stem < 3 || stem > 4) return false;
-    for (size_t i = 0; i < stem; ++i) upper[i] = Upper(name[i]);
-    if (stem == 3) {
-        static const char* const Devices[] = {"CON", "PRN", "AUX", "NUL"};
-        for (const char* device : Devices) {
-            if (upper[0] == device[0] && upper[1] == device[1] && upper[2] == device[2]) return true;
-        }
-        return false;
+    AnsiString upper = FoldedName(AnsiString(name, stem));
+    static const char* const Devices[] = {"CON", "PRN", "AUX", "NUL"};
+    for (const char* device : Devices) {
+        if (upper == device) return true;
     }
-    bool numbered = (upper[0] == 'C' && upper[1] == 'O' && upper[2] == 'M') ||
-                    (upper[0] == 'L' && upper[1] == 'P' && upper[2] == 'T');
+    bool numbered = upper.Length() == 4 && (StartsWithName(upper, "COM") || StartsWithName(upper, "LPT"));
     return numbered && upper[3] >= '1' && upper[3] <= '9';
+}
+
+// The last character of a name: one or two bytes.
+AnsiString LastCharacter(const AnsiString& name) {
+    size_t last = 0;
+    for (size_t i = 0; i < name.Length(); i += CharSize(name.CStr(), name.Length(), i)) last = i;
+    return AnsiString(name.CStr() + last);
 }
 
 // What is wrong with one name below the root, fpNone when nothing is.
 TFolderProblem CheckName(const char* name, size_t length) {
-    for (size_t i = 0; i < length; ++i) {
-        if (IsForbiddenInName(name[i])) return fpForbiddenCharacter;
-    }
-    if (length > 0 && (name[length - 1] == ' ' || name[length - 1] == '.')) return fpBadNameEnd;
+    if (ForbiddenCharAt(name, length) < length) return fpForbiddenCharacter;
+    AnsiString last = LastCharacter(AnsiString(name, length));
+    if (last == " " || last == ".") return fpBadNameEnd;
     if (IsDeviceName(name, length)) return fpDeviceName;
     return fpNone;
 }
@@ -68,9 +54,9 @@ TFolderProblem FirstBadName(const AnsiString& folder, AnsiString* name) {
     const char* text = folder.CStr();
     size_t start = RootLength(folder);
     while (start < folder.Length()) {
-        while (start < folder.Length() && text[start] == '\\') ++start;
+        while (start < folder.Length() && IsSeparator(text[start])) ++start;
         size_t end = start;
-        while (end < folder.Length() && text[end] != '\\') ++end;
+        while (end < folder.Length() && !IsSeparator(text[end])) end += CharSize(text, folder.Length(), end);
         TFolderProblem problem = CheckName(text + start, end - start);
         if (problem != fpNone) {
             *name = AnsiString(text + start, end - start);
@@ -83,11 +69,10 @@ TFolderProblem FirstBadName(const AnsiString& folder, AnsiString* name) {
 
 // The character of a name that Windows does not allow, as the user is told it.
 AnsiString ForbiddenCharacter(const AnsiString& name) {
-    for (size_t i = 0; i < name.Length(); ++i) {
-        if (static_cast<unsigned char>(name[i]) < 32) return AnsiString("a control character");
-        if (IsForbiddenInName(name[i])) return AnsiString("\"") + AnsiString(name.CStr() + i, 1) + "\"";
-    }
-    return AnsiString();
+    size_t at = ForbiddenCharAt(name.CStr(), name.Length());
+    if (at == name.Length()) return AnsiString();
+    if (static_cast<unsigned char>(name[at]) < 32) return AnsiString("a control character");
+    return AnsiString("\"") + AnsiString(name.CStr() + at, 1) + "\"";
 }
 
 // `pattern` with each "#" replaced by `value`.
@@ -106,25 +91,66 @@ AnsiString Filled(const char* pattern, const AnsiString& value) {
 }  // namespace
 
 AnsiString ParentFolder(const AnsiString& rootDir) {
-    size_t slash = FindLastChar(rootDir, '\\');
-    return slash ? AnsiString(rootDir.CStr(), slash - 1) : rootDir;
+    return LastNameStart(rootDir) ? ParentPath(rootDir) : rootDir;
 }
 
 AnsiString WithProductFolder(const AnsiString& folder) {
     AnsiString result(folder);
-    if (result.Last() != '\\') result += '\\';
+    if (!EndsWithSeparator(result)) result += '\\';
     result += ProductWord;
     return result;
 }
 
 AnsiString NormalizedFolder(const AnsiString& typed) {
-    size_t length = typed.Length();
-    // "C:" without its backslash would be the current folder of drive C.
-    while (length > 1 && IsSeparator(typed[length - 1]) && !(length == 3 && typed[1] == ':')) --length;
-    AnsiString folder(typed.CStr(), length);
+    AnsiString text = typed;
+    // Explorer's "Copy as path" puts the path in double quotes.
+    if (text.Length() >= 2 && text[0] == '"' && text.Last() == '"') text = AnsiString(text.CStr() + 1, text.Length() - 2);
+    TPathRoot root = PathRoot(text);
+    if (root.Kind != pkDrive && root.Kind != pkShare) {
+        // Not a folder that could be used: "/" is "\\", its trailing
+        // separators go, and the checks say what is wrong with it.
+        AnsiString trimmed = WithoutTrailingSeparators(text);
+        if (trimmed.IsEmpty()) trimmed = AnsiString(text.CStr(), text.IsEmpty() ? 0 : 1);
+        for (char* c = trimmed.Data(); *c != '\0'; ++c) {
+            if (*c == '/') *c = '\\';
+        }
+        return trimmed;
+    }
+    // The root without a long-path prefix: "\\?\C:" is "C:", and
+    // "\\?\UNC\server\share" is "\\server\share".
+    AnsiString folder;
+    const char* rootText = text.CStr();
+    size_t rootLength = root.Length;
+    if (rootLength >= 4 && rootText[2] == '?' && IsSeparator(rootText[3])) {
+        bool share = root.Kind == pkShare;
+        rootText += share ? 8 : 4;
+        rootLength -= share ? 8 : 4;
+        if (share) folder = "\\\\";
+    }
+    folder.Append(rootText, rootLength);
     for (char* c = folder.Data(); *c != '\0'; ++c) {
         if (*c == '/') *c = '\\';
     }
+    size_t rootEnd = folder.Length();
+    // The names below the root, as Windows takes them: "." is the folder
+    // itself, ".." its parent (never above the root), and doubled separators
+    // are one.
+    for (size_t start = root.Length; start < text.Length();) {
+        while (start < text.Length() && IsSeparator(text[start])) ++start;
+        size_t end = start;
+        while (end < text.Length() && !IsSeparator(text[end])) end += CharSize(text.CStr(), text.Length(), end);
+        AnsiString name(text.CStr() + start, end - start);
+        start = end;
+        if (name.IsEmpty() || name == ".") continue;
+        if (name == "..") {
+            if (folder.Length() > rootEnd) folder = ParentPath(folder);
+            continue;
+        }
+        folder += '\\';
+        folder += name;
+    }
+    // "C:" without its backslash would be the current folder of drive C.
+    if (folder.Length() == rootEnd && root.Kind == pkDrive) folder += '\\';
     return folder;
 }
 

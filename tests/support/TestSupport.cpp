@@ -6,10 +6,15 @@
 #include <set>
 #include <sstream>
 
+#include "UCodePage.h"
 #include "ULinks.h"
 #include "USingleInstance.h"
 #include "UScriptItems.h"
 #include "USecurity.h"
+
+// The product's code run in the tests walks names as the programs do: in
+// the code page that this process runs in.
+const bool SystemCodePageLoaded = (LoadSystemCodePage(), true);
 
 std::string WindowsPath(const std::string& path) {
     std::string result(path);
