@@ -49,11 +49,15 @@ std::string SetupCommand(const std::string& switches) { return "\"" + BuildFile(
 // The Delphi 7 and C++Builder 6 of this machine, for the whole program.
 std::unique_ptr<FakeIde> Delphi7, Builder6;
 
+void InstallIdes() {
+    Delphi7 = std::make_unique<FakeIde>(9, "C:\\Borland\\Delphi7");
+    Builder6 = std::make_unique<FakeIde>(8, "C:\\Borland\\CBuilder6");
+}
+
 class Machine : public ::testing::Environment {
     void SetUp() override {
         ParkPointer();
-        Delphi7 = std::make_unique<FakeIde>(9, "C:\\Borland\\Delphi7");
-        Builder6 = std::make_unique<FakeIde>(8, "C:\\Borland\\CBuilder6");
+        InstallIdes();
     }
     void TearDown() override {
         Delphi7.reset();
@@ -688,6 +692,163 @@ TEST(Acceptance, FailingItemsAreReportedOneByOneAndTheInstallCompletes) {
     EXPECT_EQ(notes, "the user's own notes");
     EXPECT_EQ(RegistryString(HKEY_LOCAL_MACHINE, "Software\\Brindlecraft\\Vellorin library", "RootDir"), Folder);
     WriteFileBytes(Builder6->Root() + "\\bin\\fake-ide.cfg", "package=.bpl\r\n");
+}
+
+// Users of other ANSI code pages. In 932 and 950 the second byte of a
+// double-byte character can be a backslash or a bar; 1251 has letters of two
+// cases beyond ASCII. Each code page's tests run in a ctest entry of their
+// own, in the Unix locale that gives it. Names are written here in UTF-16
+// and compared in that code page's bytes, as the product stores them.
+class CodePage : public ::testing::Test {
+protected:
+    CodePage(UINT page, const wchar_t* sample) : page_(page), sample_(sample) {}
+
+    void SetUp() override {
+        top_ = TopLevel("C:");
+        ASSERT_EQ(GetACP(), page_) << "not run in the locale of code page " << page_;
+        // Wine names the code page of a locale that is not generated too, but
+        // then finds no file whose name is not ASCII.
+        const std::wstring probe = L"C:\\" + std::wstring(sample_);
+        ASSERT_TRUE(CreateDirectoryW(probe.c_str(), nullptr) && RemoveDirectoryW(probe.c_str()))
+            << "no name in code page " << page_ << " works (error " << GetLastError()
+            << "): its locale is not generated";
+    }
+    // Takes back what the test made, whatever a failure left: the product's
+    // traces, what is new at the top of drive C, and the IDEs as they were.
+    void TearDown() override {
+        RemoveInstallTraces();
+        for (const std::string& name : TopLevel("C:")) {
+            if (std::find(top_.begin(), top_.end(), name) != top_.end()) continue;
+            RemoveTree("C:\\" + name);
+            DeleteFileA(("C:\\" + name).c_str());
+        }
+        MoveIdes();
+        InstallIdes();
+    }
+
+    std::string Ansi(const std::wstring& text) const {
+        std::string bytes(2 * text.size(), '\0');
+        BOOL lost = FALSE;
+        bytes.resize(WideCharToMultiByte(page_, 0, text.data(), static_cast<int>(text.size()), &bytes[0],
+                                         static_cast<int>(bytes.size()), nullptr, &lost));
+        EXPECT_FALSE(lost) << "not a name of code page " << page_;
+        return bytes;
+    }
+
+    // Delphi 7 and C++Builder 6, in folders below `parent` (or nowhere),
+    // instead of the machine's.
+    void MoveIdes(const std::wstring& parent = L"") {
+        Delphi7.reset();
+        Builder6.reset();
+        delphi_.reset();
+        builder_.reset();
+        if (parent.empty()) return;
+        delphi_ = std::make_unique<FakeIde>(9, Ansi(parent + L"\\Delphi7"));
+        builder_ = std::make_unique<FakeIde>(8, Ansi(parent + L"\\CBuilder6"));
+    }
+
+    // The wizard's install into the folder typed, or its update into the
+    // folder of the first install.
+    void InstallWithWizard(const std::string& dir, const std::wstring& folder, bool type) {
+        WizardDriver wizard(SetupCommand(""), dir);
+        ASSERT_NE(wizard.Dialog(), nullptr);
+        wizard.Press(IDC_NEXT);
+        wizard.Press(IDC_NEXT);
+        if (type) {
+            ASSERT_TRUE(wizard.Type(folder));
+        } else {
+            EXPECT_EQ(wizard.Text(IDC_FOLDER), Ansi(folder)) << "the folder of the first install";
+        }
+        wizard.Press(IDC_NEXT);
+        EXPECT_EQ(InstallAnsweringErrors(wizard), Lines{});
+    }
+
+    // setup.exe /S with the IDEs below `parent`: the install goes beside
+    // them, into parent\Vellorin, and the record names it byte for byte.
+    void InstallBesideIdes(const std::wstring& parent) {
+        const std::string folder = Ansi(parent + L"\\Vellorin");
+        TempDir work;
+        EXPECT_EQ(InstallSilently(work.Path()), 0u);
+        EXPECT_EQ(RegistryString(HKEY_LOCAL_MACHINE, Record, "RootDir"), folder);
+        EXPECT_TRUE(Exists(folder + "\\redud.exe"));
+        EXPECT_EQ(TopLevel(Ansi(parent)), (Lines{"CBuilder6", "Delphi7", "Vellorin"}));
+    }
+
+    const char* const Record = "Software\\Brindlecraft\\Vellorin library";
+    UINT page_;
+    const wchar_t* sample_;
+    Lines top_;
+    std::unique_ptr<FakeIde> delphi_, builder_;
+};
+
+struct CodePage932 : CodePage {
+    CodePage932() : CodePage(932, L"機能") {}
+};
+struct CodePage950 : CodePage {
+    CodePage950() : CodePage(950, L"成功") {}
+};
+struct CodePage1251 : CodePage {
+    CodePage1251() : CodePage(1251, L"Программы") {}
+};
+
+// 能 is 94 5C: a folder typed into the wizard that ends in it.
+TEST_F(CodePage932, AFolderEndingInABackslashByteLivesThroughInstallUpdateAndUninstall) {
+    const std::wstring typed = L"C:\\開発\\機能";
+    const std::string folder = Ansi(typed), above = Ansi(L"C:\\開発");
+    const Lines machineBefore = Registry();
+    TempDir work;
+    for (const char* step : {"install", "update"}) {
+        SCOPED_TRACE(step);
+        InstallWithWizard(work.Path(), typed, step == std::string("install"));
+        EXPECT_EQ(TopLevel(above), Lines{Ansi(L"機能")}) << "nothing beside the folder";
+        EXPECT_TRUE(Exists(folder + "\\redud.exe") && Exists(folder + "\\Source"));
+        EXPECT_EQ(RegistryString(HKEY_LOCAL_MACHINE, Record, "RootDir"), folder);
+        std::string log;
+        ReadFileBytes(folder + "\\install.log", &log);
+        EXPECT_NE(log.find("\r\nRootPath: " + folder + "\r\n"), std::string::npos);
+    }
+    UninstallSilently(work.Path());
+    EXPECT_EQ(TopLevel("C:"), top_) << "the folders the install made went with it";
+    EXPECT_EQ(Registry(), machineBefore);
+}
+
+TEST_F(CodePage932, ExtractionWritesIntoACurrentFolderEndingInABackslashByte) {
+    const std::wstring current = L"C:\\作業\\機能";
+    ASSERT_TRUE(CreateDirectoryW(L"C:\\作業", nullptr) && CreateDirectoryW(current.c_str(), nullptr));
+    ChildProcess setup(Wide(SetupCommand(" /X")), current);
+    ASSERT_TRUE(setup.Wait(Wait));
+    EXPECT_EQ(setup.ExitCode(), 0u);
+    EXPECT_EQ(CompareWithManifest(Ansi(current)), Lines{});
+    EXPECT_EQ(TopLevel(Ansi(L"C:\\作業")), Lines{Ansi(L"機能")}) << "nothing made beside it";
+}
+
+// 表 is 95 5C, ポ 83 7C ('|').
+TEST_F(CodePage932, ASilentInstallGoesBesideIdesBelowAFolderEndingInABackslashOrBarByte) {
+    for (const wchar_t* parent : {L"C:\\代表", L"C:\\コンポーネント"}) {
+        SCOPED_TRACE(::testing::Message() << parent);
+        MoveIdes(parent);
+        InstallBesideIdes(parent);
+        RemoveInstallTraces();
+    }
+}
+
+// 功 is A5 5C.
+TEST_F(CodePage950, ASilentInstallGoesBesideIdesBelowAFolderEndingInABackslashByte) {
+    MoveIdes(L"C:\\成功");
+    InstallBesideIdes(L"C:\\成功");
+}
+
+TEST_F(CodePage1251, TheUninstallerStartedWithTheFolderInAnotherCaseRemovesEverything) {
+    const Lines machineBefore = Registry();
+    TempDir work;
+    InstallWithWizard(work.Path(), L"C:\\Программы\\Библиотека", true);
+    ASSERT_EQ(RegistryString(HKEY_LOCAL_MACHINE, Record, "RootDir"), Ansi(L"C:\\Программы\\Библиотека"));
+    ChildProcess uninstaller(std::wstring(L"c:\\программы\\библиотека\\redud.exe /S"), Wide(work.Path()));
+    ASSERT_TRUE(uninstaller.Wait(Wait));
+    EXPECT_EQ(uninstaller.ExitCode(), 0u);
+    EXPECT_TRUE(WaitForSetupsToEnd(Wait));
+    EXPECT_EQ(TopLevel("C:"), top_) << "the folders the install made went with it";
+    EXPECT_EQ(Registry(), machineBefore);
 }
 
 }  // namespace

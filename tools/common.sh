@@ -7,7 +7,13 @@ VL_BUILD=${VL_BUILD:-$VL_ROOT/build}
 
 vl_packages="wine wine64 g++-mingw-w64-i686 binutils-mingw-w64-i686 mingw-w64-i686-dev
   g++-mingw-w64-x86-64 xvfb xauth googletest cmake ninja-build g++ python3 util-linux
-  clang libclang-rt-14-dev osslsigncode openssl"
+  clang libclang-rt-14-dev osslsigncode openssl locales"
+
+# The Unix locales whose ANSI code pages (932, 950, 1251) Wine gives the
+# code-page entries of tests/CMakeLists.txt. Wine takes the code page from
+# the locale's name even when the locale is missing, but then maps no
+# non-ASCII file name: they must be generated.
+vl_locales="ja_JP.UTF-8 zh_TW.UTF-8 ru_RU.UTF-8"
 
 # Whether this machine's kernel runs 32-bit Linux programs: a 91-byte i386
 # program that only exits, tried before any 32-bit package goes in (their
@@ -46,6 +52,17 @@ vl_install_packages() {
         apt-get update -q
         DEBIAN_FRONTEND=noninteractive apt-get install -y -q --no-install-recommends "${missing[@]}"
     fi
+}
+
+# Generates the locales of $vl_locales that are missing (as root).
+vl_generate_locales() {
+    local name
+    for name in $vl_locales; do
+        # "locale -a" lists ja_JP.UTF-8 as ja_JP.utf8.
+        locale -a | grep -ix "${name%%.*}.utf8" >/dev/null && continue
+        echo "Generating the locale $name"
+        localedef -i "${name%%.*}" -f "${name#*.}" "$name"
+    done
 }
 
 # Which Windows build runs under Wine here. The shipped program is the 32-bit

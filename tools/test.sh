@@ -4,10 +4,12 @@
 set -euo pipefail
 source "$(dirname "$0")/common.sh"
 
-# Places for the fault tests that only root can make: a small disk that
-# fills up, and a folder the build user cannot write to. Run without root,
-# the tests that need them say so and are skipped.
+# What only root can make: the locales of the code-page tests, and places
+# for the fault tests, a small disk that fills up and a folder the build user
+# cannot write to. Run without root, the tests that need these places say so
+# and are skipped; the code-page tests fail unless the locales are there.
 vl_root_setup() {
+    vl_generate_locales
     # One set per build folder, so that builds of two checkouts never share them.
     local faults
     faults=/var/tmp/vellorin-faults/$(printf '%s' "$VL_BUILD" | md5sum | cut -c1-12)

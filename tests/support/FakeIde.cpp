@@ -58,8 +58,9 @@ FakeIde::FakeIde(int index, const std::string& root, const FakeIdeOptions& optio
     }
     RegCloseKey(key);
 
-    std::filesystem::create_directories(root + "\\Help");
-    std::filesystem::create_directories(root + "\\bin");
+    // In UTF-16: the standard library does not read a name in the ANSI code page.
+    std::filesystem::create_directories(Wide(root + "\\Help"));
+    std::filesystem::create_directories(Wide(root + "\\bin"));
     if (options.helpFiles) {
         for (int slot = 1; slot <= 3; ++slot) {
             std::string name = product.IdeFiles[slot - 1];

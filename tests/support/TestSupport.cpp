@@ -30,6 +30,13 @@ std::string GeneratedFile(const std::string& relative) {
     return WindowsPath(std::string(VL_GENERATED_DIR) + "/" + relative);
 }
 
+std::wstring Wide(const std::string& ansi) {
+    std::wstring wide(ansi.size(), L'\0');
+    wide.resize(MultiByteToWideChar(CP_ACP, 0, ansi.data(), static_cast<int>(ansi.size()), &wide[0],
+                                    static_cast<int>(wide.size())));
+    return wide;
+}
+
 TempDir::TempDir() {
     char temp[MAX_PATH];
     GetTempPathA(sizeof temp, temp);
@@ -384,11 +391,14 @@ bool WaitForSetupsToEnd(DWORD timeoutMs) {
     return claim.Acquired();
 }
 
-ChildProcess::ChildProcess(const std::string& commandLine, const std::string& currentDir) {
-    STARTUPINFOA startup{};
+ChildProcess::ChildProcess(const std::string& commandLine, const std::string& currentDir)
+    : ChildProcess(Wide(commandLine), Wide(currentDir)) {}
+
+ChildProcess::ChildProcess(const std::wstring& commandLine, const std::wstring& currentDir) {
+    STARTUPINFOW startup{};
     startup.cb = sizeof startup;
-    std::string line = commandLine;
-    if (!CreateProcessA(nullptr, &line[0], nullptr, nullptr, FALSE, 0, nullptr,
+    std::wstring line = commandLine;
+    if (!CreateProcessW(nullptr, &line[0], nullptr, nullptr, FALSE, 0, nullptr,
                         currentDir.c_str(), &startup, &process_)) {
         process_ = PROCESS_INFORMATION{};
     }

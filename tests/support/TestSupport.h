@@ -12,6 +12,8 @@
 std::string WindowsPath(const std::string& path);
 std::string BuildFile(const std::string& relative);
 std::string GeneratedFile(const std::string& relative);
+// A name in the program's ANSI code page, in UTF-16, for the wide functions.
+std::wstring Wide(const std::string& ansi);
 
 // A fresh, empty folder below the temporary directory; removed with all it
 // holds (read-only files included) when the object goes.
@@ -105,6 +107,7 @@ bool WaitForSetupsToEnd(DWORD timeoutMs);
 class ChildProcess {
 public:
     ChildProcess(const std::string& commandLine, const std::string& currentDir);
+    ChildProcess(const std::wstring& commandLine, const std::wstring& currentDir);
     ~ChildProcess();
     ChildProcess(const ChildProcess&) = delete;
     ChildProcess& operator=(const ChildProcess&) = delete;

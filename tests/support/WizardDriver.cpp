@@ -160,6 +160,20 @@ void WizardDriver::SetFolder(const std::string& folder) {
     SendMessageA(Control(IDC_FOLDER), WM_SETTEXT, 0, reinterpret_cast<LPARAM>(folder.c_str()));
 }
 
+bool WizardDriver::Type(const std::wstring& text) {
+    GUITHREADINFO info{};
+    info.cbSize = sizeof info;
+    if (!GetGUIThreadInfo(threadId_, &info) || !info.hwndFocus) return false;
+    PostMessageW(info.hwndFocus, EM_SETSEL, 0, -1);
+    for (wchar_t c : text) PostMessageW(info.hwndFocus, WM_CHAR, c, 1);
+    for (DWORD start = GetTickCount(); GetTickCount() - start < 5000; Sleep(5)) {
+        wchar_t shown[1024];
+        LRESULT length = SendMessageW(info.hwndFocus, WM_GETTEXT, 1024, reinterpret_cast<LPARAM>(shown));
+        if (std::wstring(shown, length > 0 ? static_cast<size_t>(length) : 0) == text) return true;
+    }
+    return false;
+}
+
 std::vector<unsigned> WizardDriver::RowStates() const {
     std::vector<unsigned> states;
     LRESULT count = SendMessageA(Control(IDC_LIST), LB_GETCOUNT, 0, 0);

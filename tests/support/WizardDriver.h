@@ -43,6 +43,10 @@ public:
     // loop serves such input between two items.
     void PostMouseClick(int id);
     void SetFolder(const std::string& folder);
+    // Types over the text of the control that has the keyboard focus, as an
+    // input method does: one WM_CHAR per UTF-16 character. True once the
+    // control shows the text.
+    bool Type(const std::wstring& text);
     // A key pressed and released where the system delivers it: to the
     // window of the wizard's thread that has the keyboard focus. False when
     // none has it (the key goes nowhere).
