@@ -806,6 +806,18 @@ TEST_F(CodePage932, AFolderEndingInABackslashByteLivesThroughInstallUpdateAndUni
         std::string log;
         ReadFileBytes(folder + "\\install.log", &log);
         EXPECT_NE(log.find("\r\nRootPath: " + folder + "\r\n"), std::string::npos);
+        // Files dropped into a folder that the product made and clears (ソ
+        // is 83 5C, 表 95 5C) go with the update's clearing.
+        for (const wchar_t* name : {L"\\Delphi7\\ソース.txt", L"\\Delphi7\\表示.dcu"}) {
+            const std::string path = folder + Ansi(name);
+            if (step == std::string("install")) {
+                HANDLE file = CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, 0, nullptr);
+                EXPECT_NE(file, INVALID_HANDLE_VALUE) << path;
+                CloseHandle(file);
+            } else {
+                EXPECT_FALSE(Exists(path)) << path;
+            }
+        }
     }
     UninstallSilently(work.Path());
     EXPECT_EQ(TopLevel("C:"), top_) << "the folders the install made went with it";
