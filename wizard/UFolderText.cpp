@@ -105,32 +105,29 @@ AnsiString NormalizedFolder(const AnsiString& typed) {
     AnsiString text = typed;
     // Explorer's "Copy as path" puts the path in double quotes.
     if (text.Length() >= 2 && text[0] == '"' && text.Last() == '"') text = AnsiString(text.CStr() + 1, text.Length() - 2);
+    // "/" is "\"; its byte is never the second of a character.
+    for (char* c = text.Data(); *c != '\0'; ++c) {
+        if (*c == '/') *c = '\\';
+    }
     TPathRoot root = PathRoot(text);
     if (root.Kind != pkDrive && root.Kind != pkShare) {
-        // Not a folder that could be used: "/" is "\\", its trailing
-        // separators go, and the checks say what is wrong with it.
+        // Not a folder that could be used: its trailing separators go, and
+        // the checks say what is wrong with it.
         AnsiString trimmed = WithoutTrailingSeparators(text);
-        if (trimmed.IsEmpty()) trimmed = AnsiString(text.CStr(), text.IsEmpty() ? 0 : 1);
-        for (char* c = trimmed.Data(); *c != '\0'; ++c) {
-            if (*c == '/') *c = '\\';
-        }
-        return trimmed;
+        return trimmed.IsEmpty() ? AnsiString(text.CStr(), text.IsEmpty() ? 0 : 1) : trimmed;
     }
     // The root without a long-path prefix: "\\?\C:" is "C:", and
     // "\\?\UNC\server\share" is "\\server\share".
     AnsiString folder;
     const char* rootText = text.CStr();
     size_t rootLength = root.Length;
-    if (rootLength >= 4 && rootText[2] == '?' && IsSeparator(rootText[3])) {
+    if (rootLength >= 4 && rootText[2] == '?' && rootText[3] == '\\') {
         bool share = root.Kind == pkShare;
         rootText += share ? 8 : 4;
         rootLength -= share ? 8 : 4;
         if (share) folder = "\\\\";
     }
     folder.Append(rootText, rootLength);
-    for (char* c = folder.Data(); *c != '\0'; ++c) {
-        if (*c == '/') *c = '\\';
-    }
     size_t rootEnd = folder.Length();
     // The names below the root, as Windows takes them: "." is the folder
     // itself, ".." its parent (never above the root), and doubled separators

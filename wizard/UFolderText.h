@@ -13,8 +13,12 @@ AnsiString ParentFolder(const AnsiString& rootDir);
 // second backslash after a folder that ends with one.
 AnsiString WithProductFolder(const AnsiString& folder);
 
-// The folder as the install uses it: "/" turned into "\", and trailing
-// separators removed, except the backslash of a drive root ("C:\").
+// The folder as the install uses it, which is what Windows makes of the
+// typed text: without surrounding double quotes, "/" as "\", doubled
+// separators as one, "." and ".." resolved (never above the root), a
+// long-path prefix ("\\?\") dropped, and no trailing separator but the
+// backslash of a drive root ("C:\"). A text that names no drive or share is
+// only trimmed, for the checks to refuse.
 AnsiString NormalizedFolder(const AnsiString& typed);
 
 // Why a folder cannot be the install folder.
