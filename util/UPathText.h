@@ -102,8 +102,8 @@ AnsiString FoldedName(const AnsiString& name, const TCodePage& cp = SystemCodePa
 bool SameFileName(const AnsiString& a, const AnsiString& b, const TCodePage& cp = SystemCodePage);
 // Whether `text` begins with `start`, compared as file names.
 bool StartsWithName(const AnsiString& text, const AnsiString& start, const TCodePage& cp = SystemCodePage);
-// Whether `text` ends with `end` (which begins with a character that is
-// never a trail byte, such as "." or "="), compared as file names.
+// Whether `text` ends with `end`, from the start of one of its characters,
+// compared as file names.
 bool EndsWithName(const AnsiString& text, const AnsiString& end, const TCodePage& cp = SystemCodePage);
 
 // Whether two folders are the same, compared as canonical folders and as
