@@ -127,11 +127,14 @@ std::string WizardDriver::Text(int id) const {
     return std::string(text, length > 0 ? static_cast<size_t>(length) : 0);
 }
 
-bool WizardDriver::HasFocus(int id) const {
-    GUITHREADINFO info{};
-    info.cbSize = sizeof info;
-    GetGUIThreadInfo(threadId_, &info);
-    return info.hwndFocus == Control(id);
+bool WizardDriver::HasFocus(int id, DWORD waitMs) const {
+    for (DWORD start = GetTickCount();; Sleep(5)) {
+        GUITHREADINFO info{};
+        info.cbSize = sizeof info;
+        GetGUIThreadInfo(threadId_, &info);
+        if (info.hwndFocus == Control(id)) return true;
+        if (GetTickCount() - start >= waitMs) return false;
+    }
 }
 
 void WizardDriver::Press(int id) {

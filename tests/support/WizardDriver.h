@@ -33,7 +33,8 @@ public:
     std::string Text(int id) const;
     bool Visible(int id) const { return IsWindowVisible(Control(id)) != 0; }
     bool Enabled(int id) const { return IsWindowEnabled(Control(id)) != 0; }
-    bool HasFocus(int id) const;
+    // Whether the control has the keyboard focus, or gets it within `waitMs`.
+    bool HasFocus(int id, DWORD waitMs = 0) const;
 
     // A click on a button, handled before this returns.
     void Press(int id);
