@@ -24,26 +24,24 @@ bool IsDeviceName(const char* name, size_t length) {
     size_t stem = 0;
     while (stem < length && name[stem] != '.') ++stem;
     AnsiString upper = FoldedName(AnsiString(name, stem));
-    static const char* const Devices[] = {"CON", "PRN", "AUX", "NUL"};
-    for (const char* device : Devices) {
-        if (upper == device) return true;
+    if (upper.Length() != stem || stem < 3 || stem > 4) return false;
+    static const char Devices[] = "CONPRNAUXNULCOMLPT";
+    for (size_t d = 0; d < sizeof Devices - 1; d += 3) {
+        if (upper[0] == Devices[d] && upper[1] == Devices[d + 1] && upper[2] == Devices[d + 2]) {
+            // The first four stand alone; COM and LPT take a digit.
+            return d < 12 ? stem == 3 : stem == 4 && upper[3] >= '1' && upper[3] <= '9';
+        }
     }
-    bool numbered = upper.Length() == 4 && (StartsWithName(upper, "COM") || StartsWithName(upper, "LPT"));
-    return numbered && upper[3] >= '1' && upper[3] <= '9';
-}
-
-// The last character of a name: one or two bytes.
-AnsiString LastCharacter(const AnsiString& name) {
-    size_t last = 0;
-    for (size_t i = 0; i < name.Length(); i += CharSize(name.CStr(), name.Length(), i)) last = i;
-    return AnsiString(name.CStr() + last);
+    return false;
 }
 
 // What is wrong with one name below the root, fpNone when nothing is.
 TFolderProblem CheckName(const char* name, size_t length) {
     if (ForbiddenCharAt(name, length) < length) return fpForbiddenCharacter;
-    AnsiString last = LastCharacter(AnsiString(name, length));
-    if (last == " " || last == ".") return fpBadNameEnd;
+    // Its last character: a blank or a dot is a byte of its own.
+    size_t last = 0;
+    for (size_t i = 0; i < length; i += CharSize(name, length, i)) last = i;
+    if (length > 0 && last == length - 1 && (name[last] == ' ' || name[last] == '.')) return fpBadNameEnd;
     if (IsDeviceName(name, length)) return fpDeviceName;
     return fpNone;
 }
@@ -75,12 +73,14 @@ AnsiString ForbiddenCharacter(const AnsiString& name) {
     return AnsiString("\"") + AnsiString(name.CStr() + at, 1) + "\"";
 }
 
-// `pattern` with each "#" replaced by `value`.
-AnsiString Filled(const char* pattern, const AnsiString& value) {
+// `pattern` with each "#" replaced by `first` and each "@" by `second`.
+AnsiString Filled(const char* pattern, const AnsiString& first, const AnsiString& second = AnsiString()) {
     AnsiString text;
     for (const char* c = pattern; *c != '\0'; ++c) {
         if (*c == '#') {
-            text += value;
+            text += first;
+        } else if (*c == '@') {
+            text += second;
         } else {
             text += *c;
         }
@@ -181,64 +181,75 @@ AnsiString FolderRoot(const AnsiString& folder) {
 }
 
 AnsiString FolderProblemText(TFolderProblem problem, const AnsiString& folder, const AnsiString& other) {
-    AnsiString root(folder.CStr(), RootLength(folder));
-    AnsiString text;
+    AnsiString first = folder, second;
+    const char* pattern = "";
     switch (problem) {
     case fpEmpty:
-        return Filled("Please enter the destination folder, a full path such as C:\\#.", ProductWord);
+        pattern = "Please enter the destination folder, a full path such as C:\\#.";
+        first = ProductWord;
+        break;
     case fpNotAbsolute:
-        return Filled("The destination folder must be a full path, such as C:\\# or \\\\server\\share\\#.",
-                      ProductWord);
+        pattern = "The destination folder must be a full path, such as C:\\# or \\\\server\\share\\#.";
+        first = ProductWord;
+        break;
     case fpTooLong:
-        return Filled("The destination folder is too long. Please enter a folder of at most # characters.",
-                      Decimal(static_cast<int32_t>(MaxInstallFolderLength())));
+        pattern = "The destination folder is too long. Please enter a folder of at most # characters.";
+        first = Decimal(static_cast<int32_t>(MaxInstallFolderLength()));
+        break;
     case fpNoSuchDrive:
-        text = Filled(root.CStr()[0] == '\\' ? "The network share # cannot be reached." : "The drive # does not exist.",
-                      root);
+        first = AnsiString(folder.CStr(), RootLength(folder));
+        pattern = first.CStr()[0] == '\\' ? "The network share # cannot be reached.@" : "The drive # does not exist.@";
+        second = " Please enter a folder on a local disk or a network share.";
         break;
     case fpUnsuitableDrive:
-        text = Filled("The drive # is neither a local disk nor a network share.", root);
+        first = AnsiString(folder.CStr(), RootLength(folder));
+        pattern = "The drive # is neither a local disk nor a network share.@";
+        second = " Please enter a folder on a local disk or a network share.";
         break;
     case fpDriveRoot:
-        return Filled("The destination folder # is the root of a drive, where your own files lie. Please enter a "
-                      "folder below it, such as ",
-                      FolderRoot(folder)) +
-               WithProductFolder(FolderRoot(folder)) + ".";
-    case fpForbiddenCharacter: {
-        AnsiString name = OffendingName(problem, folder);
-        return Filled("The name \"#\" in the destination folder holds ", name) + ForbiddenCharacter(name) +
-               ", which Windows does not allow in a name. Please enter another folder.";
-    }
-    case fpBadNameEnd: {
-        AnsiString name = OffendingName(problem, folder);
-        return Filled("The name \"#\" in the destination folder ends with ", name) +
-               (name.Last() == ' ' ? "a blank" : "a dot") +
-               ", which Windows does not allow at the end of a name. Please enter another folder.";
-    }
+        first = FolderRoot(folder);
+        second = WithProductFolder(first);
+        pattern = "The destination folder # is the root of a drive, where your own files lie. Please enter a "
+                  "folder below it, such as @.";
+        break;
+    case fpForbiddenCharacter:
+        first = OffendingName(problem, folder);
+        second = ForbiddenCharacter(first);
+        pattern = "The name \"#\" in the destination folder holds @, which Windows does not allow in a name. "
+                  "Please enter another folder.";
+        break;
+    case fpBadNameEnd:
+        first = OffendingName(problem, folder);
+        second = first.Last() == ' ' ? "a blank" : "a dot";
+        pattern = "The name \"#\" in the destination folder ends with @, which Windows does not allow at the end "
+                  "of a name. Please enter another folder.";
+        break;
     case fpDeviceName:
-        return Filled("The name \"#\" in the destination folder is the name of a device (CON, PRN, AUX, NUL, COM1 "
-                      "to COM9, LPT1 to LPT9), which Windows does not allow for a folder. Please enter another "
-                      "folder.",
-                      OffendingName(problem, folder));
+        first = OffendingName(problem, folder);
+        pattern = "The name \"#\" in the destination folder is the name of a device (CON, PRN, AUX, NUL, COM1 "
+                  "to COM9, LPT1 to LPT9), which Windows does not allow for a folder. Please enter another folder.";
+        break;
     case fpCannotCreate:
-        return Filled("The destination folder # cannot be created. Please enter a folder that you may create.",
-                      folder);
+        pattern = "The destination folder # cannot be created. Please enter a folder that you may create.";
+        break;
     case fpCannotWrite:
-        return Filled("Setup cannot write into the destination folder #. Please enter a folder that you may write "
-                      "to.",
-                      folder);
+        pattern = "Setup cannot write into the destination folder #. Please enter a folder that you may write to.";
+        break;
     case fpIdeFolder:
-        return Filled("The destination folder # is or holds the folder of an installed IDE, ", folder) + other +
-               ", whose files Setup must not change. Please enter a folder of its own, such as " +
-               WithProductFolder(ParentFolder(other)) + ".";
+        // The IDE's folder, and a folder beside it to enter instead.
+        second = other + ", whose files Setup must not change. Please enter a folder of its own, such as " +
+                 WithProductFolder(ParentFolder(other));
+        pattern = "The destination folder # is or holds the folder of an installed IDE, @.";
+        break;
     case fpWindowsFolder:
-        return Filled("The destination folder # lies in the Windows folder ", folder) + other +
-               ", which holds the system's own files. Please enter a folder outside it.";
+        second = other;
+        pattern = "The destination folder # lies in the Windows folder @, which holds the system's own files. "
+                  "Please enter a folder outside it.";
+        break;
     case fpNone:
-        return text;
+        return AnsiString();
     }
-    text += " Please enter a folder on a local disk or a network share.";
-    return text;
+    return Filled(pattern, first, second);
 }
 
 AnsiString ExistingFolderQuestion(const AnsiString& folder, bool othersCanChange) {
