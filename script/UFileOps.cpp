@@ -225,10 +225,11 @@ int32_t OpModifyFile(const ScriptItem& item, AnsiString* line) {
     if (Refused(path, AnsiString("Modifying file: ") + path, line, &result)) return result;
     AnsiString content;
     result = ReadTextFile(path, &content);
-    if (Unusable(result)) *line = AnsiString("Modifying file: ") + path + Fail;
-    if (result != 0) return result;
-
     *line = AnsiString("Modifying file: ") + path;
+    if (result != 0) {
+        *line += Fail;
+        return result;
+    }
     if (FindTextPos(LowerCase(content), LowerCase(item.Name)) != 0) {
         *line += Already;
         return 0;

@@ -50,6 +50,8 @@ bool ReadSearchPath(const TBorlandProduct& ide, AnsiString* value) {
 }  // namespace
 
 int32_t OpCompilePackage(const ScriptItem& item, AnsiString* line) {
+    // A failure names the package; the run's report adds the reason.
+    *line = AnsiString("Compiling package: ") + item.Name + "...Fail";
     if (item.Value == 0) return -1;
     int index = 1;
     while (!(item.Value & (1u << (index - 1)))) ++index;
@@ -89,6 +91,7 @@ int32_t OpRegisterPackage(const ScriptItem& item, AnsiString* line) {
     AnsiString packagesKey = AnsiString(ide->RegKey) + KnownPackagesKey;
     if (!WriteRegString(RootCurrentUser, packagesKey.CStr(), path.CStr(),
                         PackageDescription().CStr())) {
+        *line = AnsiString("Registering package: ") + path + "...Fail";
         return -1;
     }
     *line = AnsiString("Registering package: ") + path + "...Success";

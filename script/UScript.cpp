@@ -4,6 +4,7 @@
 #include "UDeinstall.h"
 #include "UFileTree.h"
 #include "UItemError.h"
+#include "ULinks.h"
 #include "UOperations.h"
 #include "UPaths.h"
 #include "UProducts.h"
@@ -12,6 +13,20 @@
 #include "USwitches.h"
 
 AnsiString HelpDir;
+
+namespace {
+
+// Why a Windows call failed, as the system tells it in the user's language.
+AnsiString FailureReason(int32_t code) {
+    if (code == static_cast<int32_t>(ErrorLinkOnTheWay)) return "A link lies on the way to it, and Setup follows none.";
+    char text[512];
+    DWORD length = FormatMessageA(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr,
+                                  static_cast<DWORD>(code), 0, text, sizeof text, nullptr);
+    while (length > 0 && (text[length - 1] == '\r' || text[length - 1] == '\n' || text[length - 1] == ' ')) --length;
+    return AnsiString(text, length < sizeof text ? length : 0);
+}
+
+}  // namespace
 
 TScript::TScript(const ScriptItem* items, int32_t count) : items_(items), count_(count) {}
 
@@ -91,7 +106,13 @@ int32_t TScript::ExecuteOneItem(const ScriptItem& item) {
 
     KeepUnrecordedTarget(item);
     int32_t result = Perform(item);
-    // A failing item is logged as the wizard reports it, its own line last.
+    // A failing item is logged as the wizard reports it, its own line last,
+    // and then the reason a Windows call gave (a missing file is all that a
+    // check tells).
+    if (result > 0 && op != siCheckFile) {
+        AnsiString reason = FailureReason(result);
+        if (!reason.IsEmpty()) LogLine = LogLine.IsEmpty() ? reason : LogLine + "\r\n" + reason;
+    }
     if (result != 0) {
         AnsiString report = ItemErrorText(Index, result, item.Id, LogLine);
         if (LogLine.IsEmpty()) report.SetLength(report.Length() - 2);

@@ -50,7 +50,7 @@ public:
     int32_t Index = 0;        // the item ExecuteItem executes next; the caller advances it
     uint32_t SkipOp = 0;      // 0, or the end opcode that ends the block being skipped
     uint32_t SkipMask = 0;    // the Value that end item must carry
-    AnsiString LogLine;       // the install-log line of the last executed item
+    AnsiString LogLine;       // the install-log line of the last executed item; a failure's reason follows it
     bool RemovedPrevious = false;  // Start took back an earlier installation
     AnsiString CreatedFolder;      // the outermost folder Start made for the logs, if any
     bool FolderMade = false;       // Start found or made the install folder

@@ -246,12 +246,20 @@ Lines InstallAnsweringErrors(WizardDriver& wizard) {
     return errors;
 }
 
+// A failing item's report: its line, and after it the reason that the
+// system gives for a Windows error (a check's missing file has none).
 std::string ErrorText(uint32_t op, const std::string& name, int code, const std::string& line) {
     int index = ItemIndex(op, name);
-    char head[128];
+    char head[128], reason[512] = "";
     snprintf(head, sizeof head, "Error in ScriptItem=%d, ErrorCode=%xh ScriptItemId=%x with text\r\n", index, code,
              ScriptItems[index].Id);
-    return head + line;
+    if (op != siCheckFile) {
+        DWORD length = FormatMessageA(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr, code, 0,
+                                      reason, sizeof reason, nullptr);
+        while (length > 0 && strchr("\r\n ", reason[length - 1])) reason[--length] = '\0';
+        EXPECT_GT(length, 0u) << code;
+    }
+    return head + line + (reason[0] ? std::string("\r\n") + reason : "");
 }
 
 // Runs setup.exe /S to its end; returns its exit code. It must show no

@@ -47,7 +47,7 @@ TEST_F(Operations, ModifyFileNeedsTheHelpFile) {
     options.helpFiles = false;
     UseDelphi7(options);
     EXPECT_EQ(OpModifyFile(Item(siModifyFile, HelpLinkLine, 2, dkIdeHelp), &line), -1);
-    EXPECT_STREQ(line.CStr(), "");
+    EXPECT_EQ(std::string(line.CStr()), "Modifying file: " + ide_->HelpFile(2) + "...Fail") << "the failure names the file";
 }
 
 TEST_F(Operations, ModifyFileAppendsTheLineOnceOnALineOfItsOwn) {
@@ -254,7 +254,7 @@ TEST_F(Operations, CompilingChoosesTheToolOfTheLowestIdeBitAndStartsItByItsFullN
     DetectIdes();
     EXPECT_EQ(OpCompilePackage(Item(siCompilePackage, "x.dpk", 0), &line), -1);
     EXPECT_EQ(OpCompilePackage(Item(siCompilePackage, "x.dpk", 0x200), &line), -2);
-    EXPECT_STREQ(line.CStr(), "");
+    EXPECT_STREQ(line.CStr(), "Compiling package: x.dpk...Fail") << "a failure names its package";
     EXPECT_TRUE(ide_->Calls().empty());
 
     EXPECT_EQ(OpCompilePackage(Item(siCompilePackage, "vll60.mak", 0x180), &line), 0);
@@ -263,6 +263,10 @@ TEST_F(Operations, CompilingChoosesTheToolOfTheLowestIdeBitAndStartsItByItsFullN
                                                         temp_.Path()});
     EXPECT_EQ(GetFileAttributesA((temp_ / "calls.log").c_str()), INVALID_FILE_ATTRIBUTES)
         << "the planted program ran";
+    // A tool that cannot be started fails with the system's error.
+    ASSERT_TRUE(DeleteFileA((builder.Root() + "\\bin\\make.exe").c_str()));
+    EXPECT_EQ(OpCompilePackage(Item(siCompilePackage, "vll60.mak", 0x180), &line), int32_t(ERROR_FILE_NOT_FOUND));
+    EXPECT_STREQ(line.CStr(), "Compiling package: vll60.mak...Fail");
 }
 
 TEST_F(Operations, AMissingPackageFailsItsCheckWithOne) {
