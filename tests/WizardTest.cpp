@@ -122,9 +122,9 @@ protected:
     }
     // Answers the cancel question Yes; returns the report that follows, once
     // the wizard has ended.
-    std::string ConfirmCancel() {
+    std::string ConfirmCancel(const std::string& before = "") {
         HWND question = wizard_->WaitForBox("Install", Wait);
-        EXPECT_EQ(MessageBoxText(question), "Are you sure you want to cancel the install?");
+        EXPECT_EQ(MessageBoxText(question), before + "Are you sure you want to cancel the install?");
         wizard_->AnswerAndWait(question, IDYES);
         HWND report = wizard_->WaitForBox("Install", Wait);
         std::string text = report ? MessageBoxText(report) : "(no report)";
@@ -544,8 +544,21 @@ TEST_F(WizardTest, CancelAnsweredYesDuringAnUpdateLeavesNoInstallation) {
     wizard_.reset();
     ASSERT_NE(RegistryString(HKEY_LOCAL_MACHINE, RecordKey, "RootDir"), "(none)");
 
+    // The update's folder page shows the folder that the update uses, and
+    // it cannot be changed there.
+    WizardDriver& wizard = Start();
+    wizard.Press(IDC_NEXT);
+    wizard.Press(IDC_NEXT);
+    EXPECT_EQ(wizard.Text(IDC_FOLDER), installDir_);
+    EXPECT_FALSE(wizard.Enabled(IDC_BROWSE));
+    EXPECT_TRUE(wizard.HasFocus(IDC_FOLDER));
+    EXPECT_FALSE(wizard.Type(L"C:\\Elsewhere")) << "the typing went nowhere";
+    wizard_.reset();
+
     StartInstall(ItemIndex(siCheckFile, "Delphi7\\vll70.bpl"));
-    EXPECT_EQ(ConfirmCancel(), std::string(CancelReport) +
+    EXPECT_EQ(ConfirmCancel("The earlier installation of Vellorin library has already been removed. If you cancel "
+                            "now, Vellorin library will not be installed at all.\r\n\r\n"),
+              std::string(CancelReport) +
                                    "\r\n\r\nThe earlier installation of Vellorin library was removed before "
                                    "the install began, so Vellorin library is no longer installed.");
     EXPECT_EQ(GetFileAttributesA(installDir_.c_str()), INVALID_FILE_ATTRIBUTES);
@@ -579,7 +592,11 @@ TEST_F(WizardTest, EscDuringTheInstallAsksTheSameQuestion) {
         ASSERT_TRUE(wizard.PressKey(VK_ESCAPE));
         HWND question = wizard.WaitForBox("Install", Wait);
         ASSERT_NE(question, nullptr);
-        EXPECT_EQ(MessageBoxText(question), "Are you sure you want to cancel the install?");
+        // The second run is an update of the first, which is gone by now.
+        EXPECT_EQ(MessageBoxText(question),
+                  std::string(clicked ? "" : "The earlier installation of Vellorin library has already been removed. "
+                                             "If you cancel now, Vellorin library will not be installed at all.\r\n\r\n") +
+                      "Are you sure you want to cancel the install?");
         WizardDriver::Answer(question, IDNO);
         ASSERT_TRUE(wizard.WaitForPage(6, Wait));
         wizard.Press(IDCANCEL);

@@ -139,6 +139,11 @@ private:
 // blank; at most 255 characters. Empty when there is none.
 AnsiString LogPathFromUninstallString(const AnsiString& command);
 
+// The folder of the earlier installation that Add/Remove Programs names: the
+// folder of its uninstall log, where an update installs again. Empty when
+// there is none, or its log is not there (nothing is taken back then).
+AnsiString EarlierInstallFolder();
+
 // Removes an earlier installation registered under Add/Remove Programs by
 // replaying its uninstall log through `log`; true when it was taken back.
 bool UninstallPrevious(TDeinstall* log);

@@ -181,6 +181,17 @@ void TDeinstall::RemoveInstallFolder() {
     }
 }
 
+AnsiString EarlierInstallFolder() {
+    AnsiString command;
+    if (!ReadRegString(RootLocalMachine, UninstallRegistryKey().CStr(), UninstallStringValueName, &command)) {
+        return AnsiString();
+    }
+    AnsiString logPath = LogPathFromUninstallString(command);
+    DWORD attributes = logPath.IsEmpty() ? INVALID_FILE_ATTRIBUTES : GetFileAttributesA(logPath.CStr());
+    if (attributes == INVALID_FILE_ATTRIBUTES || (attributes & FILE_ATTRIBUTE_DIRECTORY)) return AnsiString();
+    return ParentPath(logPath);
+}
+
 bool UninstallPrevious(TDeinstall* log) {
     AnsiString key = UninstallRegistryKey(), name, command;
     if (!ReadRegString(RootLocalMachine, key.CStr(), DisplayNameValueName, &name) ||

@@ -82,7 +82,7 @@ TInstallOutcome RunInstallScript(TInstallObserver* observer) {
         outcome.FolderNotProtected = true;
         return outcome;
     }
-    observer->Started(script.ItemCount());
+    observer->Started(script.ItemCount(), script.RemovedPrevious);
     AnsiString caption;
     while (script.Index < script.ItemCount()) {
         script.ItemCaption(&caption);

@@ -11,7 +11,9 @@
 class TInstallObserver {
 public:
     virtual ~TInstallObserver() = default;
-    virtual void Started(int32_t itemCount) = 0;
+    // The run's items begin; `removedPrevious`: an earlier installation has
+    // been taken back, and cancelling now leaves none.
+    virtual void Started(int32_t itemCount, bool removedPrevious) = 0;
     // The caption of the item about to run (the last category stays).
     virtual void ShowStep(const AnsiString& caption) = 0;
     // A failing item, with the text of its error report; the run goes on.

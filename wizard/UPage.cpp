@@ -9,6 +9,7 @@
 TPage* Pages[PageCount] = {};
 int32_t CurrentPage = 1;
 bool InstallCancelled = false;
+bool EarlierInstallRemoved = false;
 HWND WizardWnd = nullptr;
 HWND LinkLabel = nullptr;
 HFONT LinkFont = nullptr;
@@ -54,10 +55,13 @@ void InitWizard(HWND dialog) {
 // Esc, the close box and Cancel; on the finish page the same button reads
 // "Finish" and closes without asking.
 void Cancel(HWND dialog, WPARAM command) {
-    if (CurrentPage != PageCount &&
-        MessageBoxA(dialog, "Are you sure you want to cancel the install?", "Install", MB_YESNO) != IDYES) {
-        return;
+    AnsiString question = "Are you sure you want to cancel the install?";
+    // During an update the earlier installation is already gone: Yes leaves none.
+    if (CurrentPage == ProgressPage && EarlierInstallRemoved) {
+        question = AnsiString("The earlier installation of ") + ProductName + " has already been removed. If you " +
+                   "cancel now, " + ProductName + " will not be installed at all.\r\n\r\n" + question;
     }
+    if (CurrentPage != PageCount && MessageBoxA(dialog, question.CStr(), "Install", MB_YESNO) != IDYES) return;
     // The progress page is on show only while its install runs, which
     // ends the dialog itself once the run is taken back.
     if (CurrentPage == ProgressPage) {

@@ -31,6 +31,8 @@ extern int32_t CurrentPage;
 // Set when the cancel question is answered Yes while the install runs: the
 // progress page stops after the running item and takes the run back.
 extern bool InstallCancelled;
+// Set once the install run has taken back an earlier installation.
+extern bool EarlierInstallRemoved;
 extern HWND WizardWnd;
 extern HWND LinkLabel;
 extern HFONT LinkFont;

@@ -3,6 +3,7 @@
 #include <shlobj.h>
 
 #include "UConst.h"
+#include "UDeinstall.h"
 #include "UFileTree.h"
 #include "UFolderText.h"
 #include "UInstallRecord.h"
@@ -41,7 +42,8 @@ AnsiString ProposedInstallFolder(const AnsiString& prevRootDir) {
 int32_t TPageSelectDirectory::Enter() {
     if (FirstEntry) {
         PrevRootDir = ReadInstallRecord().RootDir;
-        Folder = ProposedInstallFolder(PrevRootDir);
+        UpdateFolder = EarlierInstallFolder();
+        Folder = UpdateFolder.IsEmpty() ? ProposedInstallFolder(PrevRootDir) : UpdateFolder;
         FirstEntry = false;
     } else {
         Folder = InstallDir;
@@ -54,6 +56,9 @@ int32_t TPageSelectDirectory::Enter() {
     ShowControl(Wnd, IDC_BROWSE, true);
     ShowControl(Wnd, IDC_FOLDER_GROUP, true);
     ShowControl(Wnd, IDC_FOLDER, true);
+    bool update = !UpdateFolder.IsEmpty();
+    SendDlgItemMessageA(Wnd, IDC_FOLDER, EM_SETREADONLY, update, 0);
+    EnableWindow(GetDlgItem(Wnd, IDC_BROWSE), !update);
     ShowFolder();
     return 1;
 }
@@ -76,7 +81,7 @@ bool TPageSelectDirectory::AcceptNext() {
     // A folder that holds files is the user's, unless it is the earlier
     // installation's: its files of the same names would be replaced. No is
     // the answer that changes nothing, and so the default.
-    if (FolderHoldsEntries(folder.CStr()) && !IsSameFolder(folder, PrevRootDir) &&
+    if (FolderHoldsEntries(folder.CStr()) && !IsSameFolder(folder, PrevRootDir) && !IsSameFolder(folder, UpdateFolder) &&
         MessageBoxA(Wnd, ExistingFolderQuestion(folder, OthersCanChangePath(folder)).CStr(), "Install",
                     MB_YESNO | MB_ICONQUESTION | MB_DEFBUTTON2) != IDYES) {
         SetFocus(GetDlgItem(Wnd, IDC_FOLDER));

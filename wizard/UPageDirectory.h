@@ -22,6 +22,9 @@ public:
     AnsiString PrevRootDir;
     bool FirstEntry = true;
     AnsiString Folder;
+    // The earlier installation's folder, where an update installs whatever
+    // the field says: then shown, and not to be changed.
+    AnsiString UpdateFolder;
 };
 
 // The folder the page proposes at its first entry, without the page: the

@@ -48,7 +48,8 @@ class TWizardRun : public TInstallObserver {
 public:
     explicit TWizardRun(HWND dialog) : dialog_(dialog), bar_(GetDlgItem(dialog, IDC_PROGRESS)) {}
 
-    void Started(int32_t itemCount) override {
+    void Started(int32_t itemCount, bool removedPrevious) override {
+        EarlierInstallRemoved = removedPrevious;
         SendMessageA(bar_, PBM_SETRANGE, 0, MAKELPARAM(0, itemCount - 1));
         SendMessageA(bar_, PBM_SETPOS, 0, 0);
     }

@@ -1,6 +1,7 @@
 #include "USilentInstall.h"
 
 #include "UConst.h"
+#include "UDeinstall.h"
 #include "UFolderText.h"
 #include "UInstallRecord.h"
 #include "UInstallRun.h"
@@ -15,7 +16,7 @@ namespace {
 // install.log, and nobody can cancel.
 class TSilentRun : public TInstallObserver {
 public:
-    void Started(int32_t) override {}
+    void Started(int32_t, bool) override {}
     void ShowStep(const AnsiString&) override {}
     void ReportFailure(const AnsiString&) override {}
     void ItemDone(int32_t) override {}
@@ -36,10 +37,12 @@ int RunSilentInstall() {
     // With no row checked the page would not let the user go on.
     if (InstallItems == 0) return SilentRefused;
 
-    // The folder page: its proposal, taken as it is, and refused where its
+    // The folder page: its proposal (an update's folder, which the install
+    // uses whatever the page says), taken as it is, and refused where its
     // Next would refuse it.
-    AnsiString folder;
-    if (CheckInstallFolder(ProposedInstallFolder(record.RootDir), &folder) != fpNone) return SilentRefused;
+    AnsiString proposed = EarlierInstallFolder(), folder;
+    if (proposed.IsEmpty()) proposed = ProposedInstallFolder(record.RootDir);
+    if (CheckInstallFolder(proposed, &folder) != fpNone) return SilentRefused;
     InstallDir = folder;
 
     TSilentRun run;

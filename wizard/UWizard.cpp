@@ -40,6 +40,7 @@ void RunWizard() {
     Pages[5] = new TPageFinish;
     CurrentPage = 1;
     InstallCancelled = false;
+    EarlierInstallRemoved = false;
     if (DialogBoxParamA(instance, MAKEINTRESOURCEA(IDD_WIZARD), nullptr, WizardDlgProc, 0) < 0) {
         MessageBoxA(nullptr, "Error in create dialog", "Error", MB_OK);
     }
