@@ -80,7 +80,8 @@ int32_t OpCompilePackage(const ScriptItem& item, AnsiString* line) {
     WaitForSingleObject(process.hProcess, INFINITE);
     CloseHandle(process.hThread);
     CloseHandle(process.hProcess);
-    *line = AnsiString("Compiling package: ") + item.Name + "...Success";
+    line->SetLength(line->Length() - 4);
+    *line += "Success";
     return 0;
 }
 

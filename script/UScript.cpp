@@ -111,7 +111,8 @@ int32_t TScript::ExecuteOneItem(const ScriptItem& item) {
     // check tells).
     if (result > 0 && op != siCheckFile) {
         AnsiString reason = FailureReason(result);
-        if (!reason.IsEmpty()) LogLine = LogLine.IsEmpty() ? reason : LogLine + "\r\n" + reason;
+        if (!reason.IsEmpty() && !LogLine.IsEmpty()) LogLine += "\r\n";
+        LogLine += reason;
     }
     if (result != 0) {
         AnsiString report = ItemErrorText(Index, result, item.Id, LogLine);

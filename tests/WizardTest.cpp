@@ -556,8 +556,8 @@ TEST_F(WizardTest, CancelAnsweredYesDuringAnUpdateLeavesNoInstallation) {
     wizard_.reset();
 
     StartInstall(ItemIndex(siCheckFile, "Delphi7\\vll70.bpl"));
-    EXPECT_EQ(ConfirmCancel("The earlier installation of Vellorin library has already been removed. If you cancel "
-                            "now, Vellorin library will not be installed at all.\r\n\r\n"),
+    EXPECT_EQ(ConfirmCancel("The earlier installation has already been removed. If you cancel now, the library "
+                            "will not be installed at all.\r\n\r\n"),
               std::string(CancelReport) +
                                    "\r\n\r\nThe earlier installation of Vellorin library was removed before "
                                    "the install began, so Vellorin library is no longer installed.");
@@ -594,8 +594,8 @@ TEST_F(WizardTest, EscDuringTheInstallAsksTheSameQuestion) {
         ASSERT_NE(question, nullptr);
         // The second run is an update of the first, which is gone by now.
         EXPECT_EQ(MessageBoxText(question),
-                  std::string(clicked ? "" : "The earlier installation of Vellorin library has already been removed. "
-                                             "If you cancel now, Vellorin library will not be installed at all.\r\n\r\n") +
+                  std::string(clicked ? "" : "The earlier installation has already been removed. If you cancel now, "
+                                             "the library will not be installed at all.\r\n\r\n") +
                       "Are you sure you want to cancel the install?");
         WizardDriver::Answer(question, IDNO);
         ASSERT_TRUE(wizard.WaitForPage(6, Wait));

@@ -181,25 +181,28 @@ void TDeinstall::RemoveInstallFolder() {
     }
 }
 
-AnsiString EarlierInstallFolder() {
+namespace {
+
+// The uninstall log that the Add/Remove Programs entry names; empty without one.
+AnsiString EarlierLogPath() {
     AnsiString command;
-    if (!ReadRegString(RootLocalMachine, UninstallRegistryKey().CStr(), UninstallStringValueName, &command)) {
-        return AnsiString();
-    }
-    AnsiString logPath = LogPathFromUninstallString(command);
+    ReadRegString(RootLocalMachine, UninstallRegistryKey().CStr(), UninstallStringValueName, &command);
+    return LogPathFromUninstallString(command);
+}
+
+}  // namespace
+
+AnsiString EarlierInstallFolder() {
+    AnsiString logPath = EarlierLogPath();
     DWORD attributes = logPath.IsEmpty() ? INVALID_FILE_ATTRIBUTES : GetFileAttributesA(logPath.CStr());
     if (attributes == INVALID_FILE_ATTRIBUTES || (attributes & FILE_ATTRIBUTE_DIRECTORY)) return AnsiString();
     return ParentPath(logPath);
 }
 
 bool UninstallPrevious(TDeinstall* log) {
-    AnsiString key = UninstallRegistryKey(), name, command;
-    if (!ReadRegString(RootLocalMachine, key.CStr(), DisplayNameValueName, &name) ||
-        !ReadRegString(RootLocalMachine, key.CStr(), UninstallStringValueName, &command) ||
-        command.IsEmpty()) {
-        return false;
-    }
-    AnsiString logPath = LogPathFromUninstallString(command);
+    AnsiString name;
+    if (!ReadRegString(RootLocalMachine, UninstallRegistryKey().CStr(), DisplayNameValueName, &name)) return false;
+    AnsiString logPath = EarlierLogPath();
     if (logPath.IsEmpty() || log->LoadLog(logPath.CStr()) != 0) return false;
     log->ReadHeader();
     return log->Run() == 0;

@@ -35,15 +35,6 @@ size_t ShareRootEnd(const AnsiString& path, size_t server, const TCodePage& cp) 
     return shareEnd > serverEnd + 1 ? shareEnd : 0;
 }
 
-bool Matches(const AnsiString& path, size_t at, const char* text) {
-    for (size_t i = 0; text[i]; ++i) {
-        if (at + i >= path.Length()) return false;
-        char c = path[at + i];
-        if (text[i] == '\\' ? !IsSeparator(c) : (c | 0x20) != (text[i] | 0x20)) return false;
-    }
-    return true;
-}
-
 // The long-path forms: "\\?\C:\..." and "\\?\UNC\server\share\...".
 TPathRoot LongPathRoot(const AnsiString& path, const TCodePage& cp) {
     const size_t prefix = 4;
@@ -51,7 +42,9 @@ TPathRoot LongPathRoot(const AnsiString& path, const TCodePage& cp) {
         (path.Length() == prefix + 2 || IsSeparator(path[prefix + 2]))) {
         return {pkDrive, prefix + 2};
     }
-    if (Matches(path, prefix, "UNC\\")) {
+    // "UNC\" in any case.
+    if (path.Length() > prefix + 4 && (path[prefix] | 0x20) == 'u' && (path[prefix + 1] | 0x20) == 'n' &&
+        (path[prefix + 2] | 0x20) == 'c' && IsSeparator(path[prefix + 3])) {
         size_t end = ShareRootEnd(path, prefix + 4, cp);
         if (end) return {pkShare, end};
     }

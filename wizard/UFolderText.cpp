@@ -73,14 +73,18 @@ AnsiString ForbiddenCharacter(const AnsiString& name) {
     return AnsiString("\"") + AnsiString(name.CStr() + at, 1) + "\"";
 }
 
-// `pattern` with each "#" replaced by `first` and each "@" by `second`.
-AnsiString Filled(const char* pattern, const AnsiString& first, const AnsiString& second = AnsiString()) {
+// `pattern` with each "#" replaced by `first`, each "@" by `second` and
+// each "^" by `third`.
+AnsiString Filled(const char* pattern, const AnsiString& first, const AnsiString& second,
+                  const AnsiString& third = AnsiString()) {
     AnsiString text;
     for (const char* c = pattern; *c != '\0'; ++c) {
         if (*c == '#') {
             text += first;
         } else if (*c == '@') {
             text += second;
+        } else if (*c == '^') {
+            text += third;
         } else {
             text += *c;
         }
@@ -181,75 +185,58 @@ AnsiString FolderRoot(const AnsiString& folder) {
 }
 
 AnsiString FolderProblemText(TFolderProblem problem, const AnsiString& folder, const AnsiString& other) {
-    AnsiString first = folder, second;
-    const char* pattern = "";
+    // By problem, in the order of TFolderProblem: "#" is the folder or the
+    // name concerned, "@" what follows from it.
+    static const char* const Patterns[] = {
+        "",
+        "Please enter the destination folder, a full path such as C:\\#.",
+        "The destination folder must be a full path, such as C:\\# or \\\\server\\share\\#.",
+        "The destination folder is too long. Please enter a folder of at most # characters.",
+        "The drive # does not exist.@",
+        "The drive # is neither a local disk nor a network share.@",
+        "The destination folder # is the root of a drive, where your own files lie. Please enter a folder below it, "
+        "such as @.",
+        "The name \"#\" in the destination folder holds @, which Windows does not allow in a name. Please enter "
+        "another folder.",
+        "The name \"#\" in the destination folder ends with @, which Windows does not allow at the end of a name. "
+        "Please enter another folder.",
+        "The name \"#\" in the destination folder is the name of a device (CON, PRN, AUX, NUL, COM1 to COM9, LPT1 "
+        "to LPT9), which Windows does not allow for a folder. Please enter another folder.",
+        "The destination folder # cannot be created. Please enter a folder that you may create.",
+        "Setup cannot write into the destination folder #. Please enter a folder that you may write to.",
+        "The destination folder # is or holds the folder of an installed IDE, @, whose files Setup must not change. "
+        "Please enter a folder of its own, such as ^.",
+        "The destination folder # lies in the Windows folder @, which holds the system's own files. Please enter a "
+        "folder outside it.",
+    };
+    static_assert(sizeof Patterns / sizeof Patterns[0] == fpWindowsFolder + 1, "a text for each problem");
+    const char* pattern = Patterns[problem];
+    AnsiString first = folder, second = other;
     switch (problem) {
     case fpEmpty:
-        pattern = "Please enter the destination folder, a full path such as C:\\#.";
-        first = ProductWord;
-        break;
-    case fpNotAbsolute:
-        pattern = "The destination folder must be a full path, such as C:\\# or \\\\server\\share\\#.";
-        first = ProductWord;
-        break;
-    case fpTooLong:
-        pattern = "The destination folder is too long. Please enter a folder of at most # characters.";
-        first = Decimal(static_cast<int32_t>(MaxInstallFolderLength()));
-        break;
+    case fpNotAbsolute: first = ProductWord; break;
+    case fpTooLong: first = Decimal(static_cast<int32_t>(MaxInstallFolderLength())); break;
     case fpNoSuchDrive:
-        first = AnsiString(folder.CStr(), RootLength(folder));
-        pattern = first.CStr()[0] == '\\' ? "The network share # cannot be reached.@" : "The drive # does not exist.@";
-        second = " Please enter a folder on a local disk or a network share.";
-        break;
     case fpUnsuitableDrive:
         first = AnsiString(folder.CStr(), RootLength(folder));
-        pattern = "The drive # is neither a local disk nor a network share.@";
+        if (problem == fpNoSuchDrive && first.CStr()[0] == '\\') pattern = "The network share # cannot be reached.@";
         second = " Please enter a folder on a local disk or a network share.";
         break;
     case fpDriveRoot:
         first = FolderRoot(folder);
         second = WithProductFolder(first);
-        pattern = "The destination folder # is the root of a drive, where your own files lie. Please enter a "
-                  "folder below it, such as @.";
         break;
     case fpForbiddenCharacter:
-        first = OffendingName(problem, folder);
-        second = ForbiddenCharacter(first);
-        pattern = "The name \"#\" in the destination folder holds @, which Windows does not allow in a name. "
-                  "Please enter another folder.";
-        break;
     case fpBadNameEnd:
-        first = OffendingName(problem, folder);
-        second = first.Last() == ' ' ? "a blank" : "a dot";
-        pattern = "The name \"#\" in the destination folder ends with @, which Windows does not allow at the end "
-                  "of a name. Please enter another folder.";
-        break;
     case fpDeviceName:
         first = OffendingName(problem, folder);
-        pattern = "The name \"#\" in the destination folder is the name of a device (CON, PRN, AUX, NUL, COM1 "
-                  "to COM9, LPT1 to LPT9), which Windows does not allow for a folder. Please enter another folder.";
+        second = problem == fpForbiddenCharacter ? ForbiddenCharacter(first)
+                                                 : AnsiString(first.Last() == ' ' ? "a blank" : "a dot");
         break;
-    case fpCannotCreate:
-        pattern = "The destination folder # cannot be created. Please enter a folder that you may create.";
-        break;
-    case fpCannotWrite:
-        pattern = "Setup cannot write into the destination folder #. Please enter a folder that you may write to.";
-        break;
-    case fpIdeFolder:
-        // The IDE's folder, and a folder beside it to enter instead.
-        second = other + ", whose files Setup must not change. Please enter a folder of its own, such as " +
-                 WithProductFolder(ParentFolder(other));
-        pattern = "The destination folder # is or holds the folder of an installed IDE, @.";
-        break;
-    case fpWindowsFolder:
-        second = other;
-        pattern = "The destination folder # lies in the Windows folder @, which holds the system's own files. "
-                  "Please enter a folder outside it.";
-        break;
-    case fpNone:
-        return AnsiString();
+    default: break;
     }
-    return Filled(pattern, first, second);
+    // The IDE's case names a folder beside the IDE to enter instead.
+    return Filled(pattern, first, second, problem == fpIdeFolder ? WithProductFolder(ParentFolder(other)) : AnsiString());
 }
 
 AnsiString ExistingFolderQuestion(const AnsiString& folder, bool othersCanChange) {

@@ -55,13 +55,12 @@ void InitWizard(HWND dialog) {
 // Esc, the close box and Cancel; on the finish page the same button reads
 // "Finish" and closes without asking.
 void Cancel(HWND dialog, WPARAM command) {
-    AnsiString question = "Are you sure you want to cancel the install?";
     // During an update the earlier installation is already gone: Yes leaves none.
-    if (CurrentPage == ProgressPage && EarlierInstallRemoved) {
-        question = AnsiString("The earlier installation of ") + ProductName + " has already been removed. If you " +
-                   "cancel now, " + ProductName + " will not be installed at all.\r\n\r\n" + question;
-    }
-    if (CurrentPage != PageCount && MessageBoxA(dialog, question.CStr(), "Install", MB_YESNO) != IDYES) return;
+    const char* question = CurrentPage == ProgressPage && EarlierInstallRemoved
+                               ? "The earlier installation has already been removed. If you cancel now, the library "
+                                 "will not be installed at all.\r\n\r\nAre you sure you want to cancel the install?"
+                               : "Are you sure you want to cancel the install?";
+    if (CurrentPage != PageCount && MessageBoxA(dialog, question, "Install", MB_YESNO) != IDYES) return;
     // The progress page is on show only while its install runs, which
     // ends the dialog itself once the run is taken back.
     if (CurrentPage == ProgressPage) {
