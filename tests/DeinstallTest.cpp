@@ -273,6 +273,16 @@ TEST(ReplayRules, AnIdesRecordsCountOnlyInsideItsBlock) {
     }
     EXPECT_EQ(blocks, (std::vector<std::pair<std::string, int32_t>>{
                           {"after", 0}, {"between 8 and 7", 0}, {"in 9", 9}, {"outside", 0}}));
+    // Cut short before the select record that closes a block: the block's
+    // records are the IDE's that opened it; not in a log that ends whole.
+    const std::string open =
+        Magic + Header(uhEndOfHeader, "") + Record(0x14009, 2, 0, "") + Record(0x10008, 0, 3, "");
+    for (const auto& [bytes, ide] :
+         std::vector<std::pair<std::string, int32_t>>{{open, 2}, {open + Header(uhEndOfLog, ""), 0}}) {
+        ASSERT_EQ(Load(log, bytes), 0);
+        log.ReadHeader();
+        EXPECT_EQ(log.BlockIdeAt(static_cast<uint32_t>(Magic.size() + 32)), ide);
+    }
 }
 
 TEST(ReplayRules, NamesBelowAFolder) {

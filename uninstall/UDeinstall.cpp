@@ -192,7 +192,9 @@ void TDeinstall::IndexBlocks() {
 
 int32_t TDeinstall::BlockIdeAt(uint32_t offset) const {
     // The last select record before it, then the one after it: both of the
-    // same IDE.
+    // same IDE. Select records come in pairs, so in a log cut short the last
+    // one, when it is the first of a pair, opened a block that was never
+    // closed: the records after it are that IDE's.
     uint32_t lower = 0, upper = selectCount_;
     while (lower < upper) {
         uint32_t middle = (lower + upper) / 2;
@@ -202,6 +204,7 @@ int32_t TDeinstall::BlockIdeAt(uint32_t offset) const {
             upper = middle;
         }
     }
+    if (lower == selectCount_ && lower % 2 == 1 && CutShort) return selects_[lower - 1].Ide;
     if (lower == 0 || lower >= selectCount_ || selects_[lower].Offset == offset) return 0;
     int32_t ide = selects_[lower - 1].Ide;
     return ide == selects_[lower].Ide ? ide : 0;

@@ -61,7 +61,8 @@ public:
     bool NextRecord(TUninstallRecord* record);
     // The IDE of the log's block that holds the record at `offset`: the
     // install writes each IDE's records between two select records of that
-    // IDE. 0 outside such a block. (ReadHeader indexes the blocks.)
+    // IDE; in a log cut short the last block may lack the second. 0 outside
+    // such a block. (ReadHeader indexes the blocks.)
     int32_t BlockIdeAt(uint32_t offset) const;
     // Replays every record through its undo action, except those undone
     // before, and marks each undone in the log file; then closes the log and
