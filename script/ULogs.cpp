@@ -79,6 +79,14 @@ void TScript::WriteUninstRecord(const ScriptItem& item) {
     WriteBytes(uninstLog_, EncodeUninstallRecord(code, arg, recorded.DirKind, text));
 }
 
+void TScript::FlushLogs() {
+    // Only at the points where a lost tail would hide what was done: the
+    // system writes the files out in its own time, after a power cut maybe
+    // never, while their size already says otherwise.
+    if (installLog_.IsValid()) FlushFileBuffers(installLog_.Get());
+    if (uninstLog_.IsValid()) FlushFileBuffers(uninstLog_.Get());
+}
+
 void TScript::WriteEndOfLog() {
     WriteBytes(uninstLog_, EncodeUninstallRecord(siUninstallHeader | sfRecordUndo, uhEndOfLog, dkNone, ""));
 }

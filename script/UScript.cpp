@@ -66,6 +66,7 @@ int32_t TScript::Start() {
 }
 
 int32_t TScript::Finish() {
+    FlushLogs();
     uninstLog_.Close();
     installLog_.Close();
     return 0;
@@ -105,6 +106,10 @@ int32_t TScript::ExecuteOneItem(const ScriptItem& item) {
     if (CopyOnly && op == siCopyFile && item.Target && item.Target->DirKind == dkSystem) return 0;
 
     KeepUnrecordedTarget(item);
+    // A compile writes files and registry values that no record names until
+    // its package is registered: what the log holds so far must be on the
+    // disk first.
+    if (op == siCompilePackage) FlushLogs();
     int32_t result = Perform(item);
     // A failing item is logged as the wizard reports it, its own line last,
     // and then the reason a Windows call gave (a missing file is all that a

@@ -82,6 +82,8 @@ private:
     void WriteUninstRecord(const ScriptItem& item);
     // The record after the last item's: the log holds the whole run.
     void WriteEndOfLog();
+    // Puts both logs on the disk.
+    void FlushLogs();
 
     const ScriptItem* items_;
     int32_t count_;

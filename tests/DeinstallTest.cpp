@@ -102,7 +102,7 @@ TEST_F(Deinstall, RejectsALogWhoseRecordsDoNotHoldTogether) {
     EXPECT_EQ(Load(log, Magic + Header(uhEndOfHeader, "") + wrongLength + body), dlBroken);
     std::string shortLength = body;
     shortLength[shortLength.size() - 2] = 0x0F;  // RecLen below 16
-    EXPECT_EQ(Load(log, Magic + Header(uhEndOfHeader, "") + shortLength), dlBroken);
+    EXPECT_EQ(Load(log, Magic + Header(uhEndOfHeader, "") + shortLength + body), dlBroken);
     EXPECT_EQ(log.LogSize, 0u);
 }
 
@@ -116,12 +116,16 @@ TEST_F(Deinstall, LeavesOutALastRecordCutShort) {
         partial.ReadHeader();
         EXPECT_EQ(Replay(partial), std::vector<std::string>{"kept"}) << keep;
     }
-    // A TextLen pointing far beyond the data reads as such a cut record too.
+    // A TextLen pointing far beyond the data reads as such a cut record too,
+    // and so do the zeros or old bytes that a power cut leaves.
     std::string far = Record(0x18001, 0, 3, "x");
     far[12] = '\xFF';
-    TDeinstall partial;
-    ASSERT_EQ(Load(partial, whole + far), 0);
-    EXPECT_EQ(partial.LogSize, whole.size());
+    for (const std::string& tail : {far, std::string(700, '\0'), cut.substr(0, 20) + std::string(30, '\0'),
+                                    std::string("\x7Fgarbled byt\x04") + '\0' + "left by an old file"}) {
+        TDeinstall partial;
+        ASSERT_EQ(Load(partial, whole + tail), 0);
+        EXPECT_TRUE(partial.CutShort && partial.LogSize == whole.size()) << tail.size();
+    }
 }
 
 TEST_F(Deinstall, KnowsALogCutShort) {
@@ -269,6 +273,16 @@ TEST(ReplayRules, AnIdesRecordsCountOnlyInsideItsBlock) {
     }
     EXPECT_EQ(blocks, (std::vector<std::pair<std::string, int32_t>>{
                           {"after", 0}, {"between 8 and 7", 0}, {"in 9", 9}, {"outside", 0}}));
+    // Cut short before the select record that closes a block: the block's
+    // records are the IDE's that opened it; not in a log that ends whole.
+    const std::string open =
+        Magic + Header(uhEndOfHeader, "") + Record(0x14009, 2, 0, "") + Record(0x10008, 0, 3, "");
+    for (const auto& [bytes, ide] :
+         std::vector<std::pair<std::string, int32_t>>{{open, 2}, {open + Header(uhEndOfLog, ""), 0}}) {
+        ASSERT_EQ(Load(log, bytes), 0);
+        log.ReadHeader();
+        EXPECT_EQ(log.BlockIdeAt(static_cast<uint32_t>(Magic.size() + 32)), ide);
+    }
 }
 
 TEST(ReplayRules, NamesBelowAFolder) {

@@ -289,17 +289,21 @@ TEST_F(Uninstall, ARelativeLogPathIsTakenFromTheCurrentFolder) {
 
 // A log cut short (a damaged disk, an install that was ended) is taken back
 // as far as it goes, and said to be cut short; an install over it, then an
-// uninstall, take back the rest.
+// uninstall, take back the rest. Cut inside the IDE's block (0: before the
+// select record that closes it), also with zeros after it as a power cut
+// leaves them, it takes back the IDE's registrations too, and so all.
 TEST_F(Uninstall, ALogCutShortIsSaidToBeAndTheNextInstallTakesBackTheRest) {
     MachineState before = State();
-    for (size_t cut : {430, 500, 700}) {
+    for (auto [cut, zeros] : std::vector<std::pair<size_t, size_t>>{{430, 0}, {500, 0}, {700, 0}, {0, 0}, {0, 300}}) {
         SCOPED_TRACE(cut);
         Choose(0x100, 0x480);
         ASSERT_TRUE(Install(installDir_).empty());
         std::string log;
         ReadFileBytes(installDir_ + "\\uninst.log", &log);
         ASSERT_GT(log.size(), 700u);
-        WriteFileBytes(installDir_ + "\\uninst.log", log.substr(0, cut));
+        const bool inBlock = cut == 0;
+        if (inBlock) cut = log.rfind(std::string("\x09\x40\x01\x00\x09\x00\x00\x00", 8));
+        WriteFileBytes(installDir_ + "\\uninst.log", log.substr(0, cut) + std::string(zeros, '\0'));
         const std::string command = "\"" + installDir_ + "\\redud.exe\" \"" + installDir_ + "\\uninst.log\"";
         if (cut == 430) {
             ChildProcess asking(command, temp_.Path());
@@ -322,6 +326,7 @@ TEST_F(Uninstall, ALogCutShortIsSaidToBeAndTheNextInstallTakesBackTheRest) {
             ASSERT_TRUE(silent.Wait(Wait));
             EXPECT_EQ(silent.ExitCode(), 4u);
         }
+        if (inBlock) ExpectMachineAsBefore(before);
         ASSERT_TRUE(WaitForSetupsToEnd(Wait));
         Choose(0x100, 0x480);
         ASSERT_TRUE(Install(installDir_).empty());

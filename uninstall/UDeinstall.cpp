@@ -44,6 +44,14 @@ bool EndsRun(const TUninstallRecord& last) {
 
 const uint32_t MagicLength = UninstallLogMagicLength;
 
+// Whether the data ends with a record that holds together and starts at or
+// after `from`.
+bool WholeRecordEnds(const char* data, uint32_t from, uint32_t size) {
+    uint32_t length = Word(data, size - 2, 2);
+    return length >= UninstallRecordOverhead && length <= size - from &&
+           Word(data, size - length + 12, 2) + UninstallRecordOverhead == length;
+}
+
 }  // namespace
 
 TDeinstall::~TDeinstall() {
@@ -83,7 +91,13 @@ int32_t TDeinstall::AdoptLogData(char* data, uint32_t size) {
         uint32_t textLength = Word(data, end + 12, 2);
         uint32_t recordLength = textLength + UninstallRecordOverhead;
         if (recordLength > left) break;
-        if (Word(data, end + 14 + textLength, 2) != recordLength) return dlBroken;
+        if (Word(data, end + 14 + textLength, 2) != recordLength) {
+            // What a power cut leaves after the last record that reached the
+            // disk (zeros, old clusters) ends the log there; a damaged record
+            // with whole ones after it, the log's last among them, does not.
+            if (WholeRecordEnds(data, end, size)) return dlBroken;
+            break;
+        }
         last = end;
         end += recordLength;
     }
@@ -178,7 +192,9 @@ void TDeinstall::IndexBlocks() {
 
 int32_t TDeinstall::BlockIdeAt(uint32_t offset) const {
     // The last select record before it, then the one after it: both of the
-    // same IDE.
+    // same IDE. Select records come in pairs, so in a log cut short the last
+    // one, when it is the first of a pair, opened a block that was never
+    // closed: the records after it are that IDE's.
     uint32_t lower = 0, upper = selectCount_;
     while (lower < upper) {
         uint32_t middle = (lower + upper) / 2;
@@ -188,6 +204,7 @@ int32_t TDeinstall::BlockIdeAt(uint32_t offset) const {
             upper = middle;
         }
     }
+    if (lower == selectCount_ && lower % 2 == 1 && CutShort) return selects_[lower - 1].Ide;
     if (lower == 0 || lower >= selectCount_ || selects_[lower].Offset == offset) return 0;
     int32_t ide = selects_[lower - 1].Ide;
     return ide == selects_[lower].Ide ? ide : 0;

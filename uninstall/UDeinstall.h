@@ -45,9 +45,11 @@ public:
     // through that one handle.
     int32_t LoadLog(const char* fileName);
     // Takes a copy of a log's bytes and checks them: -2 no memory for it, -3 empty, -4 not a log,
-    // -5 when the records do not hold together (nothing of such a log is
-    // replayed). A last record cut short, as a crash while writing it leaves
-    // it, is left out: the log ends before it.
+    // -5 when a record does not hold together yet whole ones follow it
+    // (nothing of such a log is replayed). A last record cut short, as a
+    // crash while writing it leaves it, and the zeros or old bytes that a
+    // power cut leaves after the last record written, are left out: the log
+    // ends before them.
     int32_t SetLogData(const char* data, uint32_t size);
     // Reads the header records: the product's names, the uninstall key, the
     // install folder and the replay order. The install folder goes into
@@ -59,7 +61,8 @@ public:
     bool NextRecord(TUninstallRecord* record);
     // The IDE of the log's block that holds the record at `offset`: the
     // install writes each IDE's records between two select records of that
-    // IDE. 0 outside such a block. (ReadHeader indexes the blocks.)
+    // IDE; in a log cut short the last block may lack the second. 0 outside
+    // such a block. (ReadHeader indexes the blocks.)
     int32_t BlockIdeAt(uint32_t offset) const;
     // Replays every record through its undo action, except those undone
     // before, and marks each undone in the log file; then closes the log and

@@ -122,9 +122,12 @@ int32_t TDeinstall::Run() {
     // others. Records outside the product's territory are passed over.
     // Records undone before (a replay stopped half-way) are not undone again.
     while (NextRecord(&record)) {
+        // A block's records are its IDE's also when the log lacks the select
+        // record that closes it, which the backward replay would meet first.
+        state.BlockIde = BlockIdeAt(record.Offset);
+        if (state.BlockIde != 0) CurrentIdeIndex = state.BlockIde;
         state.IdeIndex = CurrentIdeIndex;
         state.IdeRoot = GetKindDirectory(dkIdeRoot);
-        state.BlockIde = BlockIdeAt(record.Offset);
         if (!MayUndo(record, state)) continue;
         if (record.Kind() == siCreateDirectory && (record.Code & RecordFolderMade)) NoteMadeFolder(record);
         if (record.Code & RecordUndone) continue;
