@@ -8,6 +8,7 @@
 #include "UPaths.h"
 #include "UProducts.h"
 #include "UText.h"
+#include "UTextFile.h"
 #include "USecurity.h"
 #include "USwitches.h"
 
@@ -21,6 +22,8 @@ int32_t TScript::Start() {
     // An earlier installation goes first; its folder becomes this one's
     // (InstallDir is taken from its log), and its logs are replaced.
     RemovePreviousInstallation();
+    // Half-written files of a run that was ended, in the folders it edits.
+    RemoveRewriteLeftovers();
     // Noted so that a cancelled run can take away the folders it made, and
     // an uninstall those that the product made.
     CreateDirectoryPath(InstallDir.CStr(), &CreatedFolder, FolderSecurityFor(InstallDir));

@@ -192,7 +192,13 @@ TEST_F(TypicalInstall, WritesTheUninstallLogRecordByRecord) {
 }
 
 TEST_F(TypicalInstall, RegistersTheLibraryWithDelphi7AndWindows) {
+    // What a rewrite that was ended left goes; a user's file of a like name stays.
+    const std::string leftover = ide_->Root() + "\\Help\\d7.ohi.vl0123456789abcdef.tmp",
+                      users = ide_->Root() + "\\Help\\vl0123456789abcdef.tmp";
+    ASSERT_TRUE(WriteFileBytes(leftover, "half") && WriteFileBytes(users, "mine"));
     EXPECT_TRUE(Install().empty());
+    EXPECT_FALSE(Exists(leftover));
+    EXPECT_TRUE(Exists(users));
     const std::string d = installDir_;
     const std::string dcc32 = "\"" + ide_->Root() + "\\bin\\dcc32.exe\" ";
     EXPECT_EQ(ide_->Calls(), (Lines{dcc32 + "vll70.dpk|" + d + "\\Delphi7", dcc32 + "dclvll70.dpk|" + d + "\\Delphi7",

@@ -110,6 +110,7 @@ int32_t TDeinstall::Run() {
     // The install folder and the IDEs' folders stay where they are until the
     // replay is over.
     HoldProductFolders();
+    RemoveRewriteLeftovers();
     // What the installation made, as its install.log tells, for the
     // folders taken back. Read only from the install folder itself.
     TEarlierInstall earlier;
