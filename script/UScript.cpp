@@ -104,7 +104,7 @@ int32_t TScript::ExecuteOneItem(const ScriptItem& item) {
     }
     // Recorded whether or not the operation succeeded: undoing what did not
     // happen is harmless.
-    if (item.Id & sfRecordUndo) WriteUninstRecord(item);
+    if ((item.Id & sfRecordUndo) && op != siRegisterUninstall) WriteUninstRecord(item);
     return result;
 }
 
@@ -212,7 +212,11 @@ int32_t TScript::Perform(const ScriptItem& item) {
     case siSetHelpDir: return OpSetHelpDir(item);
     case siRegisterWinHelp: return OpRegisterWinHelp(item, &LogLine);
     case siCreateRegKey: return OpCreateRegKey(item);
-    case siRegisterUninstall: return OpRegisterUninstall(&LogLine);
+    case siRegisterUninstall:
+        // Recorded before it is written: an install ended between the two
+        // leaves an uninstall that takes the entry away.
+        if (item.Id & sfRecordUndo) WriteUninstRecord(item);
+        return OpRegisterUninstall(&LogLine);
     case siUninstallPrevious: return RemovePreviousInstallation();
 
     // Header items exist for their records; end items of running blocks

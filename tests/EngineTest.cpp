@@ -62,6 +62,16 @@ TEST_F(EngineFixture, ASkippedBlockLeavesNoLineAndNoRecord) {
                                                    {0x1400E, uhEndOfLog, 0, ""}}));
 }
 
+// Never an Add/Remove Programs entry that names an uninstaller that is not
+// there: it could not be taken away.
+TEST_F(EngineFixture, TheUninstallEntryWaitsForItsUninstaller) {
+    const ScriptItem items[] = {Item(siRegisterUninstall | sfRecordUndo, "redud.exe", 0, dkInstallDir)};
+    TScript script(items, 1);
+    EXPECT_EQ(RunScript(script).size(), 1u);
+    EXPECT_EQ(RegistryString(HKEY_LOCAL_MACHINE, "Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\vllLib",
+                             "UninstallString"), "(none)");
+}
+
 TEST_F(EngineFixture, CopyOnlyRunsFileAndControlItemsOnly) {
     CopyOnly = true;
     const ScriptItem items[] = {

@@ -122,13 +122,30 @@ int32_t TDeinstall::Run() {
     // Keepable records (the INI file, the product key) are undone like all
     // others. Records outside the product's territory are passed over.
     // Records undone before (a replay stopped half-way) are not undone again.
-    while (NextRecord(&record)) {
+    // The Add/Remove Programs entry goes last, just before the install
+    // folder that holds the uninstaller and the log (or at the end): an
+    // uninstall stopped before then is still listed and can be run again from
+    // there, and the entry never outlives what it starts. Taking it away
+    // twice, after a stop, is harmless: its record is not marked.
+    bool entryDue = false;
+    for (bool more = true; more;) {
+        more = NextRecord(&record);
+        if (entryDue && (!more || (record.Kind() == siCreateDirectory && record.DirKind == dkInstallDir &&
+                                   record.Text.IsEmpty()))) {
+            UndoUninstallEntry(record, UninstallKeyName);
+            entryDue = false;
+        }
+        if (!more) break;
         state.IdeIndex = CurrentIdeIndex;
         state.IdeRoot = GetKindDirectory(dkIdeRoot);
         state.BlockIde = BlockIdeAt(record.Offset);
         if (!MayUndo(record, state)) continue;
         if (record.Kind() == siCreateDirectory && (record.Code & RecordFolderMade)) NoteMadeFolder(record);
         if (record.Code & RecordUndone) continue;
+        if (record.Kind() == siRegisterUninstall) {
+            entryDue = true;
+            continue;
+        }
         switch (record.Kind()) {
         case siRegisterPackage: UndoPackage(record); break;
         case siModifyFile: UndoHelpText(record); break;
@@ -141,7 +158,6 @@ int32_t TDeinstall::Run() {
         case siAddSearchPath: UndoSearchPath(record); break;
         case siSelectIde: UndoSelectIde(record); break;
         case siCreateDirectory: UndoDirectory(record, earlier); break;
-        case siRegisterUninstall: UndoUninstallEntry(record, UninstallKeyName); break;
         default: break;
         }
         if (record.Kind() != siSelectIde) MarkUndone(record);
