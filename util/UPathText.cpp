@@ -201,7 +201,7 @@ bool EndsWithName(const AnsiString& text, const AnsiString& end, const TCodePage
 const char RewriteMarker[] = ".vl";
 
 bool IsRewriteLeftover(const char* name, const TCodePage& cp) {
-    // "#" stands for a lower-case hex digit.
+    // RewriteMarker, a "#" for each lower-case hex digit, ".tmp".
     static const char tail[] = ".vl################.tmp";
     size_t length = strlen(name), at = 0;
     if (length < sizeof tail) return false;
