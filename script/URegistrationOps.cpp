@@ -137,7 +137,10 @@ int32_t OpRegisterUninstall(AnsiString* line) {
                                     {InstallLocationValueName, InstallDir.CStr()},
                                     {DisplayIconValueName, uninstaller.CStr()}};
     int32_t result = 0;
-    if (!CreateRegKey(RootLocalMachine, key.CStr())) {
+    // Never an entry whose uninstaller is missing: it could not be taken
+    // away again.
+    if (GetFileAttributesA(uninstaller.CStr()) == INVALID_FILE_ATTRIBUTES ||
+        !CreateRegKey(RootLocalMachine, key.CStr())) {
         result = -1;
     } else if (!WriteRegString(RootLocalMachine, key.CStr(), DisplayNameValueName,
                                UninstallDisplayName().CStr())) {

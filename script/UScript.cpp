@@ -9,6 +9,7 @@
 #include "UPaths.h"
 #include "UProducts.h"
 #include "UText.h"
+#include "UTextFile.h"
 #include "USecurity.h"
 #include "USwitches.h"
 
@@ -36,6 +37,8 @@ int32_t TScript::Start() {
     // An earlier installation goes first; its folder becomes this one's
     // (InstallDir is taken from its log), and its logs are replaced.
     RemovePreviousInstallation();
+    // Half-written files of a run that was ended, in the folders it edits.
+    RemoveRewriteLeftovers();
     // Noted so that a cancelled run can take away the folders it made, and
     // an uninstall those that the product made.
     CreateDirectoryPath(InstallDir.CStr(), &CreatedFolder, FolderSecurityFor(InstallDir));
@@ -128,7 +131,7 @@ int32_t TScript::ExecuteOneItem(const ScriptItem& item) {
     }
     // Recorded whether or not the operation succeeded: undoing what did not
     // happen is harmless.
-    if (item.Id & sfRecordUndo) WriteUninstRecord(item);
+    if ((item.Id & sfRecordUndo) && op != siRegisterUninstall) WriteUninstRecord(item);
     return result;
 }
 
@@ -236,7 +239,11 @@ int32_t TScript::Perform(const ScriptItem& item) {
     case siSetHelpDir: return OpSetHelpDir(item);
     case siRegisterWinHelp: return OpRegisterWinHelp(item, &LogLine);
     case siCreateRegKey: return OpCreateRegKey(item);
-    case siRegisterUninstall: return OpRegisterUninstall(&LogLine);
+    case siRegisterUninstall:
+        // Recorded before it is written: an install ended between the two
+        // leaves an uninstall that takes the entry away.
+        if (item.Id & sfRecordUndo) WriteUninstRecord(item);
+        return OpRegisterUninstall(&LogLine);
     case siUninstallPrevious: return RemovePreviousInstallation();
 
     // Header items exist for their records; end items of running blocks

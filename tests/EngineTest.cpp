@@ -62,6 +62,16 @@ TEST_F(EngineFixture, ASkippedBlockLeavesNoLineAndNoRecord) {
                                                    {0x1400E, uhEndOfLog, 0, ""}}));
 }
 
+// Never an Add/Remove Programs entry that names an uninstaller that is not
+// there: it could not be taken away.
+TEST_F(EngineFixture, TheUninstallEntryWaitsForItsUninstaller) {
+    const ScriptItem items[] = {Item(siRegisterUninstall | sfRecordUndo, "redud.exe", 0, dkInstallDir)};
+    TScript script(items, 1);
+    EXPECT_EQ(RunScript(script).size(), 1u);
+    EXPECT_EQ(RegistryString(HKEY_LOCAL_MACHINE, "Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\vllLib",
+                             "UninstallString"), "(none)");
+}
+
 TEST_F(EngineFixture, CopyOnlyRunsFileAndControlItemsOnly) {
     CopyOnly = true;
     const ScriptItem items[] = {
@@ -192,7 +202,13 @@ TEST_F(TypicalInstall, WritesTheUninstallLogRecordByRecord) {
 }
 
 TEST_F(TypicalInstall, RegistersTheLibraryWithDelphi7AndWindows) {
+    // What a rewrite that was ended left goes; a user's file of a like name stays.
+    const std::string leftover = ide_->Root() + "\\Help\\d7.ohi.vl0123456789abcdef.tmp",
+                      users = ide_->Root() + "\\Help\\vl0123456789abcdef.tmp";
+    ASSERT_TRUE(WriteFileBytes(leftover, "half") && WriteFileBytes(users, "mine"));
     EXPECT_TRUE(Install().empty());
+    EXPECT_FALSE(Exists(leftover));
+    EXPECT_TRUE(Exists(users));
     const std::string d = installDir_;
     const std::string dcc32 = "\"" + ide_->Root() + "\\bin\\dcc32.exe\" ";
     EXPECT_EQ(ide_->Calls(), (Lines{dcc32 + "vll70.dpk|" + d + "\\Delphi7", dcc32 + "dclvll70.dpk|" + d + "\\Delphi7",

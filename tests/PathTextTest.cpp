@@ -178,6 +178,16 @@ TEST(FileNames, CompareWithoutRegardToCaseButNeverFoldATrailByte) {
     EXPECT_TRUE(EndsWithName(KINOU ".GID", ".gid", Cp932));
 }
 
+TEST(FileNames, ARewritesLeftoverIsToldFromAUsersFile) {
+    EXPECT_TRUE(IsRewriteLeftover("d7.cfg.vl0123456789abcdef.tmp", Cp932));
+    EXPECT_TRUE(IsRewriteLeftover(KINOU ".vl0123456789abcdef.tmp", Cp932));
+    for (const char* name : {".vl0123456789abcdef.tmp", "d7.cfg.vl0123456789abcdeF.tmp", "d7.vl0123456789abcde.tmp",
+                             "d7.vl0123456789abcdef.TMP", "d7.xl0123456789abcdef.tmp", "d7.vl0123456789abcdef.tmp2",
+                             "vl0123456789abcdef.tmp", "\x83.vl0123456789abcdef.tmp"}) {
+        EXPECT_FALSE(IsRewriteLeftover(name, Cp932)) << name;
+    }
+}
+
 TEST(CollapsedSeparators, KeepsOneBackslashBetweenNamesAndNoneAtTheEnds) {
     EXPECT_STREQ(CollapsedSeparators("Help\\d7.ohi").CStr(), "Help\\d7.ohi");
     EXPECT_STREQ(CollapsedSeparators("\\Help\\\\d7.ohi\\").CStr(), "Help\\d7.ohi");

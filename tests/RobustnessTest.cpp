@@ -276,8 +276,11 @@ std::vector<std::pair<std::string, std::string>> BrokenLogs(const std::string& c
         return std::string(bytes.CStr(), bytes.Length());
     };
     std::string good = "REDUD01" + record(0x1400E, 6, 0, "") + record(0x18001, 0, 0, canary);
+    // A record whose lengths disagree with a whole one after it: damaged in
+    // the middle, which no power cut leaves (a garbled tail is a log cut short).
     std::string wrongLength = good;
     wrongLength[wrongLength.size() - 1] = '\x7F';
+    wrongLength += record(0x18001, 0, 0, canary);
     return {{"empty", ""},
             {"foreign", "MZ\x90\x00 a program, not a log"},
             {"magic only, cut", "REDU"},

@@ -110,6 +110,7 @@ int32_t TDeinstall::Run() {
     // The install folder and the IDEs' folders stay where they are until the
     // replay is over.
     HoldProductFolders();
+    RemoveRewriteLeftovers();
     // What the installation made, as its install.log tells, for the
     // folders taken back. Read only from the install folder itself.
     TEarlierInstall earlier;
@@ -121,7 +122,20 @@ int32_t TDeinstall::Run() {
     // Keepable records (the INI file, the product key) are undone like all
     // others. Records outside the product's territory are passed over.
     // Records undone before (a replay stopped half-way) are not undone again.
-    while (NextRecord(&record)) {
+    // The Add/Remove Programs entry goes last, just before the install
+    // folder that holds the uninstaller and the log (or at the end): an
+    // uninstall stopped before then is still listed and can be run again from
+    // there, and the entry never outlives what it starts. Taking it away
+    // twice, after a stop, is harmless: its record is not marked.
+    bool entryDue = false;
+    for (bool more = true; more;) {
+        more = NextRecord(&record);
+        if (entryDue && (!more || (record.Kind() == siCreateDirectory && record.DirKind == dkInstallDir &&
+                                   record.Text.IsEmpty()))) {
+            UndoUninstallEntry(record, UninstallKeyName);
+            entryDue = false;
+        }
+        if (!more) break;
         // A block's records are its IDE's also when the log lacks the select
         // record that closes it, which the backward replay would meet first.
         state.BlockIde = BlockIdeAt(record.Offset);
@@ -131,6 +145,10 @@ int32_t TDeinstall::Run() {
         if (!MayUndo(record, state)) continue;
         if (record.Kind() == siCreateDirectory && (record.Code & RecordFolderMade)) NoteMadeFolder(record);
         if (record.Code & RecordUndone) continue;
+        if (record.Kind() == siRegisterUninstall) {
+            entryDue = true;
+            continue;
+        }
         switch (record.Kind()) {
         case siRegisterPackage: UndoPackage(record); break;
         case siModifyFile: UndoHelpText(record); break;
@@ -143,7 +161,6 @@ int32_t TDeinstall::Run() {
         case siAddSearchPath: UndoSearchPath(record); break;
         case siSelectIde: UndoSelectIde(record); break;
         case siCreateDirectory: UndoDirectory(record, earlier); break;
-        case siRegisterUninstall: UndoUninstallEntry(record, UninstallKeyName); break;
         default: break;
         }
         if (record.Kind() != siSelectIde) MarkUndone(record);

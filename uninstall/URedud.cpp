@@ -14,7 +14,8 @@
 // the current folder. Exit codes: 0 removed, 1 cancelled, 2 the log cannot
 // be read, 3 another setup or uninstall of the product is running, 4 the log
 // was cut short (what it held was removed, parts may remain), 5 the copy
-// could not be made or started (nothing was removed), 6 it ran out of memory.
+// could not be made or started (nothing was removed), 6 it ran out of memory,
+// 7 the copy ended before it was done (parts may remain; run it again).
 #include <stdlib.h>
 #include <windows.h>
 
@@ -23,6 +24,7 @@
 #include "UDeinstall.h"
 #include "UFileTree.h"
 #include "ULinks.h"
+#include "UOutOfMemory.h"
 #include "UPaths.h"
 #include "URegistry.h"
 #include "UScoped.h"
@@ -41,6 +43,7 @@ const int LogUnreadable = 2;
 const int AlreadyRunning = 3;
 const int LogCutShort = 4;
 const int CopyNotStarted = 5;
+const int CopyEnded = 7;
 
 struct TArguments {
     AnsiString LogPath;
@@ -213,15 +216,18 @@ int CopyNotMade(const TArguments& arguments, const AnsiString& temp) {
     return CopyNotStarted;
 }
 
-// The copy's exit code: as it sends it, or as it ended without sending one.
-int AwaitCopy(HANDLE result, HANDLE copy) {
+// The copy's exit code as it sends it. A copy that ended without sending one
+// was stopped half-way (only running out of memory says so itself); its
+// folder, empty once its file went with it, goes here.
+int AwaitCopy(HANDLE result, HANDLE copy, const AnsiString& folder) {
     int32_t code = 0;
     DWORD read = 0;
     if (ReadFile(result, &code, sizeof code, &read, nullptr) && read == sizeof code) return code;
-    DWORD ended = CopyNotStarted;
+    DWORD ended = 0;
     WaitForSingleObject(copy, INFINITE);
     GetExitCodeProcess(copy, &ended);
-    return static_cast<int>(ended);
+    RemoveDirectoryA(folder.CStr());
+    return ended == ExitOutOfMemory ? ExitOutOfMemory : CopyEnded;
 }
 
 // First stage: copies the program into a new folder that only
@@ -286,7 +292,7 @@ int StartFromTemporaryCopy(TArguments arguments) {
         return CopyNotMade(arguments, temp);
     }
     CloseHandle(process.hThread);
-    int code = AwaitCopy(resultRead, process.hProcess);
+    int code = AwaitCopy(resultRead, process.hProcess, folder);
     CloseHandle(resultRead);
     CloseHandle(process.hProcess);
     return code;

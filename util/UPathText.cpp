@@ -1,5 +1,7 @@
 // The path vocabulary, and the globals that the directory kinds depend on:
 // the parts of the path helpers that need no system call.
+#include <string.h>
+
 #include "UPaths.h"
 
 TCodePage SystemCodePage = {{}, 0, nullptr};
@@ -187,6 +189,24 @@ bool EndsWithName(const AnsiString& text, const AnsiString& end, const TCodePage
     size_t from = text.Length() - end.Length(), at = 0;
     while (at < from) at += CharSize(text.CStr(), text.Length(), at, cp);
     return at == from && SameFileName(AnsiString(text.CStr() + from), end, cp);
+}
+
+const char RewriteMarker[] = ".vl";
+
+bool IsRewriteLeftover(const char* name, const TCodePage& cp) {
+    // RewriteMarker, a "#" for each lower-case hex digit, ".tmp".
+    static const char tail[] = ".vl################.tmp";
+    size_t length = strlen(name), at = 0;
+    if (length < sizeof tail) return false;
+    // The tail starts a character of its own, and is all single bytes.
+    size_t from = length - (sizeof tail - 1);
+    while (at < from) at += CharSize(name, length, at, cp);
+    if (at != from) return false;
+    for (size_t i = 0; tail[i]; ++i) {
+        char c = name[from + i];
+        if (tail[i] == '#' ? !strchr("0123456789abcdef", c) : c != tail[i]) return false;
+    }
+    return true;
 }
 
 bool IsSameFolder(const AnsiString& a, const AnsiString& b, const TCodePage& cp) {

@@ -116,6 +116,14 @@ size_t RelativeStart(const AnsiString& base, const AnsiString& path, const TCode
 // Whether `folder` is `base` or a folder below it; false for an empty `base`.
 bool IsSameOrBelow(const AnsiString& folder, const AnsiString& base, const TCodePage& cp = SystemCodePage);
 
+// The marker between a file's name and the 16 random hex digits of the new
+// file that a rewrite of it writes beside it ("d7.cfg.vl0123456789abcdef.tmp").
+extern const char RewriteMarker[];
+// Whether `name` has exactly that form, so that one left by a run that was
+// ended can be told from a user's file: a name, the marker, 16 lower-case
+// hex digits, ".tmp".
+bool IsRewriteLeftover(const char* name, const TCodePage& cp = SystemCodePage);
+
 // A character that Windows does not allow in a name, separators aside:
 // < > : " | ? * and the control characters.
 bool IsForbiddenInName(char c);

@@ -1,6 +1,8 @@
 #include "UTextFile.h"
 
+#include "ULinks.h"
 #include "UPaths.h"
+#include "UProducts.h"
 #include "UScoped.h"
 #include "USecurity.h"
 #include "UText.h"
@@ -23,16 +25,17 @@ uint32_t WriteWhole(HANDLE file, const AnsiString& bytes) {
     return FlushFileBuffers(file) ? 0 : GetLastError();
 }
 
-// Creates the new file beside the target: CREATE_NEW with
-// FILE_FLAG_OPEN_REPARSE_POINT fails for anything at the name, a link
-// planted there included, so that nothing but a file of our own is
-// written. Nobody else may write it; the system may move it.
-uint32_t CreateFresh(const AnsiString& folder, AnsiString* fresh, TScopedFile* file) {
+// Creates the new file beside the target, named after it with the
+// product's marker, so that one left by a run that was ended is known again
+// and removed: CREATE_NEW with FILE_FLAG_OPEN_REPARSE_POINT fails for
+// anything at the name, a link planted there included, so that nothing but a
+// file of our own is written. Nobody else may write it; the system may move
+// it.
+uint32_t CreateFresh(const AnsiString& path, AnsiString* fresh, TScopedFile* file) {
     DWORD error = ERROR_FILE_EXISTS;
     for (int attempt = 0; attempt < 8 && (error == ERROR_FILE_EXISTS || error == ERROR_ALREADY_EXISTS); ++attempt) {
-        AnsiString name;
-        if (!RandomName("vl", &name)) return ERROR_GEN_FAILURE;
-        *fresh = folder + "\\" + name + ".tmp";
+        if (!RandomName((path + RewriteMarker).CStr(), fresh)) return ERROR_GEN_FAILURE;
+        *fresh += ".tmp";
         file->Reset(CreateFileA(fresh->CStr(), GENERIC_WRITE | DELETE, FILE_SHARE_READ | FILE_SHARE_DELETE, nullptr,
                                 CREATE_NEW, FILE_ATTRIBUTE_NORMAL | FILE_FLAG_OPEN_REPARSE_POINT, nullptr));
         error = file->IsValid() ? 0 : GetLastError();
@@ -107,11 +110,9 @@ int32_t ReadTextFile(const AnsiString& path, AnsiString* content, bool* missing)
 }
 
 uint32_t ReplaceFileWhole(const AnsiString& path, const AnsiString& bytes) {
-    AnsiString folder = ParentPath(path);
-    if (folder.IsEmpty()) folder = ".";
     AnsiString fresh;
     TScopedFile file(INVALID_HANDLE_VALUE);
-    uint32_t error = CreateFresh(folder, &fresh, &file);
+    uint32_t error = CreateFresh(path, &fresh, &file);
     if (error != 0) return error;
     error = WriteWhole(file.Get(), bytes);
     if (error == 0 && GetFileAttributesA(path.CStr()) == INVALID_FILE_ATTRIBUTES) {
@@ -126,4 +127,29 @@ uint32_t ReplaceFileWhole(const AnsiString& path, const AnsiString& bytes) {
         SetFileInformationByHandle(file.Get(), FileDispositionInfo, &disposition, sizeof disposition);
     }
     return error;
+}
+
+namespace {
+
+// `folder` ends with its separator.
+void RemoveRewriteLeftoversIn(const AnsiString& folder) {
+    AnsiString finalFolder;
+    if (LinkInProductFolders(folder) || !FinalPath(folder, &finalFolder)) return;
+    WIN32_FIND_DATAA found;
+    TScopedFind listing((folder + "*").CStr(), &found);
+    if (!listing.IsValid()) return;
+    do {
+        if (!(found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) && IsRewriteLeftover(found.cFileName)) {
+            DeleteFileNoFollow(folder + found.cFileName, finalFolder);
+        }
+    } while (listing.Next(&found));
+}
+
+}  // namespace
+
+void RemoveRewriteLeftovers() {
+    if (!InstallDir.IsEmpty()) RemoveRewriteLeftoversIn(InstallDir + "\\");
+    for (const TBorlandProduct& product : BorlandProducts) {
+        if (!product.RootDir.IsEmpty()) RemoveRewriteLeftoversIn(product.RootDir + "\\Help\\");
+    }
 }

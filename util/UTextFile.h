@@ -32,8 +32,14 @@ int32_t ReadWholeFile(const AnsiString& path, AnsiString* content, bool* missing
 int32_t ReadTextFile(const AnsiString& path, AnsiString* content, bool* missing = nullptr);
 
 // Puts `bytes` in place of the file at `path` (or creates it): written to a
-// new file of a random name in the same folder, flushed, then put in its
-// place, keeping the file's attributes, owner and permissions where the
-// system can. 0, or the Windows error with the file as it was and no new
-// file left behind.
+// new file in the same folder, named after it (see IsRewriteLeftover),
+// flushed, then put in its place, keeping the file's attributes, owner and
+// permissions where the system can. 0, or the Windows error with the file as
+// it was and no new file left behind.
 uint32_t ReplaceFileWhole(const AnsiString& path, const AnsiString& bytes);
+
+// Removes the new files of rewrites that a run ended before they took their
+// place (see IsRewriteLeftover), never through a link, from the folders whose
+// files the programs rewrite: the install folder and the Help folder of every
+// IDE found. Other files stay.
+void RemoveRewriteLeftovers();
