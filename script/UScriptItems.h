@@ -103,3 +103,6 @@ inline uint32_t ItemOpcode(const ScriptItem& item) { return item.Id & OpcodeMask
 // folder (in items and in file references): the deepest path the script
 // forms below that folder is this long, plus its separator.
 extern const size_t DeepestInstallName;
+// The bytes that the script's items write from the payload, the
+// uninstaller's aside.
+extern const uint32_t PayloadWrittenBytes;

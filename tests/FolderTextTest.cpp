@@ -134,6 +134,11 @@ TEST(FolderProblemText, SaysWhatIsWrongAndWhatToEnter) {
               "LPT1 to LPT9), which Windows does not allow for a folder. Please enter another folder.");
     EXPECT_EQ(text(fpCannotCreate, "C:\\Locked\\Lib"),
               "The destination folder C:\\Locked\\Lib cannot be created. Please enter a folder that you may create.");
+    const std::string needed = std::to_string(InstallSpaceNeeded() >> 20);
+    EXPECT_GT(InstallSpaceNeeded(), uint64_t(PayloadWrittenBytes)) << "room for the compilers' output";
+    EXPECT_EQ(FolderProblemText(fpNoSpace, "V:\\Lib", "1").CStr(),
+              "The drive of the destination folder V:\\Lib has 1 MB free, and Setup needs about " + needed +
+                  " MB there. Please free some space on it, or enter a folder on another drive.");
     EXPECT_EQ(text(fpCannotWrite, "C:\\Locked"),
               "Setup cannot write into the destination folder C:\\Locked. Please enter a folder that you may write to.");
 }

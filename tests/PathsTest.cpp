@@ -173,6 +173,12 @@ TEST(CheckInstallFolder, TriesToMakeTheFolderAndToWriteInIt) {
         EXPECT_EQ(CheckInstallFolder("V:\\read-only", &folder), fpCannotWrite);
         EXPECT_EQ(CheckInstallFolder("V:\\read-only\\Vellorin", &folder), fpCannotCreate);
     }
+    // And a disk of 1 MB: the install would fill it half-way. What is free is told.
+    if (GetEnvironmentVariableA("VL_SMALL_DISK", nullptr, 0)) {
+        AnsiString free;
+        EXPECT_EQ(CheckInstallFolder("V:\\small-disk\\Vellorin", &folder, &free), fpNoSpace);
+        EXPECT_TRUE(free == "0" || free == "1") << free.CStr();
+    }
 }
 
 // By where they lie: an installed IDE's folder, a folder that holds one, a

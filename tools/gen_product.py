@@ -850,6 +850,11 @@ def main():
     deepest = max(len(name.text if isinstance(name, Sym) else name)
                   for name in below)
     table += ["", "const size_t DeepestInstallName = %d;" % deepest]
+    # What the install writes from the payload, every part of it: with the
+    # compilers' output, the free space the folder page asks for.
+    written = sum(item.payload.size for item in items
+                  if item.payload and item.payload is not uninstaller)
+    table += ["const uint32_t PayloadWrittenBytes = %d;" % written]
     write(os.path.join(out, "UScriptItems.inc"),
                      "\n".join(table) + "\n")
     write(os.path.join(out, "UScriptCounts.inc"),

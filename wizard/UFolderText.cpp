@@ -155,6 +155,13 @@ AnsiString NormalizedFolder(const AnsiString& typed) {
     return folder;
 }
 
+uint64_t InstallSpaceNeeded() {
+    // A package, its compiled units and its symbol files take a few megabytes
+    // for each IDE.
+    const uint64_t CompilersOutput = 16u << 20;
+    return PayloadWrittenBytes + CompilersOutput;
+}
+
 size_t MaxInstallFolderLength() {
     size_t below = 1 + DeepestInstallName;  // the separator and the name
     return below < MaxPathLength ? MaxPathLength - below : 0;
@@ -208,8 +215,10 @@ AnsiString FolderProblemText(TFolderProblem problem, const AnsiString& folder, c
         "Please enter a folder of its own, such as ^.",
         "The destination folder # lies in the Windows folder @, which holds the system's own files. Please enter a "
         "folder outside it.",
+        "The drive of the destination folder # has @ MB free, and Setup needs about ^ MB there. Please free some "
+        "space on it, or enter a folder on another drive.",
     };
-    static_assert(sizeof Patterns / sizeof Patterns[0] == fpWindowsFolder + 1, "a text for each problem");
+    static_assert(sizeof Patterns / sizeof Patterns[0] == fpNoSpace + 1, "a text for each problem");
     const char* pattern = Patterns[problem];
     AnsiString first = folder, second = other;
     switch (problem) {
@@ -236,7 +245,10 @@ AnsiString FolderProblemText(TFolderProblem problem, const AnsiString& folder, c
     default: break;
     }
     // The IDE's case names a folder beside the IDE to enter instead.
-    return Filled(pattern, first, second, problem == fpIdeFolder ? WithProductFolder(ParentFolder(other)) : AnsiString());
+    AnsiString third = problem == fpIdeFolder ? WithProductFolder(ParentFolder(other))
+                       : problem == fpNoSpace ? Decimal(static_cast<int32_t>(InstallSpaceNeeded() >> 20))
+                                              : AnsiString();
+    return Filled(pattern, first, second, third);
 }
 
 AnsiString ExistingFolderQuestion(const AnsiString& folder, bool othersCanChange) {

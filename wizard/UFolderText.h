@@ -2,6 +2,7 @@
 #pragma once
 
 #include <stddef.h>
+#include <stdint.h>
 
 #include "UAnsiString.h"
 
@@ -37,7 +38,12 @@ enum TFolderProblem {
     fpCannotWrite,      // no file can be written in it
     fpIdeFolder,        // an installed IDE's root folder, or a folder that holds one
     fpWindowsFolder,    // the Windows folder, or a folder in it
+    fpNoSpace,          // its drive has less free space than the install needs
 };
+
+// The free space the install needs in its folder: what the payload writes,
+// and room for what the IDEs' compilers write beside it.
+uint64_t InstallSpaceNeeded();
 
 // The longest install folder whose deepest script path still fits into the
 // 259 characters of a Windows path.
@@ -58,7 +64,8 @@ AnsiString FolderRoot(const AnsiString& folder);
 
 // What the user is told about the folder's problem: what is wrong, and what
 // to enter instead. `other` is the IDE's root folder or the Windows folder
-// that the problem is about. Empty for fpNone.
+// that the problem is about, or for fpNoSpace the megabytes free. Empty for
+// fpNone.
 AnsiString FolderProblemText(TFolderProblem problem, const AnsiString& folder,
                              const AnsiString& other = AnsiString());
 

@@ -34,6 +34,18 @@ TFolderProblem CheckInstallFolder(const AnsiString& typed, AnsiString* folder, A
     UINT type = GetDriveTypeA(FolderRoot(*folder).CStr());
     // DRIVE_UNKNOWN or DRIVE_NO_ROOT_DIR; the others are removable, CD or RAM disks.
     if (type != DRIVE_FIXED && type != DRIVE_REMOTE) return type <= DRIVE_NO_ROOT_DIR ? fpNoSuchDrive : fpUnsuitableDrive;
+    // Asked before anything is written: a disk that fills up half-way leaves
+    // an installation cut short. Of the deepest folder there already, which
+    // may be another disk mounted below the root.
+    AnsiString existing = *folder;
+    while (!IsFolder(existing.CStr()) && LastNameStart(existing) > 0) existing = ParentPath(existing);
+    if (!EndsWithSeparator(existing)) existing += '\\';
+    ULARGE_INTEGER free;
+    if (GetDiskFreeSpaceExA(existing.CStr(), &free, nullptr, nullptr) &&
+        free.QuadPart < InstallSpaceNeeded()) {
+        if (other) *other = Decimal(static_cast<int32_t>(free.QuadPart >> 20));
+        return fpNoSpace;
+    }
     // The install fills the folder and folders named after the IDEs in it,
     // and an uninstall empties them: never where an IDE or Windows lies.
     bool windows = false;
