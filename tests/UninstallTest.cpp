@@ -225,6 +225,10 @@ TEST_F(Uninstall, TheUninstallerCanRemoveSilently) {
     Choose(0x100, 0x480);
     EXPECT_TRUE(Install(installDir_).empty());
     ASSERT_TRUE(WriteFileBytes(help + "d7.ohl.vl0123456789abcdef.tmp", "half"));
+    // Product files made read-only (a copy from a CD, a checkout) are still the product's.
+    for (const char* file : {"\\Source\\vlConst.pas", "\\Help\\vllib.hlp"}) {
+        ASSERT_TRUE(SetReadOnly(installDir_ + file, true)) << file;
+    }
     ChildProcess uninstaller(UninstallCommand() + " /S", temp_.Path());
     std::vector<std::string> windows;
     ASSERT_TRUE(uninstaller.Wait(Wait, &windows));

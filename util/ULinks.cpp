@@ -99,9 +99,15 @@ bool LinkInProductFolders(const AnsiString& path) {
 bool DeleteFileNoFollow(const AnsiString& path, const AnsiString& finalFolder) {
     // The check and the deletion go through one handle: nothing can be put in
     // the file's place in between. Windows opens a link itself here, whose
-    // final path is its own.
-    TScopedFile file(CreateFileA(path.CStr(), DELETE, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
-                                 nullptr, OPEN_EXISTING, FILE_FLAG_OPEN_REPARSE_POINT, nullptr));
+    // final path is its own. The attributes too, where the handle may change
+    // them: a read-only file of the product's (a copy from a CD, a checkout)
+    // is still the product's to remove.
+    const DWORD share = FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE;
+    TScopedFile file(CreateFileA(path.CStr(), DELETE | FILE_READ_ATTRIBUTES | FILE_WRITE_ATTRIBUTES, share, nullptr,
+                                 OPEN_EXISTING, FILE_FLAG_OPEN_REPARSE_POINT, nullptr));
+    if (!file.IsValid()) {
+        file.Reset(CreateFileA(path.CStr(), DELETE, share, nullptr, OPEN_EXISTING, FILE_FLAG_OPEN_REPARSE_POINT, nullptr));
+    }
     if (!file.IsValid()) return false;
     AnsiString final;
     if (finalFolder.IsEmpty() || !FinalPathOfHandle(file.Get(), &final) ||
@@ -110,7 +116,17 @@ bool DeleteFileNoFollow(const AnsiString& path, const AnsiString& finalFolder) {
         return false;
     }
     FILE_DISPOSITION_INFO disposition{TRUE};
-    return SetFileInformationByHandle(file.Get(), FileDispositionInfo, &disposition, sizeof disposition) != 0;
+    if (SetFileInformationByHandle(file.Get(), FileDispositionInfo, &disposition, sizeof disposition)) return true;
+    FILE_BASIC_INFO basic;
+    if (GetLastError() != ERROR_ACCESS_DENIED ||
+        !GetFileInformationByHandleEx(file.Get(), FileBasicInfo, &basic, sizeof basic) ||
+        !(basic.FileAttributes & FILE_ATTRIBUTE_READONLY)) {
+        return false;
+    }
+    basic.FileAttributes &= ~static_cast<DWORD>(FILE_ATTRIBUTE_READONLY);
+    if (basic.FileAttributes == 0) basic.FileAttributes = FILE_ATTRIBUTE_NORMAL;
+    return SetFileInformationByHandle(file.Get(), FileBasicInfo, &basic, sizeof basic) &&
+           SetFileInformationByHandle(file.Get(), FileDispositionInfo, &disposition, sizeof disposition);
 }
 
 HANDLE CreateFileForWriting(const AnsiString& path) {
