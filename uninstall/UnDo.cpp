@@ -162,7 +162,7 @@ void UndoDirectory(const TUninstallRecord& record, const TEarlierInstall& earlie
             folder = parent;
             folderUsable = UsableFolder(JoinPath(base, folder.CStr()), &finalFolder);
         }
-        if (folderUsable) DeleteFileNoFollow(JoinPath(base, name.CStr()), finalFolder);
+        if (folderUsable) DeleteFileNoFollow(JoinPath(base, name.CStr()), finalFolder, true);
     }
     // Then the folders below it, each before its parent (each of those has
     // a record of its own, which decides whether it goes whole), and the

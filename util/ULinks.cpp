@@ -96,15 +96,15 @@ bool LinkInProductFolders(const AnsiString& path) {
     return false;
 }
 
-bool DeleteFileNoFollow(const AnsiString& path, const AnsiString& finalFolder) {
+bool DeleteFileNoFollow(const AnsiString& path, const AnsiString& finalFolder, bool evenReadOnly) {
     // The check and the deletion go through one handle: nothing can be put in
     // the file's place in between. Windows opens a link itself here, whose
-    // final path is its own. The attributes too, where the handle may change
-    // them: a read-only file of the product's (a copy from a CD, a checkout)
-    // is still the product's to remove.
+    // final path is its own. The attributes too, where a read-only file of
+    // the product's is to go.
     const DWORD share = FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE;
-    TScopedFile file(CreateFileA(path.CStr(), DELETE | FILE_READ_ATTRIBUTES | FILE_WRITE_ATTRIBUTES, share, nullptr,
-                                 OPEN_EXISTING, FILE_FLAG_OPEN_REPARSE_POINT, nullptr));
+    TScopedFile file(evenReadOnly ? CreateFileA(path.CStr(), DELETE | FILE_READ_ATTRIBUTES | FILE_WRITE_ATTRIBUTES,
+                                                share, nullptr, OPEN_EXISTING, FILE_FLAG_OPEN_REPARSE_POINT, nullptr)
+                                  : INVALID_HANDLE_VALUE);
     if (!file.IsValid()) {
         file.Reset(CreateFileA(path.CStr(), DELETE, share, nullptr, OPEN_EXISTING, FILE_FLAG_OPEN_REPARSE_POINT, nullptr));
     }
@@ -118,7 +118,7 @@ bool DeleteFileNoFollow(const AnsiString& path, const AnsiString& finalFolder) {
     FILE_DISPOSITION_INFO disposition{TRUE};
     if (SetFileInformationByHandle(file.Get(), FileDispositionInfo, &disposition, sizeof disposition)) return true;
     FILE_BASIC_INFO basic;
-    if (GetLastError() != ERROR_ACCESS_DENIED ||
+    if (!evenReadOnly || GetLastError() != ERROR_ACCESS_DENIED ||
         !GetFileInformationByHandleEx(file.Get(), FileBasicInfo, &basic, sizeof basic) ||
         !(basic.FileAttributes & FILE_ATTRIBUTE_READONLY)) {
         return false;

@@ -42,8 +42,10 @@ bool LinkInProductFolders(const AnsiString& path);
 // Deletes the file at `path` in the folder whose final path is
 // `finalFolder`, unless it lies elsewhere (a link to a file, under Wine):
 // false, with the Windows error or ErrorLinkOnTheWay, when it is not
-// deleted. A link that Windows marks as one goes itself.
-bool DeleteFileNoFollow(const AnsiString& path, const AnsiString& finalFolder);
+// deleted. A link that Windows marks as one goes itself. `evenReadOnly`: a
+// file that the product made goes also when it has been made read-only (a
+// copy from a CD, a checkout); anything else read-only stays.
+bool DeleteFileNoFollow(const AnsiString& path, const AnsiString& finalFolder, bool evenReadOnly = false);
 
 // Opens `path` for writing, creating it or emptying the file that is there,
 // never through a link that leads nowhere (Windows and Wine would create what
