@@ -113,6 +113,11 @@ int32_t TScript::ExecuteOneItem(const ScriptItem& item) {
     // its package is registered: what the log holds so far must be on the
     // disk first.
     if (op == siCompilePackage) FlushLogs();
+    // The Add/Remove Programs entry is recorded before it is written: an
+    // install ended between the two leaves an uninstall that takes it away.
+    // Every other item is recorded after it ran.
+    bool recordFirst = op == siRegisterUninstall;
+    if ((item.Id & sfRecordUndo) && recordFirst) WriteUninstRecord(item);
     int32_t result = Perform(item);
     // A failing item is logged as the wizard reports it, its own line last,
     // and then the reason a Windows call gave (a missing file is all that a
@@ -131,7 +136,7 @@ int32_t TScript::ExecuteOneItem(const ScriptItem& item) {
     }
     // Recorded whether or not the operation succeeded: undoing what did not
     // happen is harmless.
-    if ((item.Id & sfRecordUndo) && op != siRegisterUninstall) WriteUninstRecord(item);
+    if ((item.Id & sfRecordUndo) && !recordFirst) WriteUninstRecord(item);
     return result;
 }
 
@@ -239,11 +244,7 @@ int32_t TScript::Perform(const ScriptItem& item) {
     case siSetHelpDir: return OpSetHelpDir(item);
     case siRegisterWinHelp: return OpRegisterWinHelp(item, &LogLine);
     case siCreateRegKey: return OpCreateRegKey(item);
-    case siRegisterUninstall:
-        // Recorded before it is written: an install ended between the two
-        // leaves an uninstall that takes the entry away.
-        if (item.Id & sfRecordUndo) WriteUninstRecord(item);
-        return OpRegisterUninstall(&LogLine);
+    case siRegisterUninstall: return OpRegisterUninstall(&LogLine);
     case siUninstallPrevious: return RemovePreviousInstallation();
 
     // Header items exist for their records; end items of running blocks
