@@ -88,6 +88,10 @@ public:
     AnsiString LogFolder;
     // The header named LogFolder as the install folder.
     bool InstallDirKnown = false;
+    // An update replays the earlier installation's log: its installation
+    // record (folder and choice) stays until the new one is whole, so that a
+    // run ended half-way still tells the next one what was installed.
+    bool KeepInstallRecord = false;
 
     // The log does not hold a whole run: its last record was cut short, or
     // it lacks the record that the install writes after its last item (a
@@ -148,6 +152,7 @@ AnsiString LogPathFromUninstallString(const AnsiString& command);
 AnsiString EarlierInstallFolder();
 
 // Removes an earlier installation registered under Add/Remove Programs by
-// replaying its uninstall log through `log`; true when it was taken back.
+// replaying its uninstall log through `log`, all but its installation
+// record; true when it was taken back.
 bool UninstallPrevious(TDeinstall* log);
 bool UninstallPrevious();

@@ -23,6 +23,11 @@ const uint32_t MaxInstallLog = 4 * 1024 * 1024;
 
 void CloseHandleOf(void* file) { CloseHandle(static_cast<HANDLE>(file)); }
 
+bool IsInstallRecordKey(const TUninstallRecord& record) {
+    return record.Kind() == siCreateRegKey && record.Arg == RootLocalMachine &&
+           lstrcmpiA(record.Text.CStr(), ProductRegistryKey) == 0;
+}
+
 }  // namespace
 
 int32_t TDeinstall::LoadLog(const char* fileName) {
@@ -149,6 +154,7 @@ int32_t TDeinstall::Run() {
             entryDue = true;
             continue;
         }
+        if (KeepInstallRecord && IsInstallRecordKey(record)) continue;
         switch (record.Kind()) {
         case siRegisterPackage: UndoPackage(record); break;
         case siModifyFile: UndoHelpText(record); break;
@@ -167,7 +173,7 @@ int32_t TDeinstall::Run() {
     }
     // A copy-only install records no item for the installation record's
     // key, yet the wizard writes the record; the header names the key.
-    if (LoggedProductKey.Length() == static_cast<size_t>(lstrlenA(ProductRegistryKey)) &&
+    if (!KeepInstallRecord && LoggedProductKey.Length() == static_cast<size_t>(lstrlenA(ProductRegistryKey)) &&
         lstrcmpiA(LoggedProductKey.CStr(), ProductRegistryKey) == 0) {
         DeleteRegKeyTree(RootLocalMachine, ProductRegistryKey);
     }
@@ -225,6 +231,7 @@ bool UninstallPrevious(TDeinstall* log) {
     AnsiString logPath = EarlierLogPath();
     if (logPath.IsEmpty() || log->LoadLog(logPath.CStr()) != 0) return false;
     log->ReadHeader();
+    log->KeepInstallRecord = true;
     return log->Run() == 0;
 }
 

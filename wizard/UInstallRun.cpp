@@ -6,6 +6,7 @@
 #include "UDeinstall.h"
 #include "UFileTree.h"
 #include "UFolderIdentity.h"
+#include "UInstallRecord.h"
 #include "UItemError.h"
 #include "ULinks.h"
 #include "UPaths.h"
@@ -82,6 +83,7 @@ TInstallOutcome RunInstallScript(TInstallObserver* observer) {
         outcome.FolderNotProtected = true;
         return outcome;
     }
+    RecordFolderAhead();
     observer->Started(script.ItemCount(), script.RemovedPrevious);
     AnsiString caption;
     while (script.Index < script.ItemCount()) {
