@@ -90,6 +90,15 @@ TInstallOutcome RunInstallScript(TInstallObserver* observer) {
         script.ItemCaption(&caption);
         observer->ShowStep(caption);
         int32_t code = script.ExecuteItem();
+        // Every later write would fail as well, each with its own report,
+        // and leave an installation cut short: the run stops here, once.
+        if (code == ERROR_DISK_FULL || code == ERROR_HANDLE_DISK_FULL) {
+            outcome.DiskFullAt = script.LogLine;
+            script.Finish();
+            TakeBackRun(script.CreatedFolder);
+            script.Journal.Restore();
+            return outcome;
+        }
         if (code != 0) {
             ++outcome.FailedItems;
             observer->ReportFailure(
