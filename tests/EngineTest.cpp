@@ -178,7 +178,7 @@ TEST_F(TypicalInstall, WritesTheUninstallLogRecordByRecord) {
         {0x1400E, 1, 0, "Vellorin library"},
         {0x1400E, 2, 0, "3.19"},
         {0x1400E, 3, 0, EditionLabel},
-        {0x1400E, 4, 0, installDir_},
+        {0x1400E | RecordFolderMade, 4, 0, installDir_},
         {0x1400E, 5, 0, "Software\\Brindlecraft\\Vellorin library"},
         {0x1400E, 7, 0, "vllLib"},
         {0x1400E, 6, 0, ""},

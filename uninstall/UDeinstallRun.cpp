@@ -121,6 +121,10 @@ int32_t TDeinstall::Run() {
     TEarlierInstall earlier;
     ReadInstallLog(InstallLogText, InstallDir, &earlier);
     Cursor = ReplayStart;
+    if (headerFolderMade_) {
+        MadeFolders.Append(InstallDir);
+        installFolderMade_ = true;
+    }
     TUninstallRecord record;
     TReplayState state;
     state.InstallDirKnown = InstallDirKnown;
@@ -209,11 +213,19 @@ void TDeinstall::RemoveInstallFolder() {
 
 namespace {
 
-// The uninstall log that the Add/Remove Programs entry names; empty without one.
+// The uninstall log that the Add/Remove Programs entry names. Without an
+// entry, the one in the folder that the installation record names: a run
+// ended before it wrote its entry left it there. Empty without either.
 AnsiString EarlierLogPath() {
-    AnsiString command;
-    ReadRegString(RootLocalMachine, UninstallRegistryKey().CStr(), UninstallStringValueName, &command);
-    return LogPathFromUninstallString(command);
+    AnsiString name, command, folder;
+    if (ReadRegString(RootLocalMachine, UninstallRegistryKey().CStr(), DisplayNameValueName, &name)) {
+        ReadRegString(RootLocalMachine, UninstallRegistryKey().CStr(), UninstallStringValueName, &command);
+        return LogPathFromUninstallString(command);
+    }
+    if (!ReadRegString(RootLocalMachine, ProductRegistryKey, RootDirValueName, &folder) || !IsAbsoluteFolder(folder)) {
+        return AnsiString();
+    }
+    return JoinPath(folder, UninstallLogName);
 }
 
 }  // namespace
@@ -226,8 +238,6 @@ AnsiString EarlierInstallFolder() {
 }
 
 bool UninstallPrevious(TDeinstall* log) {
-    AnsiString name;
-    if (!ReadRegString(RootLocalMachine, UninstallRegistryKey().CStr(), DisplayNameValueName, &name)) return false;
     AnsiString logPath = EarlierLogPath();
     if (logPath.IsEmpty() || log->LoadLog(logPath.CStr()) != 0) return false;
     log->ReadHeader();
