@@ -275,8 +275,9 @@ TEST_F(TypicalInstall, CopyOnlyInstallsFilesButRegistersNothing) {
     std::vector<uint32_t> codes;
     for (const Record& record : UninstallLog()) codes.push_back(record.code);
     const uint32_t made = 0x18001 | RecordFolderMade;
-    EXPECT_EQ(codes, (std::vector<uint32_t>{0x1400E, 0x1400E, 0x1400E, 0x1400E, 0x1400E, 0x1400E, 0x1400E, made, made,
-                                            made, 0x38010, 0x18012, 0x14009, made, 0x14009, 0x1400E}));
+    EXPECT_EQ(codes, (std::vector<uint32_t>{0x1400E, 0x1400E, 0x1400E, 0x1400E | RecordFolderMade, 0x1400E, 0x1400E,
+                                            0x1400E, made, made, made, 0x38010, 0x18012, 0x14009, made, 0x14009,
+                                            0x1400E}));
     EXPECT_TRUE(ide_->Calls().empty());
     EXPECT_EQ(ide_->LibraryPath(), "$(DELPHI)\\Lib;$(DELPHI)\\Bin");
 }
