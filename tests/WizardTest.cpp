@@ -408,10 +408,18 @@ TEST_F(WizardTest, ASilentInstallWithoutAnIdeInstallsTheOptionalPartsAsTheWizard
     EXPECT_EQ(folder, RegistryString(HKEY_LOCAL_MACHINE, "Software\\Microsoft\\Windows\\CurrentVersion",
                                      "ProgramFilesDir") + "\\Vellorin");
     EXPECT_NE(GetFileAttributesA((folder + "\\Help\\vllib.hlp").c_str()), INVALID_FILE_ATTRIBUTES);
-    // Taken back as an update would, so that nothing stays in Program Files.
+    // Taken back as an update would: the record and the logs stay until the
+    // new run writes its own. Then as the uninstaller would, so that nothing
+    // stays in Program Files.
     EXPECT_TRUE(UninstallPrevious());
-    EXPECT_EQ(GetFileAttributesA(folder.c_str()), INVALID_FILE_ATTRIBUTES);
+    EXPECT_EQ(ListTree(folder), (std::vector<std::string>{"install.log", "uninst.log"}));
     EXPECT_EQ(RegistryString(HKEY_LOCAL_MACHINE, RecordKey, "RootDir"), folder) << "until the update is whole";
+    TDeinstall uninstall;
+    ASSERT_EQ(uninstall.LoadLog((folder + "\\uninst.log").c_str()), 0);
+    uninstall.ReadHeader();
+    EXPECT_EQ(uninstall.Run(), 0);
+    EXPECT_EQ(GetFileAttributesA(folder.c_str()), INVALID_FILE_ATTRIBUTES);
+    EXPECT_EQ(RegistryString(HKEY_LOCAL_MACHINE, RecordKey, "RootDir"), "(none)");
 }
 
 TEST_F(WizardTest, ASilentInstallRefusesTheFoldersThePageRefuses) {

@@ -89,8 +89,9 @@ public:
     // The header named LogFolder as the install folder.
     bool InstallDirKnown = false;
     // An update replays the earlier installation's log: its installation
-    // record (folder and choice) stays until the new one is whole, so that a
-    // run ended half-way still tells the next one what was installed.
+    // record (folder and choice) stays until the new one is whole, and its
+    // logs until the new run writes its own, so that a run ended half-way
+    // still tells the next one what was installed and where.
     bool KeepInstallRecord = false;
 
     // The log does not hold a whole run: its last record was cut short, or

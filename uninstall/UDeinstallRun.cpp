@@ -23,6 +23,10 @@ const uint32_t MaxInstallLog = 4 * 1024 * 1024;
 
 void CloseHandleOf(void* file) { CloseHandle(static_cast<HANDLE>(file)); }
 
+bool IsInstallFolderRecord(const TUninstallRecord& record) {
+    return record.Kind() == siCreateDirectory && record.DirKind == dkInstallDir && record.Text.IsEmpty();
+}
+
 bool IsInstallRecordKey(const TUninstallRecord& record) {
     return record.Kind() == siCreateRegKey && record.Arg == RootLocalMachine &&
            lstrcmpiA(record.Text.CStr(), ProductRegistryKey) == 0;
@@ -120,6 +124,7 @@ int32_t TDeinstall::Run() {
     // folders taken back. Read only from the install folder itself.
     TEarlierInstall earlier;
     ReadInstallLog(InstallLogText, InstallDir, &earlier);
+    earlier.LogsStay = KeepInstallRecord;
     Cursor = ReplayStart;
     if (headerFolderMade_) {
         MadeFolders.Append(InstallDir);
@@ -139,8 +144,7 @@ int32_t TDeinstall::Run() {
     bool entryDue = false;
     for (bool more = true; more;) {
         more = NextRecord(&record);
-        if (entryDue && (!more || (record.Kind() == siCreateDirectory && record.DirKind == dkInstallDir &&
-                                   record.Text.IsEmpty()))) {
+        if (entryDue && (!more || IsInstallFolderRecord(record))) {
             UndoUninstallEntry(record, UninstallKeyName);
             entryDue = false;
         }
@@ -173,7 +177,8 @@ int32_t TDeinstall::Run() {
         case siCreateDirectory: UndoDirectory(record, earlier); break;
         default: break;
         }
-        if (record.Kind() != siSelectIde) MarkUndone(record);
+        // The folder's record stays due while the logs stay in it.
+        if (record.Kind() != siSelectIde && !(earlier.LogsStay && IsInstallFolderRecord(record))) MarkUndone(record);
     }
     // A copy-only install records no item for the installation record's
     // key, yet the wizard writes the record; the header names the key.

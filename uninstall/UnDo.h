@@ -104,6 +104,10 @@ struct TEarlierInstall {
     TbrcStringList Files;    // copied with success
     TbrcStringList Folders;  // created with success
     TbrcStringList Cleared;  // cleared: the product's whole
+    // An update's replay leaves the two logs, which the new run writes over:
+    // a run ended in between still finds the log, and in it that the
+    // product made the folder.
+    bool LogsStay = false;
 };
 // Reads the lines of install.log that name a file or folder below
 // `installDir`. Other lines, and names that are not relative names below it,

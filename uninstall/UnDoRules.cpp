@@ -51,7 +51,7 @@ bool ProductFile(int32_t at, uint32_t dirKind, const TEarlierInstall& earlier, A
     at -= ScriptItemCount;
     if (at < 2) {
         *name = at == 0 ? InstallLogName : UninstallLogName;
-        return true;
+        return !earlier.LogsStay;
     }
     *name = earlier.Files.Get(at - 2);
     return true;
