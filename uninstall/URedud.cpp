@@ -154,9 +154,11 @@ bool RetryLeftFiles(const TLeftFiles& left, const AnsiString& product) {
     for (int32_t i = 0; i < left.Count() && i < NamedLeftFiles; ++i) {
         reasons.Append(FailureReason(static_cast<int32_t>(left.Error(i))));
     }
+    AnsiString them = left.Count() == 1 ? "it" : "them";
     AnsiString text = LeftFilesText(product, left.Paths, reasons, NamedLeftFiles) +
-                      "\r\n\r\nClose the programs that may be using them, such as Delphi, C++Builder or a help "
-                      "window, and click Retry. Click Cancel to have them removed when Windows restarts.";
+                      "\r\n\r\nClose the programs that may be using " + them +
+                      ", such as Delphi, C++Builder or a help window, and click Retry. Click Cancel to have " + them +
+                      " removed when Windows restarts.";
     return MessageBoxA(nullptr, text.CStr(), Caption, MB_RETRYCANCEL | MB_ICONWARNING) == IDRETRY;
 }
 
@@ -174,8 +176,10 @@ int32_t ScheduleLeftFiles(const TLeftFiles& left, TbrcStringList* scheduled) {
     int32_t count = 0;
     for (int32_t i = 0; i < left.Count(); ++i) {
         const AnsiString& path = left.Paths.Get(i);
-        if (Holds(*scheduled, path) || MoveFileExA(path.CStr(), nullptr, MOVEFILE_DELAY_UNTIL_REBOOT)) {
-            if (!Holds(*scheduled, path)) scheduled->Append(path);
+        if (Holds(*scheduled, path)) {
+            ++count;
+        } else if (MoveFileExA(path.CStr(), nullptr, MOVEFILE_DELAY_UNTIL_REBOOT)) {
+            scheduled->Append(path);
             ++count;
         }
     }
