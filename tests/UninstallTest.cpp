@@ -272,7 +272,8 @@ TEST_F(Uninstall, AFileInUseIsNamedAndRetryRemovesItOnceItIsClosed) {
     for (int answer : {IDCANCEL, IDRETRY}) {
         Choose(0x100, 0x480);
         ASSERT_TRUE(Install(installDir_).empty());
-        const std::string held = installDir_ + "\\Source\\vlConst.pas";
+        // A file that its record names, or one that the compiler made in a folder that the install clears.
+        const std::string held = installDir_ + (answer == IDRETRY ? "\\Source\\vlConst.pas" : "\\Delphi7\\dclvll70.bpl");
         HANDLE file = HoldOpen(held);
         ChildProcess uninstaller(UninstallCommand(), temp_.Path());
         HWND box = WaitForMessageBox("Uninstall", "Are you sure", Wait);
@@ -296,7 +297,7 @@ TEST_F(Uninstall, AFileInUseIsNamedAndRetryRemovesItOnceItIsClosed) {
         if (answer == IDRETRY) break;
         ASSERT_TRUE(WaitForSetupsToEnd(Wait));
         EXPECT_EQ(UninstallCommand(), "(none)");
-        EXPECT_EQ(TakeScheduledRemovals(), (std::vector<std::string>{held, installDir_ + "\\Source", installDir_}));
+        EXPECT_EQ(TakeScheduledRemovals(), (std::vector<std::string>{held, installDir_ + "\\Delphi7", installDir_}));
         CloseHandle(file);
         RemoveTree(installDir_);
     }

@@ -136,6 +136,29 @@ bool DeleteWhatToolsLeft(const AnsiString& base, uint32_t dirKind, const AnsiStr
     return all;
 }
 
+// Notes the files that taking back a folder that the install clears left
+// in it, at any depth, each with the reason its deletion fails with: they
+// are the product's. Read-only ones stay, as that leaves them, and so do
+// folders whose name begins with a dot; no link is followed.
+bool NoteFilesLeftIn(const AnsiString& folder, TLeftFiles* left) {
+    AnsiString finalFolder;
+    WIN32_FIND_DATAA found;
+    TScopedFind listing(JoinPath(folder, "*").CStr(), &found);
+    if (!left || !listing.IsValid() || !FinalPath(folder, &finalFolder)) return true;
+    bool all = true;
+    do {
+        DWORD attributes = found.dwFileAttributes;
+        AnsiString path = JoinPath(folder, found.cFileName);
+        if (attributes & FILE_ATTRIBUTE_REPARSE_POINT) continue;
+        if (!(attributes & FILE_ATTRIBUTE_DIRECTORY)) {
+            if (!(attributes & FILE_ATTRIBUTE_READONLY)) all &= DeleteProductFile(path, finalFolder, false, left);
+        } else if (found.cFileName[0] != '.') {
+            all &= NoteFilesLeftIn(path, left);
+        }
+    } while (listing.Next(&found));
+    return all;
+}
+
 // A folder that the install clears, and that the record says the install
 // made, is the product's: it goes whole, links (themselves) excepted, unless
 // it is or holds an IDE's folder or lies in the Windows folder. Others go
@@ -149,8 +172,8 @@ bool RemoveFolder(const AnsiString& base, uint32_t dirKind, const AnsiString& fo
     }
     if (made && !folder.IsEmpty() && IsClearedFolder(dirKind, folder, earlier) && !LinkInProductFolders(path) &&
         ForeignFolderAt(path).IsEmpty()) {
-        DeleteDirectoryTree(path.CStr(), false);
-        return true;
+        return (DeleteDirectoryTree(path.CStr(), false) & dtFileNotDeleted) != dtFileNotDeleted ||
+               NoteFilesLeftIn(path, left);
     }
     bool all = DeleteWhatToolsLeft(base, dirKind, folder, earlier, left);
     RemoveFolderItself(path);
