@@ -76,6 +76,11 @@ void TScript::WriteUninstRecord(const ScriptItem& item) {
         code |= RecordFolderMade;
         if (item.DirKind == dkInstallDir && text.IsEmpty()) arg = ParentsMade;
     }
+    // Said in the header as well: a run ended before the folder's own record
+    // still leaves a log that takes the folder back.
+    if (ItemOpcode(item) == siUninstallHeader && item.Value == uhInstallDir && IsMadeFolder(InstallDir)) {
+        code |= RecordFolderMade;
+    }
     WriteBytes(uninstLog_, EncodeUninstallRecord(code, arg, recorded.DirKind, text));
 }
 

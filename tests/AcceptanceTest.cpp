@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <functional>
 #include <filesystem>
 #include <map>
 #include <memory>
@@ -13,6 +14,9 @@
 #include <string>
 #include <tuple>
 #include <vector>
+
+#include <windows.h>
+#include <tlhelp32.h>
 
 #include "FakeIde.h"
 #include "TestSupport.h"
@@ -587,6 +591,115 @@ Lines TopLevel(const std::string& folder) {
     }
     if (listing != INVALID_HANDLE_VALUE) FindClose(listing);
     return Sorted(names);
+}
+
+// The machine as the product finds it and must leave it: the registry it
+// touches, the IDEs' and the install folder's files, the INI file, the
+// runtime packages and the uninstaller's folders in the temporary folder.
+// Not the fake tools' notes, nor the IDEs' help index, which an install
+// deletes for the IDE to build anew.
+Lines MachineState() {
+    Lines lines = Registry();
+    for (const std::string& line : HashedTree("C:\\Borland")) {
+        if (line.find("calls.log ") == std::string::npos && line.find(".gid ") == std::string::npos) {
+            lines.push_back(line);
+        }
+    }
+    for (const std::string& name : TopLevel(SystemFolder(WindowsDirectory))) {
+        if (name == "vllib.ini") lines.push_back("windows\\" + name);
+    }
+    for (const std::string& name : TopLevel(SystemFolder(SystemDirectory))) {
+        if (name.find("vll") != std::string::npos) lines.push_back("system\\" + name);
+    }
+    char temp[MAX_PATH];
+    GetTempPathA(MAX_PATH, temp);
+    for (const std::string& name : TopLevel(temp)) {
+        if (name.rfind("redud-", 0) == 0) lines.push_back("temp\\" + name);
+    }
+    return lines;
+}
+
+// Ends every process of the program: the setup and the IDE tools it started,
+// as "End process tree" in Task Manager would.
+void EndProcessesNamed(const char* program) {
+    HANDLE snapshot = CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0);
+    PROCESSENTRY32 entry{};
+    entry.dwSize = sizeof entry;
+    for (BOOL more = Process32First(snapshot, &entry); more; more = Process32Next(snapshot, &entry)) {
+        if (lstrcmpiA(entry.szExeFile, program) != 0) continue;
+        if (HANDLE process = OpenProcess(PROCESS_TERMINATE | SYNCHRONIZE, FALSE, entry.th32ProcessID)) {
+            TerminateProcess(process, 9);
+            WaitForSingleObject(process, Wait);
+            CloseHandle(process);
+        }
+    }
+    CloseHandle(snapshot);
+}
+
+// `setup.exe /S` ended at a point of its run; then the way out that the
+// README gives, `setup.exe /S` again and the uninstaller, leaves the machine
+// as a whole install and uninstall leave it.
+TEST(Acceptance, ASilentInstallEndedAnywhereIsTakenBackByTheWayOut) {
+    TempDir work;
+    const std::string entryKey = "Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\vllLib";
+    const std::string record = "Software\\Brindlecraft\\Vellorin library";
+    auto has = [](const std::string& text, const std::string& file) {
+        std::string data;
+        return ReadFileBytes(file, &data) && data.find(text) != std::string::npos;
+    };
+    bool earlierGone = false;
+    const struct {
+        const char* when;
+        bool update;
+        std::function<bool()> reached;
+    } points[] = {
+        {"with the first sources written", false, [] { return !ListTree(Folder + "\\Source").empty(); }},
+        {"with the Add/Remove Programs entry written", false,
+         [&] { return RegistryString(HKEY_LOCAL_MACHINE, entryKey, "UninstallString") != "(none)"; }},
+        {"inside Delphi 7's block", false,
+         [] { return Delphi7->KnownPackage(Folder + "\\Delphi7\\dclvll70.bpl") != "(none)"; }},
+        {"among C++Builder 6's help changes", false, [&] { return has("vllib.hlp", Builder6->HelpFile(1)); }},
+        {"an update, once the earlier installation is taken back", true,
+         [&] { return RegistryString(HKEY_LOCAL_MACHINE, entryKey, "UninstallString") == "(none)"; }},
+        {"an update, inside C++Builder 6's block", true,
+         [&] {
+             earlierGone = earlierGone || Builder6->KnownPackage(Folder + "\\CBuilder6\\dclvll60.bpl") == "(none)";
+             return earlierGone && Builder6->KnownPackage(Folder + "\\CBuilder6\\dclvll60.bpl") != "(none)";
+         }},
+    };
+    // The reference: one whole install and uninstall.
+    EXPECT_EQ(InstallSilently(work.Path()), 0u);
+    UninstallSilently(work.Path());
+    const Lines before = MachineState();
+    for (const auto& point : points) {
+        SCOPED_TRACE(point.when);
+        Lines earlierRecord;
+        if (point.update) {
+            ASSERT_EQ(InstallSilently(work.Path()), 0u);
+            earlierRecord = RegistrySnapshot(HKEY_LOCAL_MACHINE, record);
+        }
+        earlierGone = false;
+        {
+            ChildProcess setup(SetupCommand(" /S"), work.Path());
+            ASSERT_TRUE(setup.Started());
+            bool reached = false;
+            while (!(reached = point.reached()) && !setup.Wait(0)) {
+            }
+            EndProcessesNamed("setup.exe");
+            EndProcessesNamed("dcc32.exe");
+            EndProcessesNamed("make.exe");
+            ASSERT_TRUE(reached) << "the run ended before";
+        }
+        ASSERT_TRUE(WaitForSetupsToEnd(Wait));
+        if (point.update) {
+            EXPECT_EQ(RegistrySnapshot(HKEY_LOCAL_MACHINE, record), earlierRecord)
+                << "what the last whole installation chose, until the update is whole";
+        }
+        EXPECT_EQ(RegistryString(HKEY_LOCAL_MACHINE, record, "RootDir"), Folder) << "the next run's folder";
+        EXPECT_EQ(InstallSilently(work.Path()), 0u);
+        UninstallSilently(work.Path());
+        EXPECT_EQ(MachineState(), before);
+    }
 }
 
 // Installs into the folder typed, which already holds the user's own files

@@ -178,7 +178,7 @@ TEST_F(TypicalInstall, WritesTheUninstallLogRecordByRecord) {
         {0x1400E, 1, 0, "Vellorin library"},
         {0x1400E, 2, 0, "3.19"},
         {0x1400E, 3, 0, EditionLabel},
-        {0x1400E, 4, 0, installDir_},
+        {0x1400E | RecordFolderMade, 4, 0, installDir_},
         {0x1400E, 5, 0, "Software\\Brindlecraft\\Vellorin library"},
         {0x1400E, 7, 0, "vllLib"},
         {0x1400E, 6, 0, ""},
@@ -275,8 +275,9 @@ TEST_F(TypicalInstall, CopyOnlyInstallsFilesButRegistersNothing) {
     std::vector<uint32_t> codes;
     for (const Record& record : UninstallLog()) codes.push_back(record.code);
     const uint32_t made = 0x18001 | RecordFolderMade;
-    EXPECT_EQ(codes, (std::vector<uint32_t>{0x1400E, 0x1400E, 0x1400E, 0x1400E, 0x1400E, 0x1400E, 0x1400E, made, made,
-                                            made, 0x38010, 0x18012, 0x14009, made, 0x14009, 0x1400E}));
+    EXPECT_EQ(codes, (std::vector<uint32_t>{0x1400E, 0x1400E, 0x1400E, 0x1400E | RecordFolderMade, 0x1400E, 0x1400E,
+                                            0x1400E, made, made, made, 0x38010, 0x18012, 0x14009, made, 0x14009,
+                                            0x1400E}));
     EXPECT_TRUE(ide_->Calls().empty());
     EXPECT_EQ(ide_->LibraryPath(), "$(DELPHI)\\Lib;$(DELPHI)\\Bin");
 }

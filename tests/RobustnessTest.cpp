@@ -11,6 +11,7 @@
 #include <memory>
 
 #include "EngineFixture.h"
+#include "UInstallRun.h"
 #include "ULinks.h"
 #include "UResources.h"
 #include "UOperations.h"
@@ -80,6 +81,36 @@ TEST_F(Robustness, AFullDiskFailsItemsAndLeavesWhatWasWrittenWhole) {
     }
     EXPECT_GT(whole, 0);
     RemoveTree(folder);
+}
+
+// The install as the wizard and /S run it: stopped at the first item that
+// finds the disk full, reported once, and taken back.
+TEST_F(Robustness, AFullDiskStopsTheRunOnceAndTakesItBack) {
+    std::string disk = FaultPlace("VL_SMALL_DISK", "V:\\small-disk");
+    if (disk.empty()) GTEST_SKIP() << "no small disk: the test command makes one when run as root";
+    struct : TInstallObserver {
+        void Started(int32_t, bool) override {}
+        void ShowStep(const AnsiString&) override {}
+        bool ReportFailure(const AnsiString& report, bool) override {
+            reports.push_back(report.CStr());
+            return false;
+        }
+        void ItemDone(int32_t) override {}
+        bool CancelRequested() override { return false; }
+        void Completed() override { completed = true; }
+        Lines reports;
+        bool completed = false;
+    } run;
+    const Lines before = MachineSnapshot();
+    InstallDir = (disk + "\\Vellorin").c_str();
+    TInstallOutcome outcome = RunInstallScript(&run);
+    EXPECT_EQ(run.reports, Lines{});
+    EXPECT_FALSE(run.completed);
+    const std::string at = outcome.DiskFullAt.CStr();
+    EXPECT_EQ(at.rfind("Copying file: " + disk + "\\Vellorin\\", 0), 0u) << at;
+    EXPECT_NE(at.find("...Fail\r\n"), std::string::npos) << at;
+    EXPECT_EQ(MachineSnapshot(), before);
+    EXPECT_EQ(ListTree(disk), Lines{});
 }
 
 TEST_F(Robustness, ExtractionOnAFullDiskEndsQuietly) {

@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <filesystem>
+#include <functional>
 #include <map>
 #include <memory>
 
@@ -400,10 +401,12 @@ TEST_F(Uninstall, ARelativeLogPathIsTakenFromTheCurrentFolder) {
 // as far as it goes, and said to be cut short; an install over it, then an
 // uninstall, take back the rest. Cut inside the IDE's block (0: before the
 // select record that closes it), also with zeros after it as a power cut
-// leaves them, it takes back the IDE's registrations too, and so all.
+// leaves them, it takes back the IDE's registrations too, and so all. Cut
+// just after the header (1), it still takes back the folder the install made.
 TEST_F(Uninstall, ALogCutShortIsSaidToBeAndTheNextInstallTakesBackTheRest) {
     MachineState before = State();
-    for (auto [cut, zeros] : std::vector<std::pair<size_t, size_t>>{{430, 0}, {500, 0}, {700, 0}, {0, 0}, {0, 300}}) {
+    for (auto [cut, zeros] :
+         std::vector<std::pair<size_t, size_t>>{{430, 0}, {500, 0}, {700, 0}, {0, 0}, {0, 300}, {1, 0}}) {
         SCOPED_TRACE(cut);
         Choose(0x100, 0x480);
         ASSERT_TRUE(Install(installDir_).empty());
@@ -412,6 +415,7 @@ TEST_F(Uninstall, ALogCutShortIsSaidToBeAndTheNextInstallTakesBackTheRest) {
         ASSERT_GT(log.size(), 700u);
         const bool inBlock = cut == 0;
         if (inBlock) cut = log.rfind(std::string("\x09\x40\x01\x00\x09\x00\x00\x00", 8));
+        if (cut == 1) cut = log.find(std::string("\x01\x80\x01\x40", 4));
         WriteFileBytes(installDir_ + "\\uninst.log", log.substr(0, cut) + std::string(zeros, '\0'));
         const std::string command = "\"" + installDir_ + "\\redud.exe\" \"" + installDir_ + "\\uninst.log\"";
         if (cut == 430) {
@@ -461,59 +465,75 @@ DWORD CopyOf(DWORD launcher) {
 
 // An uninstall that was stopped half-way (the machine lost power) can be run
 // again: it goes on where it stopped, and the end is that of one whole run.
+// Stopped early, in its last quarter and as the install folder goes.
 TEST_F(Uninstall, AnUninstallStoppedHalfWayFinishesWhenRunAgain) {
     MachineState before = State();
-    Choose(0x100, 0x480);
-    bool stopped = false;
-    for (int attempt = 0; attempt < 5 && !stopped; ++attempt) {
-        if (!Exists(installDir_ + "\\uninst.log")) {
-            ASSERT_TRUE(Install(installDir_).empty());
-        }
-        ChildProcess uninstaller(UninstallCommand() + " /S", temp_.Path());
-        // Ended as soon as the INI file is undone, late in the replay, after
-        // the place of the Add/Remove Programs entry's record.
-        char ini[MAX_PATH];
-        GetWindowsDirectoryA(ini, MAX_PATH);
-        lstrcatA(ini, "\\vllib.ini");
-        HANDLE process = nullptr;
-        for (DWORD start = GetTickCount(); !process && GetTickCount() - start < Wait; Sleep(1)) {
-            if (DWORD copy = CopyOf(uninstaller.ProcessId())) {
-                process = OpenProcess(PROCESS_TERMINATE | SYNCHRONIZE, FALSE, copy);
+    char ini[MAX_PATH];
+    GetWindowsDirectoryA(ini, MAX_PATH);
+    lstrcatA(ini, "\\vllib.ini");
+    const struct {
+        const char* when;
+        std::function<bool()> reached;
+    } points[] = {
+        {"as the installation record goes",
+         [] {
+             HKEY key;
+             if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, ProductRegistryKey, 0, KEY_READ, &key) != ERROR_SUCCESS) return true;
+             RegCloseKey(key);
+             return false;
+         }},
+        {"as the INI file goes, after the entry's record", [&ini] { return !Exists(ini); }},
+        {"as the install folder goes, the entry gone", [] { return UninstallCommand() == "(none)"; }},
+    };
+    for (const auto& point : points) {
+        SCOPED_TRACE(point.when);
+        Choose(0x100, 0x480);
+        bool stopped = false;
+        for (int attempt = 0; attempt < 5 && !stopped; ++attempt) {
+            if (!Exists(installDir_ + "\\uninst.log")) {
+                ASSERT_TRUE(Install(installDir_).empty());
+            }
+            ChildProcess uninstaller(UninstallCommand() + " /S", temp_.Path());
+            HANDLE process = nullptr;
+            for (DWORD start = GetTickCount(); !process && GetTickCount() - start < Wait; Sleep(1)) {
+                if (DWORD copy = CopyOf(uninstaller.ProcessId())) {
+                    process = OpenProcess(PROCESS_TERMINATE | SYNCHRONIZE, FALSE, copy);
+                }
+            }
+            ASSERT_NE(process, nullptr) << "no copy of " << uninstaller.ProcessId();
+            for (DWORD start = GetTickCount(); GetTickCount() - start < Wait && !point.reached();) Sleep(0);
+            TerminateProcess(process, 9);
+            WaitForSingleObject(process, Wait);
+            CloseHandle(process);
+            ASSERT_TRUE(uninstaller.Wait(Wait));
+            // A copy that was quicker than the test ended whole; then once more.
+            stopped = Exists(installDir_ + "\\uninst.log");
+            if (stopped) {
+                EXPECT_EQ(uninstaller.ExitCode(), 7u) << "a copy that ended without its result";
+                // The first stage took away the ended copy's folder.
+                EXPECT_EQ(CopyFolders(), std::vector<std::string>{});
             }
         }
-        ASSERT_NE(process, nullptr) << "no copy of " << uninstaller.ProcessId();
-        for (DWORD start = GetTickCount(); GetTickCount() - start < Wait && Exists(ini);) Sleep(0);
-        TerminateProcess(process, 9);
-        WaitForSingleObject(process, Wait);
-        CloseHandle(process);
-        ASSERT_TRUE(uninstaller.Wait(Wait));
-        // A copy that was quicker than the test ended whole; then once more.
-        stopped = Exists(installDir_ + "\\uninst.log");
-        if (stopped) {
-            EXPECT_EQ(uninstaller.ExitCode(), 7u) << "a copy that ended without its result";
-            // The first stage took away the ended copy's folder.
-            EXPECT_EQ(CopyFolders(), std::vector<std::string>{});
-            // Still listed, to be run again from there.
-            EXPECT_NE(UninstallCommand(), "(none)") << "the entry goes last";
+        ASSERT_TRUE(stopped) << "never stopped before its end";
+        // Marked undone as the replay went: from the end, each record but the
+        // select records, up to where it stopped.
+        std::vector<Record> records = UninstallLog();
+        bool reached = false;
+        for (auto record = records.rbegin() + 1; record != records.rend(); ++record) {
+            if (record->code == 0x14009u || record->code == 0x1400Eu || record->code == 0x18012u) continue;
+            bool undone = (record->code & RecordUndone) != 0;
+            EXPECT_FALSE(undone && reached) << std::hex << record->code << " " << record->text;
+            reached = reached || !undone;
         }
+        // Run again from Add/Remove Programs while it is listed there (the
+        // entry goes last), else from the install folder, as a user would.
+        const std::string entry = UninstallCommand();
+        ChildProcess again(entry != "(none)" ? entry + " /S" : "\"" + installDir_ + "\\redud.exe\" /S",
+                           temp_.Path());
+        ASSERT_TRUE(again.Wait(Wait));
+        EXPECT_EQ(again.ExitCode(), 0u);
+        ExpectMachineAsBefore(before);
     }
-    ASSERT_TRUE(stopped) << "never stopped before its end";
-    // Marked undone as the replay went: from the end, each record but the
-    // select records, up to where it stopped.
-    std::vector<Record> records = UninstallLog();
-    bool reached = false;
-    for (auto record = records.rbegin() + 1; record != records.rend(); ++record) {
-        if (record->code == 0x14009u || record->code == 0x1400Eu || record->code == 0x18012u) continue;
-        bool undone = (record->code & RecordUndone) != 0;
-        EXPECT_FALSE(undone && reached) << std::hex << record->code << " " << record->text;
-        reached = reached || !undone;
-    }
-
-    // Run again from the install folder, as a user would.
-    ChildProcess again("\"" + installDir_ + "\\redud.exe\" /S", temp_.Path());
-    ASSERT_TRUE(again.Wait(Wait));
-    EXPECT_EQ(again.ExitCode(), 0u);
-    ExpectMachineAsBefore(before);
 }
 
 TEST_F(Uninstall, TheUninstallersCopyRunsFromAFolderOnlyAdministratorsCanChange) {

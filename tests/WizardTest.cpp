@@ -411,6 +411,7 @@ TEST_F(WizardTest, ASilentInstallWithoutAnIdeInstallsTheOptionalPartsAsTheWizard
     // Taken back as an update would, so that nothing stays in Program Files.
     EXPECT_TRUE(UninstallPrevious());
     EXPECT_EQ(GetFileAttributesA(folder.c_str()), INVALID_FILE_ATTRIBUTES);
+    EXPECT_EQ(RegistryString(HKEY_LOCAL_MACHINE, RecordKey, "RootDir"), folder) << "until the update is whole";
 }
 
 TEST_F(WizardTest, ASilentInstallRefusesTheFoldersThePageRefuses) {
@@ -547,6 +548,9 @@ TEST_F(WizardTest, CancelAnsweredYesTakesTheRunBackWhereverItStops) {
     const int compiling = ItemIndex(siCheckFile, "Delphi7\\vll70.bpl");
     for (int items : {1, compiling, ScriptItemCount - 5}) {
         StartInstall(items);
+        ASSERT_NE(wizard_->WaitForBox("Install", Wait), nullptr);
+        EXPECT_EQ(RegistryString(HKEY_LOCAL_MACHINE, RecordKey, "RootDir"), installDir_)
+            << "should the run end here, the next one proposes its folder";
         EXPECT_EQ(ConfirmCancel(), CancelReport) << items;
         wizard_.reset();
         EXPECT_EQ(RegistryString(HKEY_LOCAL_MACHINE, RecordKey, "RootDir"), "(none)") << items;
@@ -577,7 +581,11 @@ TEST_F(WizardTest, CancelAnsweredYesDuringAnUpdateLeavesNoInstallation) {
     EXPECT_FALSE(wizard.Type(L"C:\\Elsewhere")) << "the typing went nowhere";
     wizard_.reset();
 
+    const std::vector<std::string> record = RegistrySnapshot(HKEY_LOCAL_MACHINE, RecordKey);
     StartInstall(ItemIndex(siCheckFile, "Delphi7\\vll70.bpl"));
+    ASSERT_NE(wizard_->WaitForBox("Install", Wait), nullptr);
+    EXPECT_EQ(RegistrySnapshot(HKEY_LOCAL_MACHINE, RecordKey), record)
+        << "the earlier installation's record stays until the update is whole";
     EXPECT_EQ(ConfirmCancel("The earlier installation has already been removed. If you cancel now, the library "
                             "will not be installed at all.\r\n\r\n"),
               std::string(CancelReport) +

@@ -147,6 +147,7 @@ int32_t TDeinstall::ReadHeader() {
             if (placeChecked_ ? placeIsLogFolder_ : IsLogFolder(record.Text, LogFolder)) {
                 InstallDir = record.Text;
                 InstallDirKnown = true;
+                headerFolderMade_ = (record.Code & RecordFolderMade) != 0;
             }
             break;
         case uhProductKey: LoggedProductKey = record.Text; break;

@@ -117,6 +117,10 @@ public:
     AnsiString LogFolder;
     // The header named LogFolder as the install folder.
     bool InstallDirKnown = false;
+    // An update replays the earlier installation's log: its installation
+    // record (folder and choice) stays until the new one is whole, so that a
+    // run ended half-way still tells the next one what was installed.
+    bool KeepInstallRecord = false;
 
     // The product's files that the last Run could not delete. While there
     // are any, and KeepWhileFilesLeft, the replay stops before the install
@@ -171,6 +175,8 @@ private:
     bool placeChecked_ = false;
     bool placeIsLogFolder_ = false;
     bool installFolderMade_ = false;
+    // The header's record of the install folder says the install made it.
+    bool headerFolderMade_ = false;
 };
 
 // The log path named by an "UninstallString": the text after the last
@@ -178,12 +184,14 @@ private:
 // blank; at most 255 characters. Empty when there is none.
 AnsiString LogPathFromUninstallString(const AnsiString& command);
 
-// The folder of the earlier installation that Add/Remove Programs names: the
-// folder of its uninstall log, where an update installs again. Empty when
-// there is none, or its log is not there (nothing is taken back then).
+// The folder of the earlier installation that Add/Remove Programs names (or,
+// without an entry, the installation record): the folder of its uninstall
+// log, where an update installs again. Empty when there is none, or its log
+// is not there (nothing is taken back then).
 AnsiString EarlierInstallFolder();
 
-// Removes an earlier installation registered under Add/Remove Programs by
-// replaying its uninstall log through `log`; true when it was taken back.
+// Removes the earlier installation that EarlierInstallFolder names by
+// replaying its uninstall log through `log`, all but its installation
+// record; true when it was taken back.
 bool UninstallPrevious(TDeinstall* log);
 bool UninstallPrevious();

@@ -23,6 +23,11 @@ const uint32_t MaxInstallLog = 4 * 1024 * 1024;
 
 void CloseHandleOf(void* file) { CloseHandle(static_cast<HANDLE>(file)); }
 
+bool IsInstallRecordKey(const TUninstallRecord& record) {
+    return record.Kind() == siCreateRegKey && record.Arg == RootLocalMachine &&
+           lstrcmpiA(record.Text.CStr(), ProductRegistryKey) == 0;
+}
+
 }  // namespace
 
 int32_t TDeinstall::LoadLog(const char* fileName) {
@@ -116,6 +121,10 @@ int32_t TDeinstall::Run() {
     TEarlierInstall earlier;
     ReadInstallLog(InstallLogText, InstallDir, &earlier);
     Cursor = ReplayStart;
+    if (headerFolderMade_) {
+        MadeFolders.Append(InstallDir);
+        installFolderMade_ = true;
+    }
     TUninstallRecord record;
     TReplayState state;
     state.InstallDirKnown = InstallDirKnown;
@@ -153,6 +162,7 @@ int32_t TDeinstall::Run() {
             entryDue = true;
             continue;
         }
+        if (KeepInstallRecord && IsInstallRecordKey(record)) continue;
         bool undone = true;
         switch (record.Kind()) {
         case siRegisterPackage: UndoPackage(record); break;
@@ -172,7 +182,7 @@ int32_t TDeinstall::Run() {
     }
     // A copy-only install records no item for the installation record's
     // key, yet the wizard writes the record; the header names the key.
-    if (LoggedProductKey.Length() == static_cast<size_t>(lstrlenA(ProductRegistryKey)) &&
+    if (!KeepInstallRecord && LoggedProductKey.Length() == static_cast<size_t>(lstrlenA(ProductRegistryKey)) &&
         lstrcmpiA(LoggedProductKey.CStr(), ProductRegistryKey) == 0) {
         DeleteRegKeyTree(RootLocalMachine, ProductRegistryKey);
     }
@@ -208,11 +218,19 @@ void TDeinstall::RemoveInstallFolder() {
 
 namespace {
 
-// The uninstall log that the Add/Remove Programs entry names; empty without one.
+// The uninstall log that the Add/Remove Programs entry names. Without an
+// entry, the one in the folder that the installation record names: a run
+// ended before it wrote its entry left it there. Empty without either.
 AnsiString EarlierLogPath() {
-    AnsiString command;
-    ReadRegString(RootLocalMachine, UninstallRegistryKey().CStr(), UninstallStringValueName, &command);
-    return LogPathFromUninstallString(command);
+    AnsiString name, command, folder;
+    if (ReadRegString(RootLocalMachine, UninstallRegistryKey().CStr(), DisplayNameValueName, &name)) {
+        ReadRegString(RootLocalMachine, UninstallRegistryKey().CStr(), UninstallStringValueName, &command);
+        return LogPathFromUninstallString(command);
+    }
+    if (!ReadRegString(RootLocalMachine, ProductRegistryKey, RootDirValueName, &folder) || !IsAbsoluteFolder(folder)) {
+        return AnsiString();
+    }
+    return JoinPath(folder, UninstallLogName);
 }
 
 }  // namespace
@@ -225,11 +243,10 @@ AnsiString EarlierInstallFolder() {
 }
 
 bool UninstallPrevious(TDeinstall* log) {
-    AnsiString name;
-    if (!ReadRegString(RootLocalMachine, UninstallRegistryKey().CStr(), DisplayNameValueName, &name)) return false;
     AnsiString logPath = EarlierLogPath();
     if (logPath.IsEmpty() || log->LoadLog(logPath.CStr()) != 0) return false;
     log->ReadHeader();
+    log->KeepInstallRecord = true;
     return log->Run() == 0;
 }
 

@@ -29,6 +29,12 @@ bool WriteInstallRecord() {
            WriteRegDword(RootLocalMachine, key, CustomizeItemsValueName, CustomizeItems);
 }
 
+void RecordFolderAhead() {
+    AnsiString folder;
+    if (ReadRegString(RootLocalMachine, ProductRegistryKey, RootDirValueName, &folder)) return;
+    WriteRegString(RootLocalMachine, ProductRegistryKey, RootDirValueName, InstallDir.CStr());
+}
+
 TInstallRecord ReadInstallRecord() {
     TInstallRecord record;
     const char* key = ProductRegistryKey;

@@ -11,6 +11,11 @@
 // true when all were written.
 bool WriteInstallRecord();
 
+// Before a first install puts anything into its folder: the record's folder,
+// alone, so that a run ended half-way leaves the next one proposing that
+// folder rather than another. A record already there stays as it is.
+void RecordFolderAhead();
+
 // What a run reads of the record at its start.
 struct TInstallRecord {
     // Signed, as the pages take them: a set bit 31 counts as no earlier install.

@@ -6,6 +6,7 @@
 #include "UDeinstall.h"
 #include "UFileTree.h"
 #include "UFolderIdentity.h"
+#include "UInstallRecord.h"
 #include "UItemError.h"
 #include "ULinks.h"
 #include "UOperations.h"
@@ -96,12 +97,22 @@ TInstallOutcome RunInstallScript(TInstallObserver* observer) {
         outcome.FolderNotProtected = true;
         return outcome;
     }
+    RecordFolderAhead();
     observer->Started(script.ItemCount(), script.RemovedPrevious);
     AnsiString caption;
     while (script.Index < script.ItemCount()) {
         script.ItemCaption(&caption);
         observer->ShowStep(caption);
         int32_t code = script.ExecuteItem();
+        // Every later write would fail as well, each with its own report,
+        // and leave an installation cut short: the run stops here, once.
+        if (code == ERROR_DISK_FULL || code == ERROR_HANDLE_DISK_FULL) {
+            outcome.DiskFullAt = script.LogLine;
+            script.Finish();
+            TakeBackRun(script.CreatedFolder);
+            script.Journal.Restore();
+            return outcome;
+        }
         const ScriptItem& item = ScriptItems[script.Index];
         while (code != 0 && observer->ReportFailure(ItemErrorText(script.Index, code, item.Id, script.LogLine),
                                                     FileInUse(code, item))) {

@@ -40,6 +40,9 @@ struct TInstallOutcome {
     // could change it, and it could not be made a program folder only
     // administrators can change: the run stopped before its first item.
     bool FolderNotProtected = false;
+    // The disk filled up: the run stopped at that item, whose line this is,
+    // and what it had done was taken back.
+    AnsiString DiskFullAt;
 };
 
 TInstallOutcome RunInstallScript(TInstallObserver* observer);
