@@ -15,7 +15,6 @@
 
 struct TEarlierInstall;
 
-
 void UndoPackage(const TUninstallRecord& record);
 void UndoSearchPath(const TUninstallRecord& record);
 void UndoHelpText(const TUninstallRecord& record);
