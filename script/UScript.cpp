@@ -15,9 +15,6 @@
 
 AnsiString HelpDir;
 
-namespace {
-
-// Why a Windows call failed, as the system tells it in the user's language.
 AnsiString FailureReason(int32_t code) {
     if (code == static_cast<int32_t>(ErrorLinkOnTheWay)) return "A link lies on the way to it, and Setup follows none.";
     char text[512];
@@ -26,8 +23,6 @@ AnsiString FailureReason(int32_t code) {
     while (length > 0 && (text[length - 1] == '\r' || text[length - 1] == '\n' || text[length - 1] == ' ')) --length;
     return AnsiString(text, length < sizeof text ? length : 0);
 }
-
-}  // namespace
 
 TScript::TScript(const ScriptItem* items, int32_t count) : items_(items), count_(count) {}
 

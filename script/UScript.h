@@ -22,6 +22,10 @@
 #include "URunJournal.h"
 #include "UbrcStringList.h"
 
+// Why a Windows call failed, as the system tells it in the user's language
+// (without the line break it ends with); empty when it tells nothing.
+AnsiString FailureReason(int32_t code);
+
 // Set by siSetHelpDir and written by siRegisterWinHelp as the folder of the
 // product's help files; empty at program start.
 extern AnsiString HelpDir;

@@ -12,6 +12,7 @@
 #include "UPaths.h"
 #include "UScriptItems.h"
 #include "USearchPath.h"
+#include "UText.h"
 #include "UUninstallRecord.h"
 #include "UnDo.h"
 
@@ -415,6 +416,29 @@ TEST(RemovableTrees, NeverADriveOrTheSystemsFolders) {
     for (const char* allowed : {"c:\\lib\\vellorin", "d:\\x", "c:\\windows\\temp\\v", "\\\\server\\share\\lib"}) {
         EXPECT_TRUE(IsRemovableTree(allowed, windows, system)) << allowed;
     }
+}
+
+// What stays of the product after a replay: files nothing will remove
+// first, then a log cut short, then files that go when Windows restarts.
+TEST(FilesLeft, DecideTheExitCode) {
+    const int rows[][4] = {{0, 0, 0, 0}, {1, 0, 0, 4}, {0, 3, 3, 8}, {1, 3, 3, 4}, {0, 3, 2, 9}, {1, 1, 0, 9}};
+    for (const auto& row : rows) {
+        EXPECT_EQ(UninstallExitCode(row[0] != 0, row[1], row[2]), row[3]) << row[0] << row[1] << row[2];
+    }
+}
+
+TEST(FilesLeft, AreNotedOnceWithTheirErrorAndAFewAreNamed) {
+    TLeftFiles left;
+    for (uint32_t gone : {2u, 3u, 681u}) EXPECT_TRUE(left.Note("C:\\V\\gone.pas", gone)) << gone;
+    EXPECT_FALSE(left.Note("C:\\V\\a.pas", 32));
+    EXPECT_FALSE(left.Note("c:\\v\\A.PAS", 5)) << "the same file, tried again by its folder's record";
+    for (int i = 0; i < 20; ++i) left.Note(AnsiString("C:\\V\\") + Decimal(i), 33);
+    ASSERT_EQ(left.Count(), 21);
+    EXPECT_EQ(left.Error(0) * 100 + left.Error(20), 3233u);
+    TbrcStringList reasons;
+    reasons.Append("In use.");
+    EXPECT_STREQ(LeftFilesText("P", left.Paths, reasons, 2).CStr(),
+                 "These files of P could not be removed:\r\n\r\nC:\\V\\a.pas\r\n    In use.\r\nC:\\V\\0\r\nand 19 more.");
 }
 
 }  // namespace

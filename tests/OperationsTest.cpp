@@ -292,7 +292,9 @@ TEST_F(Operations, ExtractIfAbsentKeepsWhatIsThere) {
 // The build's uninstaller with another product version in its fixed block.
 std::string UninstallerOfVersion(uint32_t ms) {
     std::string bytes = Read(BuildFile("redud.exe"));
-    size_t fixed = bytes.find(std::string("\xBD\x04\xEF\xFE", 4));
+    // The signature of the fixed block after the resource's key: the code may hold those bytes too.
+    const std::string key("V\0S\0_\0V\0E\0R\0S\0I\0O\0N\0_\0I\0N\0F\0O\0", 30);
+    size_t fixed = bytes.find(std::string("\xBD\x04\xEF\xFE", 4), bytes.find(key));
     if (fixed == std::string::npos) return "";
     for (int i = 0; i < 4; ++i) bytes[fixed + 16 + i] = static_cast<char>(ms >> (8 * i));
     return bytes;

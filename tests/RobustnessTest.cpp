@@ -91,7 +91,10 @@ TEST_F(Robustness, AFullDiskStopsTheRunOnceAndTakesItBack) {
     struct : TInstallObserver {
         void Started(int32_t, bool) override {}
         void ShowStep(const AnsiString&) override {}
-        void ReportFailure(const AnsiString& report) override { reports.push_back(report.CStr()); }
+        bool ReportFailure(const AnsiString& report, bool) override {
+            reports.push_back(report.CStr());
+            return false;
+        }
         void ItemDone(int32_t) override {}
         bool CancelRequested() override { return false; }
         void Completed() override { completed = true; }

@@ -62,6 +62,28 @@ std::vector<std::string> Difference(const std::vector<std::string>& before,
     return difference;
 }
 
+// A file held open as an IDE holds its package: nobody may delete it.
+HANDLE HoldOpen(const std::string& path) {
+    return CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
+}
+
+const char SessionManager[] = "System\\CurrentControlSet\\Control\\Session Manager";
+
+// The files and folders that Windows is to remove when it restarts, in its
+// order, without "\\??\\"; the value goes.
+std::vector<std::string> TakeScheduledRemovals() {
+    char data[4096] = {};
+    DWORD size = sizeof data - 2;
+    if (RegGetValueA(HKEY_LOCAL_MACHINE, SessionManager, "PendingFileRenameOperations", RRF_RT_REG_MULTI_SZ, nullptr,
+                     data, &size) != ERROR_SUCCESS) {
+        data[0] = 0;
+    }
+    RegDeleteKeyValueA(HKEY_LOCAL_MACHINE, SessionManager, "PendingFileRenameOperations");
+    std::vector<std::string> removed;
+    for (const char* source = data; *source; source += strlen(source) + 2) removed.push_back(source + 4);
+    return removed;
+}
+
 class Uninstall : public EngineFixture {
 protected:
     void SetUp() override {
@@ -159,8 +181,11 @@ TEST_F(Uninstall, AnUpdateTakesTheFirstInstallationBackAndStaysInItsFolder) {
     EXPECT_TRUE(Install(a).empty());
     ASSERT_NE(delphi7_->KnownPackage(a + "\\Delphi7\\dclvll70.bpl"), "(none)");
 
+    // A product file made read-only (a checkout) is replaced all the same.
+    ASSERT_TRUE(SetReadOnly(a + "\\ReadMe.txt", true));
     Choose(0x080, 0x040);  // C++Builder 6 alone, into B
     EXPECT_TRUE(Install(b).empty());
+    EXPECT_FALSE(GetFileAttributesA((a + "\\ReadMe.txt").c_str()) & FILE_ATTRIBUTE_READONLY);
     EXPECT_EQ(std::string(InstallDir.CStr()), a) << "the folder of the installation taken back";
     EXPECT_EQ(GetFileAttributesA(b.c_str()), INVALID_FILE_ATTRIBUTES);
     std::vector<std::string> top;
@@ -230,11 +255,85 @@ TEST_F(Uninstall, TheUninstallerCanRemoveSilently) {
     for (const char* file : {"\\Source\\vlConst.pas", "\\Help\\vllib.hlp"}) {
         ASSERT_TRUE(SetReadOnly(installDir_ + file, true)) << file;
     }
+    char ini[MAX_PATH];
+    ASSERT_TRUE(GetWindowsDirectoryA(ini, MAX_PATH) && SetReadOnly(lstrcatA(ini, "\\vllib.ini"), true));
     ChildProcess uninstaller(UninstallCommand() + " /S", temp_.Path());
     std::vector<std::string> windows;
     ASSERT_TRUE(uninstaller.Wait(Wait, &windows));
     EXPECT_EQ(uninstaller.ExitCode(), 0u);
     EXPECT_EQ(FindWindowA("#32770", "Uninstall"), nullptr) << "no question, no report";
+    ExpectMachineAsBefore(before);
+}
+
+// A product file held open (an IDE, a help window) is named with the reason
+// Windows gave, the entry staying meanwhile. Retry, once it is closed,
+// finishes; Cancel has Windows remove it and its folders when it restarts.
+TEST_F(Uninstall, AFileInUseIsNamedAndRetryRemovesItOnceItIsClosed) {
+    MachineState before = State();
+    for (int answer : {IDCANCEL, IDRETRY}) {
+        Choose(0x100, 0x480);
+        ASSERT_TRUE(Install(installDir_).empty());
+        // A file that its record names, or one that the compiler made in a folder that the install clears.
+        const std::string held = installDir_ + (answer == IDRETRY ? "\\Source\\vlConst.pas" : "\\Delphi7\\dclvll70.bpl");
+        HANDLE file = HoldOpen(held);
+        ChildProcess uninstaller(UninstallCommand(), temp_.Path());
+        HWND box = WaitForMessageBox("Uninstall", "Are you sure", Wait);
+        PostMessageA(box, WM_COMMAND, IDYES, 0);
+        box = WaitForMessageBox("Uninstall", "could not be removed", Wait);
+        const std::string named = "This file of Vellorin library v3.19 could not be removed:\r\n\r\n" + held + "\r\n    ";
+        EXPECT_EQ(MessageBoxText(box).rfind(named, 0), 0u) << MessageBoxText(box);
+        EXPECT_GT(MessageBoxText(box).find("\r\n\r\nClose the programs"), named.size()) << "after a reason";
+        EXPECT_NE(UninstallCommand(), "(none)") << "listed until the end";
+        if (answer == IDRETRY) CloseHandle(file);
+        PostMessageA(box, WM_COMMAND, answer, 0);
+        box = WaitForMessageBox("Uninstall", "was removed from your computer.", Wait);
+        EXPECT_EQ(MessageBoxText(box), answer == IDRETRY ? "Vellorin library v3.19 was removed from your computer."
+                                                         : "Vellorin library v3.19 was removed from your computer. One "
+                                                           "of its files could not be removed now: it will be removed "
+                                                           "when Windows restarts, and so will the folder " +
+                                                               installDir_ + ".");
+        PostMessageA(box, WM_COMMAND, IDOK, 0);
+        ASSERT_TRUE(uninstaller.Wait(Wait));
+        EXPECT_EQ(uninstaller.ExitCode(), answer == IDRETRY ? 0u : 8u);
+        if (answer == IDRETRY) break;
+        ASSERT_TRUE(WaitForSetupsToEnd(Wait));
+        EXPECT_EQ(UninstallCommand(), "(none)");
+        EXPECT_EQ(TakeScheduledRemovals(), (std::vector<std::string>{held, installDir_ + "\\Delphi7", installDir_}));
+        CloseHandle(file);
+        RemoveTree(installDir_);
+    }
+    ExpectMachineAsBefore(before);
+}
+
+// /S asks nothing: a file in use goes at restart (8). Where it cannot be
+// scheduled either (Wine refuses to add to a value of another type), the
+// entry, the logs and the uninstaller stay (9), and a second run later
+// removes the rest.
+TEST_F(Uninstall, SilentlyAFileInUseGoesAtRestartOrKeepsTheEntry) {
+    MachineState before = State();
+    const std::string help = installDir_ + "\\Help\\vllib.hlp";
+    for (DWORD expected : {8u, 9u}) {
+        Choose(0x100, 0x480);
+        ASSERT_TRUE(Install(installDir_).empty());
+        HANDLE viewer = HoldOpen(help);
+        const DWORD number = 1;
+        if (expected == 9) {
+            RegSetKeyValueA(HKEY_LOCAL_MACHINE, SessionManager, "PendingFileRenameOperations", REG_DWORD, &number, 4);
+        }
+        ChildProcess uninstaller(UninstallCommand() + " /S", temp_.Path());
+        ASSERT_TRUE(uninstaller.Wait(Wait));
+        EXPECT_EQ(uninstaller.ExitCode(), expected);
+        ASSERT_TRUE(WaitForSetupsToEnd(Wait));
+        const std::vector<std::string> scheduled{help, installDir_ + "\\Help", installDir_};
+        EXPECT_EQ(TakeScheduledRemovals(), expected == 8 ? scheduled : std::vector<std::string>{});
+        CloseHandle(viewer);
+        if (expected == 8) RemoveTree(installDir_);
+    }
+    EXPECT_NE(UninstallCommand(), "(none)");
+    EXPECT_TRUE(Exists(installDir_ + "\\uninst.log") && Exists(installDir_ + "\\redud.exe") && Exists(help));
+    ChildProcess again(UninstallCommand() + " /S", temp_.Path());
+    ASSERT_TRUE(again.Wait(Wait));
+    EXPECT_EQ(again.ExitCode(), 0u);
     ExpectMachineAsBefore(before);
 }
 
@@ -268,6 +367,8 @@ TEST_F(Uninstall, InstallingIntoTheUsersFolders) {
               ", from which the IDE's compiler and make tool run with administrator rights"}) {
         EXPECT_NE(std::find(log.begin(), log.end(), line), log.end()) << line;
     }
+    // A read-only file of the user's is no file left of the product's.
+    ASSERT_TRUE(SetReadOnly(components + "\\Delphi7\\MyGrid.pas", true));
     ChildProcess uninstaller(UninstallCommand() + " /S", temp_.Path());
     ASSERT_TRUE(uninstaller.Wait(Wait));
     EXPECT_EQ(uninstaller.ExitCode(), 0u);

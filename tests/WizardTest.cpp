@@ -512,6 +512,28 @@ TEST_F(WizardTest, ReportsEachFailingItemInABoxAndGoesOn) {
     EXPECT_EQ(RecordDword("InstallItems"), 0x780u) << "the record follows the install whatever failed";
 }
 
+// The runtime package in the system folder, held open by a running IDE:
+// its copy fails with a sharing violation (20h), and the box offers Retry,
+// which runs the item again once the IDE has let go.
+TEST_F(WizardTest, AFileInUseOffersRetryAndRetryRunsTheItemAgain) {
+    AddIde(9, "Borland\\Delphi7");
+    char system[MAX_PATH];
+    GetSystemDirectoryA(system, MAX_PATH);
+    const std::string package = std::string(system) + "\\vll70.bpl";
+    ASSERT_TRUE(WriteFileBytes(package, "the running IDE's"));
+    HANDLE ide = CreateFileA(package.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
+    HWND box = StartInstall().WaitForBox("Error", Wait);
+    const std::string text = MessageBoxText(box);
+    const int copy = ItemIndex(siCheckFile, "Delphi7\\vll70.bpl") + 1;
+    EXPECT_EQ(text.rfind("Error in ScriptItem=" + std::to_string(copy) + ", ErrorCode=20h ", 0), 0u) << text;
+    EXPECT_EQ(text.substr(text.rfind("\r\n\r\n")),
+              "\r\n\r\nClose the program that uses the file and click Retry, or click Cancel to go on without it.");
+    CloseHandle(ide);
+    ASSERT_TRUE(wizard_->PressKey(VK_RETURN)) << "Retry has the focus";
+    ASSERT_TRUE(wizard_->WaitForPage(6, Wait));
+    EXPECT_EQ(wizard_->WaitForBox("Error", 0), nullptr) << "the copy succeeded";
+}
+
 TEST_F(WizardTest, CancelDuringTheInstallAnsweredNoChangesNothing) {
     WizardDriver& wizard = StartInstallAndClickCancel();
     HWND question = wizard.WaitForBox("Install", Wait);

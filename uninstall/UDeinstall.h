@@ -21,6 +21,33 @@ struct TUninstallRecord {
     uint32_t Kind() const { return Code & 0xFFFF; }
 };
 
+// The product's files that undo actions could not delete, each with the
+// Windows error that the deletion failed with.
+class TLeftFiles {
+public:
+    TLeftFiles() = default;
+    ~TLeftFiles();
+    TLeftFiles(const TLeftFiles&) = delete;
+    TLeftFiles& operator=(const TLeftFiles&) = delete;
+
+    // Notes `path` with `error`, unless the error says that the file is not
+    // there (2, 3) or lies behind a link (which is never the product's to
+    // delete), or it is Exempt; false when it was noted or is already.
+    bool Note(const AnsiString& path, uint32_t error);
+    int32_t Count() const { return Paths.Count(); }
+    uint32_t Error(int32_t index) const;
+    void Clear();
+
+    TbrcStringList Paths;
+    // A file that is never noted: the uninstaller that started the replay,
+    // which goes once it has ended.
+    AnsiString Exempt;
+
+private:
+    uint32_t* errors_ = nullptr;
+    int32_t capacity_ = 0;
+};
+
 // LoadLog's results besides 0.
 const int32_t dlCannotOpen = -2;
 const int32_t dlEmpty = -3;
@@ -69,6 +96,8 @@ public:
     // removes the install folder if nothing is left in it (see
     // RemoveInstallFolder). Refuses with dlNotItsFolder, taking back nothing
     // at all, when the header did not name the folder that holds the log.
+    // A record whose files could not all be deleted is not marked: a second
+    // run tries them again. Those files are in Left.
     int32_t Run();
     // The install folder once it is empty, and then the folders above it
     // that the install made for it (its record says how many) while they are
@@ -93,6 +122,13 @@ public:
     // logs until the new run writes its own, so that a run ended half-way
     // still tells the next one what was installed and where.
     bool KeepInstallRecord = false;
+
+    // The product's files that the last Run could not delete. While there
+    // are any, and KeepWhileFilesLeft, the replay stops before the install
+    // folder's record, keeping the logs, the uninstaller and the Add/Remove
+    // Programs entry that starts it: the uninstall can run again from there.
+    TLeftFiles Left;
+    bool KeepWhileFilesLeft = true;
 
     // The log does not hold a whole run: its last record was cut short, or
     // it lacks the record that the install writes after its last item (a

@@ -140,11 +140,15 @@ int32_t TDeinstall::Run() {
     // folder that holds the uninstaller and the log (or at the end): an
     // uninstall stopped before then is still listed and can be run again from
     // there, and the entry never outlives what it starts. Taking it away
-    // twice, after a stop, is harmless: its record is not marked.
+    // twice, after a stop, is harmless: its record is not marked. For the
+    // same reason both stay while files of the product's are left.
+    Left.Clear();
     bool entryDue = false;
     for (bool more = true; more;) {
         more = NextRecord(&record);
-        if (entryDue && (!more || IsInstallFolderRecord(record))) {
+        bool last = !more || IsInstallFolderRecord(record);
+        if (last && KeepWhileFilesLeft && Left.Count() > 0) break;
+        if (entryDue && last) {
             UndoUninstallEntry(record, UninstallKeyName);
             entryDue = false;
         }
@@ -163,22 +167,25 @@ int32_t TDeinstall::Run() {
             continue;
         }
         if (KeepInstallRecord && IsInstallRecordKey(record)) continue;
+        bool undone = true;
         switch (record.Kind()) {
         case siRegisterPackage: UndoPackage(record); break;
         case siModifyFile: UndoHelpText(record); break;
         case siDeleteFile:
         case siExtractFile:
         case siExtractIfAbsent:
-        case siCopyFile: UndoDeleteFile(record, earlier); break;
+        case siCopyFile: undone = UndoDeleteFile(record, earlier, &Left); break;
         case siRegisterWinHelp: UndoWinHelp(record); break;
         case siCreateRegKey: UndoRegistryKey(record); break;
         case siAddSearchPath: UndoSearchPath(record); break;
         case siSelectIde: UndoSelectIde(record); break;
-        case siCreateDirectory: UndoDirectory(record, earlier); break;
+        case siCreateDirectory: undone = UndoDirectory(record, earlier, &Left); break;
         default: break;
         }
         // The folder's record stays due while the logs stay in it.
-        if (record.Kind() != siSelectIde && !(earlier.LogsStay && IsInstallFolderRecord(record))) MarkUndone(record);
+        if (record.Kind() != siSelectIde && undone && !(earlier.LogsStay && IsInstallFolderRecord(record))) {
+            MarkUndone(record);
+        }
     }
     // A copy-only install records no item for the installation record's
     // key, yet the wizard writes the record; the header names the key.

@@ -15,7 +15,15 @@
 // be read, 3 another setup or uninstall of the product is running, 4 the log
 // was cut short (what it held was removed, parts may remain), 5 the copy
 // could not be made or started (nothing was removed), 6 it ran out of memory,
-// 7 the copy ended before it was done (parts may remain; run it again).
+// 7 the copy ended before it was done (parts may remain; run it again), 8
+// removed, but files that could not be removed (held open by an IDE or a
+// help window) go when Windows restarts, 9 files of the product could not be
+// removed nor scheduled for then: the entry stays, run it again.
+//
+// A file that cannot be removed is named, with the reason Windows gave, in
+// a box that offers Retry (the replay runs again over what it has not done)
+// and Cancel, which has Windows remove what is left when it restarts; /S
+// does that without asking.
 #include <stdlib.h>
 #include <windows.h>
 
@@ -28,6 +36,7 @@
 #include "UPaths.h"
 #include "URegistry.h"
 #include "UScoped.h"
+#include "UScript.h"
 #include "USecurity.h"
 #include "USingleInstance.h"
 #include "USystemLibraries.h"
@@ -41,9 +50,11 @@ const char Caption[] = "Uninstall";
 const int Cancelled = 1;
 const int LogUnreadable = 2;
 const int AlreadyRunning = 3;
-const int LogCutShort = 4;
 const int CopyNotStarted = 5;
 const int CopyEnded = 7;
+
+// How many of the files left the box names.
+const int32_t NamedLeftFiles = 5;
 
 struct TArguments {
     AnsiString LogPath;
@@ -127,6 +138,98 @@ AnsiString ElsewhereText(const TDeinstall& log) {
            JoinPath(log.LoggedInstallDir, UninstallLogName) + ".";
 }
 
+// Replays the log (again: only what is not done yet); false when it can no
+// longer be read.
+bool Replay(TDeinstall* log, const AnsiString& path) {
+    if (log->LoadLog(path.CStr()) != 0) return false;
+    log->ReadHeader();
+    log->Run();
+    return true;
+}
+
+// Names the files left, with the reason Windows gave for each, and asks
+// whether to try again once what holds them is closed.
+bool RetryLeftFiles(const TLeftFiles& left, const AnsiString& product) {
+    TbrcStringList reasons;
+    for (int32_t i = 0; i < left.Count() && i < NamedLeftFiles; ++i) {
+        reasons.Append(FailureReason(static_cast<int32_t>(left.Error(i))));
+    }
+    AnsiString them = left.Count() == 1 ? "it" : "them";
+    AnsiString text = LeftFilesText(product, left.Paths, reasons, NamedLeftFiles) +
+                      "\r\n\r\nClose the programs that may be using " + them +
+                      ", such as Delphi, C++Builder or a help window, and click Retry. Click Cancel to have " + them +
+                      " removed when Windows restarts.";
+    return MessageBoxA(nullptr, text.CStr(), Caption, MB_RETRYCANCEL | MB_ICONWARNING) == IDRETRY;
+}
+
+bool Holds(const TbrcStringList& list, const AnsiString& path) {
+    for (int32_t i = 0; i < list.Count(); ++i) {
+        if (IsSameFolder(list.Get(i), path)) return true;
+    }
+    return false;
+}
+
+// Has Windows remove each file left, not already in `scheduled`, when it
+// restarts; adds those it took to `scheduled`. How many of the files left
+// are scheduled.
+int32_t ScheduleLeftFiles(const TLeftFiles& left, TbrcStringList* scheduled) {
+    int32_t count = 0;
+    for (int32_t i = 0; i < left.Count(); ++i) {
+        const AnsiString& path = left.Paths.Get(i);
+        if (Holds(*scheduled, path)) {
+            ++count;
+        } else if (MoveFileExA(path.CStr(), nullptr, MOVEFILE_DELAY_UNTIL_REBOOT)) {
+            scheduled->Append(path);
+            ++count;
+        }
+    }
+    return count;
+}
+
+// Whether everything in `folder` is in `scheduled`.
+bool OnlyScheduledIn(const AnsiString& folder, const TbrcStringList& scheduled) {
+    WIN32_FIND_DATAA found;
+    TScopedFind listing(JoinPath(folder, "*").CStr(), &found);
+    if (!listing.IsValid()) return false;
+    do {
+        if (lstrcmpA(found.cFileName, ".") == 0 || lstrcmpA(found.cFileName, "..") == 0) continue;
+        if (!Holds(scheduled, JoinPath(folder, found.cFileName))) return false;
+    } while (listing.Next(&found));
+    return true;
+}
+
+// After the files scheduled, the folders that the install made and that
+// hold nothing else, from the deepest up to the install folder: Windows
+// takes them in that order. Whether the install folder is among them.
+bool ScheduleEmptiedFolders(const TDeinstall& log, TbrcStringList* scheduled) {
+    TbrcStringList folders;
+    for (int32_t i = 0; i < scheduled->Count(); ++i) {
+        for (AnsiString folder = ParentPath(scheduled->Get(i)); IsSameOrBelow(folder, InstallDir);
+             folder = ParentPath(folder)) {
+            if (Holds(folders, folder) || !Holds(log.MadeFolders, folder)) continue;
+            // Deeper folders first: a folder's path is longer than its parent's.
+            int32_t at = 0;
+            while (at < folders.Count() && folders.Get(at).Length() >= folder.Length()) ++at;
+            folders.Insert(at, folder);
+        }
+    }
+    bool installFolder = false;
+    for (int32_t i = 0; i < folders.Count(); ++i) {
+        const AnsiString& folder = folders.Get(i);
+        if (!OnlyScheduledIn(folder, *scheduled) || !MoveFileExA(folder.CStr(), nullptr, MOVEFILE_DELAY_UNTIL_REBOOT)) {
+            continue;
+        }
+        scheduled->Append(folder);
+        installFolder |= IsSameFolder(folder, InstallDir);
+    }
+    return installFolder;
+}
+
+// "One of its files" or "N of its files", and what stands for them.
+AnsiString FilesOfIt(int32_t count, const char* one, const char* more) {
+    return count == 1 ? AnsiString("One of its files") + one : Decimal(count) + " of its files" + more;
+}
+
 // Second stage, in the temporary copy: removes the product. It holds the
 // claim of the one setup or uninstall that may run until the install folder
 // is gone.
@@ -151,20 +254,61 @@ int Uninstall(TArguments* arguments) {
         return EndEarly(*arguments, Cancelled, AnsiString(), 0);
     }
     log.ReadHeader();
+    // The first stage runs from the uninstaller in the install folder, which
+    // goes once it has ended (see RemoveLauncher): no file left.
+    log.Left.Exempt = JoinPath(InstallDir, UninstallerName);
     log.Run();
-    int code = log.CutShort ? LogCutShort : 0;
+    // A file held open (an IDE, a help window) can go once it is closed.
+    while (!arguments->Silent && log.Left.Count() > 0 && RetryLeftFiles(log.Left, product) &&
+           Replay(&log, arguments->LogPath)) {
+    }
+    // What is left goes when Windows restarts. Once all of it is scheduled
+    // the rest goes now, the Add/Remove Programs entry with it: running the
+    // uninstall again could remove nothing more, and after the restart
+    // nothing of the product is left. Anything not scheduled keeps the entry.
+    TbrcStringList scheduled;
+    int32_t left = log.Left.Count();
+    int32_t scheduledFiles = ScheduleLeftFiles(log.Left, &scheduled);
+    if (left > 0 && scheduledFiles == left) {
+        log.KeepWhileFilesLeft = false;
+        if (Replay(&log, arguments->LogPath)) {
+            int32_t unscheduled = log.Left.Count() - ScheduleLeftFiles(log.Left, &scheduled);
+            scheduledFiles = scheduled.Count();
+            left = scheduledFiles + unscheduled;
+        }
+    }
+    int code = UninstallExitCode(log.CutShort, left, scheduledFiles);
     TellLauncher(arguments, code);
+    // The uninstaller and its log stay for the next run.
+    if (code == UninstallFilesLeft) {
+        if (!arguments->Silent) {
+            MessageBoxA(nullptr,
+                        (product + " could not be removed completely. " +
+                         FilesOfIt(left - scheduledFiles, "", "") +
+                         " could neither be removed nor scheduled for removal when Windows restarts. It stays in "
+                         "the list of installed programs: close the programs that may be using its files, then "
+                         "uninstall it again from there.").CStr(),
+                        Caption, MB_OK | MB_ICONWARNING);
+        }
+        return code;
+    }
     RemoveLauncher(*arguments, &log);
+    bool folderScheduled = left > 0 && ScheduleEmptiedFolders(log, &scheduled);
     if (!arguments->Silent) {
         // A log cut short has taken back what it held, and no more.
         AnsiString done = log.CutShort ? AnsiString("The uninstall log ") + arguments->LogPath +
                                              " was cut short. What it holds of " + product +
                                              " was removed; parts of it may remain on your computer."
                                        : product + " was removed from your computer.";
+        AnsiString folder = InstallDir;
+        if (folder.Last() == ':') folder += '\\';
+        if (left > 0) {
+            done += AnsiString(" ") + FilesOfIt(left, " could not be removed now: it", " could not be removed now: they") +
+                    " will be removed when Windows restarts" +
+                    (folderScheduled ? AnsiString(", and so will the folder ") + folder + "." : AnsiString("."));
+        }
         // Files the product did not make stay, and so does their folder.
-        if (log.InstallDirKnown && FolderHoldsEntries(InstallDir.CStr())) {
-            AnsiString folder = InstallDir;
-            if (folder.Last() == ':') folder += '\\';
+        if (log.InstallDirKnown && !folderScheduled && FolderHoldsEntries(InstallDir.CStr())) {
             done += AnsiString(" The folder ") + folder + " still holds files and was left in place.";
         }
         MessageBoxA(nullptr, done.CStr(), Caption, log.CutShort ? MB_OK | MB_ICONWARNING : MB_OK);

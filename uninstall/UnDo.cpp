@@ -80,10 +80,23 @@ void UndoUninstallEntry(const TUninstallRecord&, const AnsiString& uninstallKeyN
     DeleteRegKeyTree(RootLocalMachine, (AnsiString(UninstallKeys) + uninstallKeyName).CStr());
 }
 
-void UndoDeleteFile(const TUninstallRecord& record, const TEarlierInstall& earlier) {
-    if (record.DirKind == dkInstallDir && !IsProductFile(dkInstallDir, record.Text, earlier)) return;
-    AnsiString path = RecordPath(record);
-    if (!LinkInProductFolders(path)) DeleteFileA(path.CStr());
+namespace {
+
+// Deletes a file of the product's (see DeleteFileNoFollow); false, with the
+// file noted in `left`, when it is there and stays.
+bool DeleteProductFile(const AnsiString& path, const AnsiString& finalFolder, bool evenReadOnly, TLeftFiles* left) {
+    return DeleteFileNoFollow(path, finalFolder, evenReadOnly) || !left || left->Note(path, GetLastError());
+}
+
+}  // namespace
+
+bool UndoDeleteFile(const TUninstallRecord& record, const TEarlierInstall& earlier, TLeftFiles* left) {
+    if (record.DirKind == dkInstallDir && !IsProductFile(dkInstallDir, record.Text, earlier)) return true;
+    AnsiString path = RecordPath(record), finalFolder;
+    if (LinkInProductFolders(path) || !FinalPath(ParentPath(path), &finalFolder)) return true;
+    // An IDE's help index is the IDE's file, which the replay deletes only
+    // so that the IDE makes it anew: a read-only one stays.
+    return DeleteProductFile(path, finalFolder, record.DirKind != dkIdeRoot, left);
 }
 
 namespace {
@@ -97,10 +110,10 @@ bool UsableFolder(const AnsiString& path, AnsiString* finalPath) {
 
 // Deletes what the IDEs' tools and WinHelp left beside the product's files
 // in `folder` (relative to `base`).
-void DeleteWhatToolsLeft(const AnsiString& base, uint32_t dirKind, const AnsiString& folder,
-                         const TEarlierInstall& earlier) {
+bool DeleteWhatToolsLeft(const AnsiString& base, uint32_t dirKind, const AnsiString& folder,
+                         const TEarlierInstall& earlier, TLeftFiles* left) {
     AnsiString path = JoinPath(base, folder.CStr()), finalFolder;
-    if (!UsableFolder(path, &finalFolder)) return;
+    if (!UsableFolder(path, &finalFolder)) return true;
     // The product's files right in this folder.
     TbrcStringList products;
     TProductPaths paths(dirKind, folder, earlier);
@@ -109,49 +122,75 @@ void DeleteWhatToolsLeft(const AnsiString& base, uint32_t dirKind, const AnsiStr
     }
     WIN32_FIND_DATAA found;
     TScopedFind listing(JoinPath(path, "*").CStr(), &found);
-    if (!listing.IsValid()) return;
+    if (!listing.IsValid()) return true;
+    bool all = true;
     do {
         if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) continue;
         for (int32_t i = 0; i < products.Count(); ++i) {
             if (IsLeftBeside(found.cFileName, products.Get(i))) {
-                DeleteFileNoFollow(JoinPath(path, found.cFileName), finalFolder);
+                all &= DeleteProductFile(JoinPath(path, found.cFileName), finalFolder, false, left);
                 break;
             }
         }
     } while (listing.Next(&found));
+    return all;
+}
+
+// Notes the files that taking back a folder that the install clears left
+// in it, at any depth, each with the reason its deletion fails with: they
+// are the product's. Read-only ones stay, as that leaves them, and so do
+// folders whose name begins with a dot; no link is followed.
+bool NoteFilesLeftIn(const AnsiString& folder, TLeftFiles* left) {
+    AnsiString finalFolder;
+    WIN32_FIND_DATAA found;
+    TScopedFind listing(JoinPath(folder, "*").CStr(), &found);
+    if (!left || !listing.IsValid() || !FinalPath(folder, &finalFolder)) return true;
+    bool all = true;
+    do {
+        DWORD attributes = found.dwFileAttributes;
+        AnsiString path = JoinPath(folder, found.cFileName);
+        if (attributes & FILE_ATTRIBUTE_REPARSE_POINT) continue;
+        if (!(attributes & FILE_ATTRIBUTE_DIRECTORY)) {
+            if (!(attributes & FILE_ATTRIBUTE_READONLY)) all &= DeleteProductFile(path, finalFolder, false, left);
+        } else if (found.cFileName[0] != '.') {
+            all &= NoteFilesLeftIn(path, left);
+        }
+    } while (listing.Next(&found));
+    return all;
 }
 
 // A folder that the install clears, and that the record says the install
 // made, is the product's: it goes whole, links (themselves) excepted, unless
 // it is or holds an IDE's folder or lies in the Windows folder. Others go
 // when nothing is left in them.
-void RemoveFolder(const AnsiString& base, uint32_t dirKind, const AnsiString& folder, const TEarlierInstall& earlier,
-                  bool made) {
+bool RemoveFolder(const AnsiString& base, uint32_t dirKind, const AnsiString& folder, const TEarlierInstall& earlier,
+                  bool made, TLeftFiles* left) {
     AnsiString path = JoinPath(base, folder.CStr());
     if (!IsRemovableTree(path, GetKindDirectory(dkWindows), GetKindDirectory(dkSystem)) ||
         LinkInProductFolders(JoinPath(base, ParentPath(folder).CStr()))) {
-        return;
+        return true;
     }
     if (made && !folder.IsEmpty() && IsClearedFolder(dirKind, folder, earlier) && !LinkInProductFolders(path) &&
         ForeignFolderAt(path).IsEmpty()) {
-        DeleteDirectoryTree(path.CStr(), false);
-        return;
+        return (DeleteDirectoryTree(path.CStr(), false) & dtFileNotDeleted) != dtFileNotDeleted ||
+               NoteFilesLeftIn(path, left);
     }
-    DeleteWhatToolsLeft(base, dirKind, folder, earlier);
+    bool all = DeleteWhatToolsLeft(base, dirKind, folder, earlier, left);
     RemoveFolderItself(path);
+    return all;
 }
 
 }  // namespace
 
-void UndoDirectory(const TUninstallRecord& record, const TEarlierInstall& earlier) {
+bool UndoDirectory(const TUninstallRecord& record, const TEarlierInstall& earlier, TLeftFiles* left) {
     // Without its directory the names would be taken from the current folder.
     AnsiString base = GetKindDirectory(record.DirKind);
-    if (base.IsEmpty()) return;
+    if (base.IsEmpty()) return true;
     // Only what the product makes goes; the user's own files stay, and with
     // them the folders that hold them. Nothing goes through a link.
     TProductPaths paths(record.DirKind, record.Text, earlier);
     AnsiString name, folder, finalFolder;
-    bool known = false, folderUsable = false;
+    bool known = false, folderUsable = false, all = true;
     while (paths.NextFile(&name)) {
         // Each folder is looked at once, not for each of its files: whether
         // it is there (one taken back before holds nothing more) and whether
@@ -162,13 +201,14 @@ void UndoDirectory(const TUninstallRecord& record, const TEarlierInstall& earlie
             folder = parent;
             folderUsable = UsableFolder(JoinPath(base, folder.CStr()), &finalFolder);
         }
-        if (folderUsable) DeleteFileNoFollow(JoinPath(base, name.CStr()), finalFolder, true);
+        if (folderUsable) all &= DeleteProductFile(JoinPath(base, name.CStr()), finalFolder, true, left);
     }
     // Then the folders below it, each before its parent (each of those has
     // a record of its own, which decides whether it goes whole), and the
     // folder itself.
-    while (paths.NextFolder(&name)) RemoveFolder(base, record.DirKind, name, earlier, false);
-    RemoveFolder(base, record.DirKind, record.Text, earlier, (record.Code & RecordFolderMade) != 0);
+    while (paths.NextFolder(&name)) all &= RemoveFolder(base, record.DirKind, name, earlier, false, left);
+    return RemoveFolder(base, record.DirKind, record.Text, earlier, (record.Code & RecordFolderMade) != 0, left) &&
+           all;
 }
 
 void UndoSelectIde(const TUninstallRecord& record) {

@@ -1,6 +1,8 @@
 // The undo actions: one per kind of uninstall record, each removing what the
 // matching install operation added. Every action is best effort: it does
-// what it can and reports nothing, so that the replay always goes on.
+// what it can, so that the replay always goes on; the file actions name the
+// product's files that they could not delete (held open by an IDE or a help
+// window, refused by Windows), so that the replay can say so and try again.
 // IDE actions work on the IDE at CurrentIdeIndex, as the replay set it.
 #pragma once
 
@@ -22,12 +24,15 @@ void UndoWinHelp(const TUninstallRecord& record);
 void UndoRegistryKey(const TUninstallRecord& record);
 void UndoUninstallEntry(const TUninstallRecord& record, const AnsiString& uninstallKeyName);
 // In the install folder, only a file that the product made (this release's
-// script, or the earlier installation's install.log, in `earlier`).
-void UndoDeleteFile(const TUninstallRecord& record, const TEarlierInstall& earlier);
+// script, or the earlier installation's install.log, in `earlier`); the
+// product's files go also when read-only. False, with the file in `left`,
+// when it is there and could not be deleted.
+bool UndoDeleteFile(const TUninstallRecord& record, const TEarlierInstall& earlier, TLeftFiles* left = nullptr);
 // The product's files and what the tools left beside them, then the folders
 // left empty; a folder that the install clears goes whole when the record
-// says that the install made it.
-void UndoDirectory(const TUninstallRecord& record, const TEarlierInstall& earlier);
+// says that the install made it. False, with the files in `left`, when some
+// could not be deleted.
+bool UndoDirectory(const TUninstallRecord& record, const TEarlierInstall& earlier, TLeftFiles* left = nullptr);
 void UndoSelectIde(const TUninstallRecord& record);
 
 // Removes `entry` (a whole entry, without regard to case) from the current
@@ -35,6 +40,24 @@ void UndoSelectIde(const TUninstallRecord& record);
 void RemoveSearchPathEntry(const AnsiString& entry);
 
 // The checks below need no system call.
+
+// The uninstaller's exit codes once its replay has run.
+const int UninstallRemoved = 0;
+const int UninstallLogCutShort = 4;         // what the log held went; parts may remain
+const int UninstallDoneAtRestart = 8;       // files left are removed when Windows restarts
+const int UninstallFilesLeft = 9;           // files left that nothing will remove: run it again
+
+// Which of them, from the log being cut short, the product's files left
+// after the replay, and how many of those were scheduled for removal when
+// Windows restarts. Files left unscheduled count first: only running the
+// uninstall again removes them.
+int UninstallExitCode(bool cutShort, int32_t filesLeft, int32_t filesScheduled);
+
+// The body of the box that names the files left: a line that says what they
+// are, then at most `shown` paths, each followed by the reason at the same
+// index (indented), then "and N more." for the rest.
+AnsiString LeftFilesText(const AnsiString& product, const TbrcStringList& paths, const TbrcStringList& reasons,
+                         int32_t shown);
 
 // Whether a folder may be removed itself: never an empty or relative path, a
 // drive root, or the Windows or system folder (compared as file names).

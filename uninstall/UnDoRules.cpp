@@ -2,6 +2,7 @@
 #include "UConst.h"
 #include "UPaths.h"
 #include "UProducts.h"
+#include "UText.h"
 #include "UUninstallRecord.h"
 #include "UnDo.h"
 
@@ -309,4 +310,56 @@ bool TProductPaths::NextFolder(AnsiString* name) {
         }
     }
     return false;
+}
+
+namespace {
+
+// Deletions that leave nothing of the product: the file is not there, or a
+// link lies on the way (ErrorLinkOnTheWay), which the replay never follows.
+const uint32_t FileNotFound = 2, PathNotFound = 3, LinkOnTheWay = 681;
+
+}  // namespace
+
+TLeftFiles::~TLeftFiles() { delete[] errors_; }
+
+bool TLeftFiles::Note(const AnsiString& path, uint32_t error) {
+    if (error == FileNotFound || error == PathNotFound || error == LinkOnTheWay || SameFileName(path, Exempt)) {
+        return true;
+    }
+    // A file is tried by its own record and again by its folders'.
+    for (int32_t i = 0; i < Paths.Count(); ++i) {
+        if (SameFileName(Paths.Get(i), path)) return false;
+    }
+    if (Paths.Count() == capacity_) {
+        uint32_t* grown = new uint32_t[capacity_ + 16];
+        for (int32_t i = 0; i < capacity_; ++i) grown[i] = errors_[i];
+        delete[] errors_;
+        errors_ = grown;
+        capacity_ += 16;
+    }
+    errors_[Paths.Append(path)] = error;
+    return false;
+}
+
+uint32_t TLeftFiles::Error(int32_t index) const { return index >= 0 && index < Paths.Count() ? errors_[index] : 0; }
+
+void TLeftFiles::Clear() { Paths.Clear(); }
+
+int UninstallExitCode(bool cutShort, int32_t filesLeft, int32_t filesScheduled) {
+    if (filesLeft > filesScheduled) return UninstallFilesLeft;
+    if (cutShort) return UninstallLogCutShort;
+    return filesLeft > 0 ? UninstallDoneAtRestart : UninstallRemoved;
+}
+
+AnsiString LeftFilesText(const AnsiString& product, const TbrcStringList& paths, const TbrcStringList& reasons,
+                         int32_t shown) {
+    AnsiString text = AnsiString(paths.Count() == 1 ? "This file of " : "These files of ") + product +
+                      " could not be removed:\r\n";
+    int32_t named = paths.Count() < shown ? paths.Count() : shown;
+    for (int32_t i = 0; i < named; ++i) {
+        text += AnsiString("\r\n") + paths.Get(i);
+        if (!reasons.Get(i).IsEmpty()) text += AnsiString("\r\n    ") + reasons.Get(i);
+    }
+    if (paths.Count() > named) text += AnsiString("\r\nand ") + Decimal(paths.Count() - named) + " more.";
+    return text;
 }

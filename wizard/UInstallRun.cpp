@@ -9,8 +9,10 @@
 #include "UInstallRecord.h"
 #include "UItemError.h"
 #include "ULinks.h"
+#include "UOperations.h"
 #include "UPaths.h"
 #include "URegistry.h"
+#include "UScoped.h"
 #include "UScript.h"
 #include "UText.h"
 
@@ -50,6 +52,18 @@ void TakeBackRun(const AnsiString& createdFolder) {
         if (!LinkInProductFolders(log)) DeleteFileA(log.CStr());
     }
     RemoveCreatedFolders(InstallDir, createdFolder);
+}
+
+// Whether the item failed on a file that another program holds open (an IDE
+// its package, a help window its file). Windows says so of a running
+// program's file with access denied, as of a file that the user may not
+// change: a file in use is one that cannot be opened alone.
+bool FileInUse(int32_t code, const ScriptItem& item) {
+    if (code == ERROR_SHARING_VIOLATION || code == ERROR_LOCK_VIOLATION) return true;
+    if (code != ERROR_ACCESS_DENIED) return false;
+    AnsiString path = ItemOpcode(item) == siCopyFile ? TargetPath(item) : ItemPath(item);
+    TScopedFile file(CreateFileA(path.CStr(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr));
+    return !file.IsValid() && GetLastError() == ERROR_SHARING_VIOLATION;
 }
 
 // The run's own end: the folders it held go free.
@@ -99,11 +113,12 @@ TInstallOutcome RunInstallScript(TInstallObserver* observer) {
             script.Journal.Restore();
             return outcome;
         }
-        if (code != 0) {
-            ++outcome.FailedItems;
-            observer->ReportFailure(
-                ItemErrorText(script.Index, code, ScriptItems[script.Index].Id, script.LogLine));
+        const ScriptItem& item = ScriptItems[script.Index];
+        while (code != 0 && observer->ReportFailure(ItemErrorText(script.Index, code, item.Id, script.LogLine),
+                                                    FileInUse(code, item))) {
+            code = script.ExecuteItem();
         }
+        if (code != 0) ++outcome.FailedItems;
         observer->ItemDone(script.ItemStep());
         ++script.Index;
         if (observer->CancelRequested()) {

@@ -16,8 +16,10 @@ public:
     virtual void Started(int32_t itemCount, bool removedPrevious) = 0;
     // The caption of the item about to run (the last category stays).
     virtual void ShowStep(const AnsiString& caption) = 0;
-    // A failing item, with the text of its error report; the run goes on.
-    virtual void ReportFailure(const AnsiString& report) = 0;
+    // A failing item, with the text of its error report; the run goes on
+    // unless this is true: the item runs again. `inUse`: it failed on a file
+    // that another program holds open, which may let go of it.
+    virtual bool ReportFailure(const AnsiString& report, bool inUse) = 0;
     // After each item: its progress step, and the one input message served.
     virtual void ItemDone(int32_t step) = 0;
     // Asked after each item: true stops the run there and takes it back.

@@ -54,8 +54,16 @@ public:
         SendMessageA(bar_, PBM_SETPOS, 0, 0);
     }
     void ShowStep(const AnsiString& caption) override { SetDlgItemTextA(dialog_, IDC_STEP, caption.CStr()); }
-    void ReportFailure(const AnsiString& report) override {
-        MessageBoxA(dialog_, report.CStr(), "Error", MB_OK);
+    // A file in use may be let go: Retry runs the item again, Cancel goes
+    // on without it, as OK does for any other failure.
+    bool ReportFailure(const AnsiString& report, bool inUse) override {
+        if (!inUse) {
+            MessageBoxA(dialog_, report.CStr(), "Error", MB_OK);
+            return false;
+        }
+        AnsiString text = report + "\r\n\r\nClose the program that uses the file and click Retry, or click Cancel to "
+                                   "go on without it.";
+        return MessageBoxA(dialog_, text.CStr(), "Error", MB_RETRYCANCEL) == IDRETRY;
     }
     void ItemDone(int32_t step) override {
         SendMessageA(bar_, PBM_DELTAPOS, step, 0);

@@ -18,7 +18,7 @@ class TSilentRun : public TInstallObserver {
 public:
     void Started(int32_t, bool) override {}
     void ShowStep(const AnsiString&) override {}
-    void ReportFailure(const AnsiString&) override {}
+    bool ReportFailure(const AnsiString&, bool) override { return false; }
     void ItemDone(int32_t) override {}
     bool CancelRequested() override { return false; }
     // What the finish page does.
