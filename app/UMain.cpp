@@ -2,15 +2,15 @@
 #include <stdlib.h>
 #include <windows.h>
 
-#include "UCodePage.h"
-#include "UPayload.h"
-#include "URegistry.h"
-#include "USilentInstall.h"
-#include "USingleInstance.h"
-#include "USwitches.h"
-#include "USystemLibraries.h"
-#include "UWizard.h"
-#include "UbrcCheckListBox.h"
+#include "app/USwitches.h"
+#include "controls/UbrcCheckListBox.h"
+#include "util/UCodePage.h"
+#include "util/UPayload.h"
+#include "util/URegistry.h"
+#include "util/USingleInstance.h"
+#include "util/USystemLibraries.h"
+#include "wizard/USilentInstall.h"
+#include "wizard/UWizard.h"
 
 namespace {
 

@@ -1,4 +1,4 @@
-#include "USwitches.h"
+#include "app/USwitches.h"
 
 #include <string.h>
 

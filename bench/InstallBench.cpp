@@ -16,18 +16,18 @@
 #include <memory>
 #include <vector>
 
+#include "catalogue/UConst.h"
+#include "controls/UbrcCheckListBox.h"
 #include "FakeIde.h"
+#include "resources/UResources.h"
+#include "script/UScript.h"
+#include "script/UScriptItems.h"
 #include "TestSupport.h"
-#include "UConst.h"
-#include "UDeinstall.h"
-#include "UPaths.h"
-#include "UPage.h"
-#include "UProducts.h"
-#include "URegistry.h"
-#include "UResources.h"
-#include "UScript.h"
-#include "UScriptItems.h"
-#include "UbrcCheckListBox.h"
+#include "uninstall/UDeinstall.h"
+#include "util/UPaths.h"
+#include "util/UProducts.h"
+#include "util/URegistry.h"
+#include "wizard/UPage.h"
 #include "WizardDriver.h"
 
 namespace {

@@ -1,6 +1,6 @@
-#include "UConst.h"
+#include "catalogue/UConst.h"
 
-#include "UPaths.h"
+#include "util/UPaths.h"
 
 const char ProductMaker[] = "Brindlecraft";
 const char ProductName[] = "Vellorin library";

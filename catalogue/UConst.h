@@ -4,7 +4,7 @@
 
 #include <stdint.h>
 
-#include "UAnsiString.h"
+#include "util/UAnsiString.h"
 
 extern const char ProductMaker[];        // "Brindlecraft"
 extern const char ProductName[];         // "Vellorin library"

@@ -1,6 +1,6 @@
 // The list itself and its line splitting; the parts that need Windows
 // (collation and files) are in UbrcStringListWin32.cpp.
-#include "UbrcStringList.h"
+#include "catalogue/UbrcStringList.h"
 
 namespace {
 

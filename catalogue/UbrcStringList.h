@@ -9,7 +9,7 @@
 
 #include <stdint.h>
 
-#include "UAnsiString.h"
+#include "util/UAnsiString.h"
 
 class TbrcStringList {
 public:

@@ -3,8 +3,8 @@
 #include <string.h>
 #include <windows.h>
 
-#include "UScoped.h"
-#include "UbrcStringList.h"
+#include "catalogue/UbrcStringList.h"
+#include "util/UScoped.h"
 
 namespace {
 

@@ -1,6 +1,6 @@
 // OBM_CHECKBOXES is declared only with OEMRESOURCE.
 #define OEMRESOURCE
-#include "UbrcCheckListBox.h"
+#include "controls/UbrcCheckListBox.h"
 
 namespace {
 

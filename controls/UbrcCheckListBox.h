@@ -14,7 +14,7 @@
 #include <stdint.h>
 #include <windows.h>
 
-#include "UAnsiString.h"
+#include "util/UAnsiString.h"
 
 class TbrcCheckListBox;
 

@@ -6,8 +6,8 @@
 #include <stdlib.h>
 #include <string.h>
 
-#include "UFolderText.h"
-#include "UPaths.h"
+#include "util/UPaths.h"
+#include "wizard/UFolderText.h"
 
 namespace {
 

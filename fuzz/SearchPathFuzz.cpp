@@ -6,7 +6,7 @@
 #include <stdlib.h>
 #include <string.h>
 
-#include "USearchPath.h"
+#include "script/USearchPath.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     // The first line is the value, the rest the folder.

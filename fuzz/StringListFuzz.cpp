@@ -5,7 +5,7 @@
 #include <stdlib.h>
 #include <string.h>
 
-#include "UbrcStringList.h"
+#include "catalogue/UbrcStringList.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     char* text = static_cast<char*>(malloc(size + 1));

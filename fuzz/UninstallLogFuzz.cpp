@@ -8,10 +8,10 @@
 
 #include <initializer_list>
 
-#include "UDeinstall.h"
-#include "UPaths.h"
-#include "UText.h"
-#include "UnDo.h"
+#include "uninstall/UDeinstall.h"
+#include "uninstall/UnDo.h"
+#include "util/UPaths.h"
+#include "util/UText.h"
 
 namespace {
 

@@ -5,7 +5,7 @@
 #include <stdint.h>
 #include <stdlib.h>
 
-#include "UVersionResource.h"
+#include "util/UVersionResource.h"
 
 namespace {
 

@@ -3,17 +3,17 @@
 #include <stdlib.h>
 #include <windows.h>
 
-#include "UFileTree.h"
-#include "UFolderIdentity.h"
-#include "ULinks.h"
-#include "UOperations.h"
-#include "UPaths.h"
-#include "UPayload.h"
-#include "UProducts.h"
-#include "UScoped.h"
-#include "UText.h"
-#include "UTextFile.h"
-#include "UbrcStringList.h"
+#include "catalogue/UbrcStringList.h"
+#include "script/UOperations.h"
+#include "util/UFileTree.h"
+#include "util/UFolderIdentity.h"
+#include "util/ULinks.h"
+#include "util/UPaths.h"
+#include "util/UPayload.h"
+#include "util/UProducts.h"
+#include "util/UScoped.h"
+#include "util/UText.h"
+#include "util/UTextFile.h"
 
 namespace {
 

@@ -1,6 +1,6 @@
-#include "UItemError.h"
+#include "script/UItemError.h"
 
-#include "UText.h"
+#include "util/UText.h"
 
 namespace {
 

@@ -3,7 +3,7 @@
 
 #include <stdint.h>
 
-#include "UAnsiString.h"
+#include "util/UAnsiString.h"
 
 // "Error in ScriptItem=<index>, ErrorCode=<code>h ScriptItemId=<id> with text"
 // CR LF <log line>: index in decimal, code and id in lower-case hexadecimal.

@@ -1,12 +1,12 @@
 // install.log, the account of the run for people, and uninst.log, the
 // journal of what can be undone, for the uninstaller.
-#include "UConst.h"
-#include "ULinks.h"
-#include "UOperations.h"
-#include "UPaths.h"
-#include "UProducts.h"
-#include "UScript.h"
-#include "UUninstallRecord.h"
+#include "catalogue/UConst.h"
+#include "script/UOperations.h"
+#include "script/UScript.h"
+#include "script/UUninstallRecord.h"
+#include "util/ULinks.h"
+#include "util/UPaths.h"
+#include "util/UProducts.h"
 
 namespace {
 

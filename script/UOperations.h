@@ -5,9 +5,9 @@
 
 #include <stdint.h>
 
-#include "UAnsiString.h"
-#include "UScriptItems.h"
-#include "USecurity.h"
+#include "script/UScriptItems.h"
+#include "util/UAnsiString.h"
+#include "util/USecurity.h"
 
 // The item's path: the directory of its kind joined with its name; the
 // second path likewise from Name2 and DirKind2.

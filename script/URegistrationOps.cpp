@@ -3,14 +3,14 @@
 // and search paths, Windows help, the product key and the uninstall entry.
 #include <windows.h>
 
-#include "UConst.h"
-#include "UOperations.h"
-#include "UPaths.h"
-#include "UProducts.h"
-#include "URegistry.h"
-#include "UScript.h"
-#include "USearchPath.h"
-#include "UText.h"
+#include "catalogue/UConst.h"
+#include "script/UOperations.h"
+#include "script/UScript.h"
+#include "script/USearchPath.h"
+#include "util/UPaths.h"
+#include "util/UProducts.h"
+#include "util/URegistry.h"
+#include "util/UText.h"
 
 namespace {
 

@@ -1,12 +1,12 @@
-#include "URunJournal.h"
+#include "script/URunJournal.h"
 
 #include <windows.h>
 
-#include "ULinks.h"
-#include "UPaths.h"
-#include "UScoped.h"
-#include "UText.h"
-#include "UTextFile.h"
+#include "util/ULinks.h"
+#include "util/UPaths.h"
+#include "util/UScoped.h"
+#include "util/UText.h"
+#include "util/UTextFile.h"
 
 namespace {
 

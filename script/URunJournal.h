@@ -6,7 +6,7 @@
 // record and leaves these files as they are.)
 #pragma once
 
-#include "UAnsiString.h"
+#include "util/UAnsiString.h"
 
 class TRunJournal {
 public:

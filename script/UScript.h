@@ -16,11 +16,11 @@
 #include <stdint.h>
 #include <windows.h>
 
-#include "UAnsiString.h"
-#include "UScoped.h"
-#include "UScriptItems.h"
-#include "URunJournal.h"
-#include "UbrcStringList.h"
+#include "catalogue/UbrcStringList.h"
+#include "script/URunJournal.h"
+#include "script/UScriptItems.h"
+#include "util/UAnsiString.h"
+#include "util/UScoped.h"
 
 // Why a Windows call failed, as the system tells it in the user's language
 // (without the line break it ends with); empty when it tells nothing.

@@ -1,5 +1,5 @@
-#include "UScriptItems.h"
+#include "script/UScriptItems.h"
 
-#include "UConst.h"
+#include "catalogue/UConst.h"
 
 #include "UScriptItems.inc"

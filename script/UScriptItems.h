@@ -7,7 +7,7 @@
 #include <stddef.h>
 #include <stdint.h>
 
-#include "UPaths.h"
+#include "util/UPaths.h"
 
 // Opcodes: the low 16 bits of ScriptItem::Id. Bit 0x8000 marks the
 // file-system class, bit 0x4000 the control class, the rest is the

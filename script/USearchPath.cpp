@@ -1,4 +1,4 @@
-#include "USearchPath.h"
+#include "script/USearchPath.h"
 
 #include <string.h>
 

@@ -1,7 +1,7 @@
 // An IDE's library search path: one string of folders separated by ";".
 #pragma once
 
-#include "UAnsiString.h"
+#include "util/UAnsiString.h"
 
 // Whether `folder` is one of the entries of `value`. Both are compared as
 // given: callers pass lower-cased copies to compare without regard to case.

@@ -1,4 +1,4 @@
-#include "UUninstallRecord.h"
+#include "script/UUninstallRecord.h"
 
 const char UninstallLogMagic[] = "REDUD01";
 

@@ -7,8 +7,8 @@
 #include <stddef.h>
 #include <stdint.h>
 
-#include "UAnsiString.h"
-#include "UScriptItems.h"
+#include "script/UScriptItems.h"
+#include "util/UAnsiString.h"
 
 extern const char UninstallLogMagic[];     // "REDUD01", written without a terminator
 const size_t UninstallLogMagicLength = 7;

@@ -19,10 +19,10 @@
 #include <tlhelp32.h>
 
 #include "FakeIde.h"
+#include "resources/UResources.h"
+#include "script/UScriptItems.h"
 #include "TestSupport.h"
-#include "UFolderText.h"
-#include "UResources.h"
-#include "UScriptItems.h"
+#include "wizard/UFolderText.h"
 #include "WizardDriver.h"
 
 namespace {

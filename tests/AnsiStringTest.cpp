@@ -3,7 +3,7 @@
 #include <string>
 #include <utility>
 
-#include "UAnsiString.h"
+#include "util/UAnsiString.h"
 
 namespace {
 

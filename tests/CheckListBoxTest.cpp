@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "UbrcCheckListBox.h"
+#include "controls/UbrcCheckListBox.h"
 
 namespace {
 

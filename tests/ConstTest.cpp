@@ -3,7 +3,7 @@
 
 #include <string>
 
-#include "UConst.h"
+#include "catalogue/UConst.h"
 
 namespace {
 

@@ -4,8 +4,8 @@
 #include <filesystem>
 
 #include "EngineFixture.h"
-#include "UDeinstall.h"
-#include "UUninstallRecord.h"
+#include "script/UUninstallRecord.h"
+#include "uninstall/UDeinstall.h"
 
 namespace {
 

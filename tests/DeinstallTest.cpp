@@ -7,14 +7,14 @@
 #include <string>
 #include <vector>
 
-#include "UConst.h"
-#include "UDeinstall.h"
-#include "UPaths.h"
-#include "UScriptItems.h"
-#include "USearchPath.h"
-#include "UText.h"
-#include "UUninstallRecord.h"
-#include "UnDo.h"
+#include "catalogue/UConst.h"
+#include "script/UScriptItems.h"
+#include "script/USearchPath.h"
+#include "script/UUninstallRecord.h"
+#include "uninstall/UDeinstall.h"
+#include "uninstall/UnDo.h"
+#include "util/UPaths.h"
+#include "util/UText.h"
 
 namespace {
 

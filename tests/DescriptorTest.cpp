@@ -3,7 +3,7 @@
 #include <string>
 #include <vector>
 
-#include "UDescriptor.h"
+#include "util/UDescriptor.h"
 
 namespace {
 

@@ -4,8 +4,8 @@
 #include <gtest/gtest.h>
 
 #include "TestSupport.h"
-#include "UProducts.h"
-#include "URegistry.h"
+#include "util/UProducts.h"
+#include "util/URegistry.h"
 
 namespace {
 

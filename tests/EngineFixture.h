@@ -11,14 +11,14 @@
 #include <string>
 #include <vector>
 
+#include "app/USwitches.h"
+#include "catalogue/UConst.h"
 #include "FakeIde.h"
+#include "script/UScript.h"
 #include "TestSupport.h"
-#include "UConst.h"
-#include "UPaths.h"
-#include "UProducts.h"
-#include "URegistry.h"
-#include "UScript.h"
-#include "USwitches.h"
+#include "util/UPaths.h"
+#include "util/UProducts.h"
+#include "util/URegistry.h"
 
 struct Failure {
     int32_t index;

@@ -5,8 +5,8 @@
 #include <memory>
 
 #include "EngineFixture.h"
-#include "UScriptItems.h"
-#include "UUninstallRecord.h"
+#include "script/UScriptItems.h"
+#include "script/UUninstallRecord.h"
 
 namespace {
 

@@ -4,10 +4,10 @@
 
 #include <string>
 
-#include "UItemError.h"
-#include "UScriptItems.h"
-#include "USearchPath.h"
-#include "UUninstallRecord.h"
+#include "script/UItemError.h"
+#include "script/UScriptItems.h"
+#include "script/USearchPath.h"
+#include "script/UUninstallRecord.h"
 
 namespace {
 

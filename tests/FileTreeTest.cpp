@@ -4,9 +4,9 @@
 #include <string>
 #include <vector>
 
+#include "resources/version.h"
 #include "TestSupport.h"
-#include "UFileTree.h"
-#include "version.h"
+#include "util/UFileTree.h"
 
 namespace {
 

@@ -6,8 +6,8 @@
 #include <ostream>
 #include <string>
 
-#include "UFolderText.h"
-#include "UScriptItems.h"
+#include "script/UScriptItems.h"
+#include "wizard/UFolderText.h"
 
 namespace {
 

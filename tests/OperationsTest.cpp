@@ -1,9 +1,9 @@
 // The script's operations one at a time, on items made for the test: result
 // codes of the failing paths and the edge cases of the file edits.
 #include "EngineFixture.h"
-#include "ULinks.h"
-#include "UOperations.h"
-#include "UTextFile.h"
+#include "script/UOperations.h"
+#include "util/ULinks.h"
+#include "util/UTextFile.h"
 
 #include <sddl.h>
 

@@ -3,8 +3,8 @@
 #include <ostream>
 #include <string>
 
-#include "UPaths.h"
-#include "UText.h"
+#include "util/UPaths.h"
+#include "util/UText.h"
 
 namespace {
 

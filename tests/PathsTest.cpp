@@ -5,10 +5,10 @@
 #include <string>
 
 #include "TestSupport.h"
-#include "UCodePage.h"
-#include "UFolderText.h"
-#include "UPaths.h"
-#include "UProducts.h"
+#include "util/UCodePage.h"
+#include "util/UPaths.h"
+#include "util/UProducts.h"
+#include "wizard/UFolderText.h"
 
 namespace {
 

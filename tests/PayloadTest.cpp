@@ -8,11 +8,11 @@
 #include <string>
 #include <vector>
 
+#include "resources/version.h"
+#include "script/UScriptItems.h"
 #include "TestSupport.h"
-#include "UPaths.h"
-#include "UPayload.h"
-#include "UScriptItems.h"
-#include "version.h"
+#include "util/UPaths.h"
+#include "util/UPayload.h"
 
 namespace {
 

@@ -1,7 +1,7 @@
 // The IDE product table: fixed order, masks and help-file slots.
 #include <gtest/gtest.h>
 
-#include "UProducts.h"
+#include "util/UProducts.h"
 
 namespace {
 

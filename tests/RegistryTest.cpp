@@ -5,7 +5,7 @@
 #include <string>
 
 #include "TestSupport.h"
-#include "URegistry.h"
+#include "util/URegistry.h"
 
 namespace {
 

@@ -11,12 +11,12 @@
 #include <memory>
 
 #include "EngineFixture.h"
-#include "UInstallRun.h"
-#include "ULinks.h"
-#include "UResources.h"
-#include "UOperations.h"
-#include "UPaths.h"
-#include "UUninstallRecord.h"
+#include "resources/UResources.h"
+#include "script/UOperations.h"
+#include "script/UUninstallRecord.h"
+#include "util/ULinks.h"
+#include "util/UPaths.h"
+#include "wizard/UInstallRun.h"
 #include "WizardDriver.h"
 
 namespace {

@@ -10,9 +10,9 @@
 #include <string>
 #include <vector>
 
-#include "UConst.h"
-#include "UProducts.h"
-#include "UScriptItems.h"
+#include "catalogue/UConst.h"
+#include "script/UScriptItems.h"
+#include "util/UProducts.h"
 
 namespace {
 

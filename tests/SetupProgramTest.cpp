@@ -8,8 +8,8 @@
 
 #include "FakeIde.h"
 #include "PeImage.h"
+#include "resources/UResources.h"
 #include "TestSupport.h"
-#include "UResources.h"
 #include "WizardDriver.h"
 
 namespace {

@@ -14,9 +14,9 @@
 #include <vector>
 
 #include "PeImage.h"
-#include "UResources.h"
-#include "UVersionResource.h"
-#include "version.h"
+#include "resources/UResources.h"
+#include "resources/version.h"
+#include "util/UVersionResource.h"
 
 namespace {
 

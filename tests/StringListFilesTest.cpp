@@ -4,8 +4,8 @@
 #include <string>
 #include <vector>
 
+#include "catalogue/UbrcStringList.h"
 #include "TestSupport.h"
-#include "UbrcStringList.h"
 
 namespace {
 

@@ -4,7 +4,7 @@
 #include <string>
 #include <vector>
 
-#include "UbrcStringList.h"
+#include "catalogue/UbrcStringList.h"
 
 namespace {
 

@@ -4,7 +4,7 @@
 #include <string>
 #include <vector>
 
-#include "USwitches.h"
+#include "app/USwitches.h"
 
 namespace {
 

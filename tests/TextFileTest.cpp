@@ -6,11 +6,11 @@
 #include <string>
 #include <vector>
 
+#include "script/URunJournal.h"
 #include "TestSupport.h"
-#include "ULinks.h"
-#include "URunJournal.h"
-#include "UScoped.h"
-#include "UTextFile.h"
+#include "util/ULinks.h"
+#include "util/UScoped.h"
+#include "util/UTextFile.h"
 
 namespace {
 

@@ -1,6 +1,6 @@
 #include <gtest/gtest.h>
 
-#include "UText.h"
+#include "util/UText.h"
 
 namespace {
 

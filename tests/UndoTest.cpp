@@ -3,10 +3,10 @@
 #include <filesystem>
 
 #include "EngineFixture.h"
-#include "UDeinstall.h"
-#include "UTextFile.h"
-#include "UUninstallRecord.h"
-#include "UnDo.h"
+#include "script/UUninstallRecord.h"
+#include "uninstall/UDeinstall.h"
+#include "uninstall/UnDo.h"
+#include "util/UTextFile.h"
 
 namespace {
 

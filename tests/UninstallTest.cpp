@@ -10,8 +10,8 @@
 #include <memory>
 
 #include "EngineFixture.h"
-#include "UDeinstall.h"
-#include "USecurity.h"
+#include "uninstall/UDeinstall.h"
+#include "util/USecurity.h"
 
 namespace {
 

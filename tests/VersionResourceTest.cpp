@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "UVersionResource.h"
+#include "util/UVersionResource.h"
 
 namespace {
 

@@ -11,13 +11,13 @@
 #include <atomic>
 #include <memory>
 
+#include "controls/UbrcCheckListBox.h"
 #include "EngineFixture.h"
-#include "UDeinstall.h"
-#include "UFolderText.h"
-#include "UPage.h"
-#include "UResources.h"
-#include "USilentInstall.h"
-#include "UbrcCheckListBox.h"
+#include "resources/UResources.h"
+#include "uninstall/UDeinstall.h"
+#include "wizard/UFolderText.h"
+#include "wizard/UPage.h"
+#include "wizard/USilentInstall.h"
 #include "WizardDriver.h"
 
 namespace {

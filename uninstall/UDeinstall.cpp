@@ -1,17 +1,17 @@
 // Reading an uninstall log: checks, header and records. Everything here works
 // on the bytes in memory; loading the file and replaying are in
 // UDeinstallRun.cpp.
-#include "UDeinstall.h"
+#include "uninstall/UDeinstall.h"
 
 #include <stdlib.h>
 #include <string.h>
 
-#include "UConst.h"
-#include "UOutOfMemory.h"
-#include "UPaths.h"
-#include "UScriptItems.h"
-#include "UUninstallRecord.h"
-#include "UnDo.h"
+#include "catalogue/UConst.h"
+#include "script/UScriptItems.h"
+#include "script/UUninstallRecord.h"
+#include "uninstall/UnDo.h"
+#include "util/UOutOfMemory.h"
+#include "util/UPaths.h"
 
 namespace {
 

@@ -8,9 +8,9 @@
 
 #include <stdint.h>
 
-#include "UAnsiString.h"
-#include "UUninstallRecord.h"
-#include "UbrcStringList.h"
+#include "catalogue/UbrcStringList.h"
+#include "script/UUninstallRecord.h"
+#include "util/UAnsiString.h"
 
 struct TUninstallRecord {
     uint32_t Code;     // opcode of the item that wrote it, with its flags

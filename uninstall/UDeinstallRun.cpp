@@ -3,18 +3,18 @@
 #include <string.h>
 #include <windows.h>
 
-#include "UConst.h"
-#include "UDeinstall.h"
-#include "UFolderIdentity.h"
-#include "ULinks.h"
-#include "UPaths.h"
-#include "UProducts.h"
-#include "URegistry.h"
-#include "UScoped.h"
-#include "UScriptItems.h"
-#include "UText.h"
-#include "UTextFile.h"
-#include "UnDo.h"
+#include "catalogue/UConst.h"
+#include "script/UScriptItems.h"
+#include "uninstall/UDeinstall.h"
+#include "uninstall/UnDo.h"
+#include "util/UFolderIdentity.h"
+#include "util/ULinks.h"
+#include "util/UPaths.h"
+#include "util/UProducts.h"
+#include "util/URegistry.h"
+#include "util/UScoped.h"
+#include "util/UText.h"
+#include "util/UTextFile.h"
 
 namespace {
 

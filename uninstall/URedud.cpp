@@ -27,21 +27,21 @@
 #include <stdlib.h>
 #include <windows.h>
 
-#include "UCodePage.h"
-#include "UConst.h"
-#include "UDeinstall.h"
-#include "UFileTree.h"
-#include "ULinks.h"
-#include "UOutOfMemory.h"
-#include "UPaths.h"
-#include "URegistry.h"
-#include "UScoped.h"
-#include "UScript.h"
-#include "USecurity.h"
-#include "USingleInstance.h"
-#include "USystemLibraries.h"
-#include "UText.h"
-#include "UnDo.h"
+#include "catalogue/UConst.h"
+#include "script/UScript.h"
+#include "uninstall/UDeinstall.h"
+#include "uninstall/UnDo.h"
+#include "util/UCodePage.h"
+#include "util/UFileTree.h"
+#include "util/ULinks.h"
+#include "util/UOutOfMemory.h"
+#include "util/UPaths.h"
+#include "util/URegistry.h"
+#include "util/UScoped.h"
+#include "util/USecurity.h"
+#include "util/USingleInstance.h"
+#include "util/USystemLibraries.h"
+#include "util/UText.h"
 
 namespace {
 

@@ -1,17 +1,17 @@
-#include "UnDo.h"
+#include "uninstall/UnDo.h"
 
 #include <windows.h>
 
-#include "UFileTree.h"
-#include "UFolderIdentity.h"
-#include "ULinks.h"
-#include "UPaths.h"
-#include "UProducts.h"
-#include "URegistry.h"
-#include "UScoped.h"
-#include "USearchPath.h"
-#include "UText.h"
-#include "UTextFile.h"
+#include "script/USearchPath.h"
+#include "util/UFileTree.h"
+#include "util/UFolderIdentity.h"
+#include "util/ULinks.h"
+#include "util/UPaths.h"
+#include "util/UProducts.h"
+#include "util/URegistry.h"
+#include "util/UScoped.h"
+#include "util/UText.h"
+#include "util/UTextFile.h"
 
 namespace {
 

@@ -8,10 +8,10 @@
 
 #include <stdint.h>
 
-#include "UAnsiString.h"
-#include "UDeinstall.h"
-#include "UScriptItems.h"
-#include "UbrcStringList.h"
+#include "catalogue/UbrcStringList.h"
+#include "script/UScriptItems.h"
+#include "uninstall/UDeinstall.h"
+#include "util/UAnsiString.h"
 
 struct TEarlierInstall;
 

@@ -1,10 +1,10 @@
 // The checks of the undo actions that need no system call.
-#include "UConst.h"
-#include "UPaths.h"
-#include "UProducts.h"
-#include "UText.h"
-#include "UUninstallRecord.h"
-#include "UnDo.h"
+#include "catalogue/UConst.h"
+#include "script/UUninstallRecord.h"
+#include "uninstall/UnDo.h"
+#include "util/UPaths.h"
+#include "util/UProducts.h"
+#include "util/UText.h"
 
 namespace {
 

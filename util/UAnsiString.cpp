@@ -1,9 +1,9 @@
-#include "UAnsiString.h"
+#include "util/UAnsiString.h"
 
 #include <stdlib.h>
 #include <string.h>
 
-#include "UOutOfMemory.h"
+#include "util/UOutOfMemory.h"
 
 AnsiString::AnsiString(const char* text) : AnsiString(text, text ? strlen(text) : 0) {}
 

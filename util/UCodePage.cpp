@@ -1,4 +1,4 @@
-#include "UCodePage.h"
+#include "util/UCodePage.h"
 
 #include <windows.h>
 

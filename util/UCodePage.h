@@ -1,7 +1,7 @@
 // The system's ANSI code page for the path vocabulary.
 #pragma once
 
-#include "UPathText.h"
+#include "util/UPathText.h"
 
 // Sets SystemCodePage to the code page Windows gives this program (GetACP):
 // its lead bytes, and case folding through the wide form of a name and the

@@ -19,7 +19,7 @@
 // 32-bit slots are left empty, so the first call jumps to address 0.)
 #include <windows.h>
 
-#include "USystemLibraries.h"
+#include "util/USystemLibraries.h"
 
 namespace {
 

@@ -1,4 +1,4 @@
-#include "UDescriptor.h"
+#include "util/UDescriptor.h"
 
 #include <string.h>
 

@@ -9,7 +9,7 @@
 #include <stddef.h>
 #include <stdint.h>
 
-#include "UAnsiString.h"
+#include "util/UAnsiString.h"
 
 // The SID S-1-`authority`-`subAuthorities`... as bytes; empty for more than
 // the 15 parts that a SID can hold.

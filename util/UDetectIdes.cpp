@@ -1,5 +1,5 @@
-#include "UProducts.h"
-#include "URegistry.h"
+#include "util/UProducts.h"
+#include "util/URegistry.h"
 
 void DetectIdes() {
     for (TBorlandProduct& product : BorlandProducts) {

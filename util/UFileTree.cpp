@@ -1,11 +1,11 @@
-#include "UFileTree.h"
+#include "util/UFileTree.h"
 
 #include <stdlib.h>
 #include <windows.h>
 
-#include "UAnsiString.h"
-#include "ULinks.h"
-#include "UScoped.h"
+#include "util/UAnsiString.h"
+#include "util/ULinks.h"
+#include "util/UScoped.h"
 
 namespace {
 

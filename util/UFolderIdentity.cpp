@@ -1,11 +1,11 @@
-#include "UFolderIdentity.h"
+#include "util/UFolderIdentity.h"
 
 #include <windows.h>
 
-#include "ULinks.h"
-#include "UPaths.h"
-#include "UProducts.h"
-#include "UText.h"
+#include "util/ULinks.h"
+#include "util/UPaths.h"
+#include "util/UProducts.h"
+#include "util/UText.h"
 
 namespace {
 

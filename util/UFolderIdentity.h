@@ -7,7 +7,7 @@
 // with that one final path.
 #pragma once
 
-#include "UAnsiString.h"
+#include "util/UAnsiString.h"
 
 // The final path of `folder`, which need not exist yet: that of its deepest
 // existing folder followed by the names still missing below it. False when

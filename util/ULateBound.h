@@ -6,7 +6,7 @@
 
 #include <windows.h>
 
-#include "USystemLibraries.h"
+#include "util/USystemLibraries.h"
 
 // The function `name` of `library` from the system folder, or null when it
 // cannot be had.

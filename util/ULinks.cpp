@@ -1,10 +1,10 @@
-#include "ULinks.h"
+#include "util/ULinks.h"
 
-#include "UFolderIdentity.h"
-#include "UPaths.h"
-#include "UProducts.h"
-#include "UScoped.h"
-#include "UText.h"
+#include "util/UFolderIdentity.h"
+#include "util/UPaths.h"
+#include "util/UProducts.h"
+#include "util/UScoped.h"
+#include "util/UText.h"
 
 namespace {
 

@@ -14,8 +14,8 @@
 #include <stdint.h>
 #include <windows.h>
 
-#include "UAnsiString.h"
-#include "UScoped.h"
+#include "util/UAnsiString.h"
+#include "util/UScoped.h"
 
 // ERROR_STOPPED_ON_SYMLINK: "The create operation stopped after reaching a
 // symbolic link." The result of an operation refused for a link on the way.

@@ -1,6 +1,6 @@
 #include <windows.h>
 
-#include "UText.h"
+#include "util/UText.h"
 
 AnsiString LowerCase(const AnsiString& text) {
     AnsiString lower(text);

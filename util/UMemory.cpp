@@ -5,7 +5,7 @@
 #include <stdlib.h>
 #include <windows.h>
 
-#include "UOutOfMemory.h"
+#include "util/UOutOfMemory.h"
 
 void EndOutOfMemory() { ExitProcess(ExitOutOfMemory); }
 

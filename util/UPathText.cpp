@@ -2,7 +2,7 @@
 // the parts of the path helpers that need no system call.
 #include <string.h>
 
-#include "UPaths.h"
+#include "util/UPaths.h"
 
 TCodePage SystemCodePage = {{}, 0, nullptr};
 

@@ -11,7 +11,7 @@
 #include <stddef.h>
 #include <stdint.h>
 
-#include "UAnsiString.h"
+#include "util/UAnsiString.h"
 
 struct TCodePage {
     // Bit b set: byte b begins a double-byte character.

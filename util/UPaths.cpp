@@ -1,10 +1,10 @@
-#include "UPaths.h"
+#include "util/UPaths.h"
 
 #include <string.h>
 #include <windows.h>
 
-#include "UProducts.h"
-#include "UText.h"
+#include "util/UProducts.h"
+#include "util/UText.h"
 
 namespace {
 

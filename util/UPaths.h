@@ -11,7 +11,7 @@
 struct _SECURITY_ATTRIBUTES;
 typedef struct _SECURITY_ATTRIBUTES SECURITY_ATTRIBUTES;
 
-#include "UPathText.h"
+#include "util/UPathText.h"
 
 enum TDirKind : uint32_t {
     dkNone = 0,

@@ -1,12 +1,12 @@
-#include "UPayload.h"
+#include "util/UPayload.h"
 
 #include <windows.h>
 
-#include "ULinks.h"
-#include "UPaths.h"
-#include "UScoped.h"
-#include "UScriptItems.h"
-#include "UVersionResource.h"
+#include "script/UScriptItems.h"
+#include "util/ULinks.h"
+#include "util/UPaths.h"
+#include "util/UScoped.h"
+#include "util/UVersionResource.h"
 
 uint32_t ExtractPayload(uint32_t id, const char* path) {
     HRSRC resource = FindResourceA(nullptr, MAKEINTRESOURCEA(id), "vllib");

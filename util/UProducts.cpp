@@ -1,4 +1,4 @@
-#include "UProducts.h"
+#include "util/UProducts.h"
 
 TBorlandProduct BorlandProducts[BorlandProductCount] = {
     {"Delphi3", 0x001, {}, false, false, "Software\\Borland\\Delphi\\3.0",

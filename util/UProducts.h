@@ -7,7 +7,7 @@
 
 #include <stdint.h>
 
-#include "UAnsiString.h"
+#include "util/UAnsiString.h"
 
 struct TBorlandProduct {
     const char* Name;     // short name, as the install log lists it

@@ -1,7 +1,7 @@
-#include "URegistry.h"
+#include "util/URegistry.h"
 
-#include "UScoped.h"
-#include "UText.h"
+#include "util/UScoped.h"
+#include "util/UText.h"
 
 uint32_t PlatformId = 0;
 

@@ -5,7 +5,7 @@
 #include <stdint.h>
 #include <windows.h>
 
-#include "UAnsiString.h"
+#include "util/UAnsiString.h"
 
 // Root keys as their raw predefined values, as the script and the uninstall
 // log store them.

@@ -1,13 +1,13 @@
-#include "USecurity.h"
+#include "util/USecurity.h"
 
 #include <ntsecapi.h>
 #include <sddl.h>
 #include <stdlib.h>
 
-#include "UDescriptor.h"
-#include "ULinks.h"
-#include "UPaths.h"
-#include "UScoped.h"
+#include "util/UDescriptor.h"
+#include "util/ULinks.h"
+#include "util/UPaths.h"
+#include "util/UScoped.h"
 
 const char ProductFolderSddl[] = "D:P(A;OICI;FA;;;BA)(A;OICI;FA;;;SY)(A;OICI;0x1200a9;;;BU)";
 const char PrivateFolderSddl[] = "D:P(A;OICI;FA;;;BA)(A;OICI;FA;;;SY)";

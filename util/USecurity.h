@@ -5,7 +5,7 @@
 #include <stdint.h>
 #include <windows.h>
 
-#include "UAnsiString.h"
+#include "util/UAnsiString.h"
 
 // Those of Program Files: Administrators and SYSTEM full control, Users read
 // and execute, inherited below and not inherited from above. A folder that

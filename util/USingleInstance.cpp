@@ -1,4 +1,4 @@
-#include "USingleInstance.h"
+#include "util/USingleInstance.h"
 
 namespace {
 

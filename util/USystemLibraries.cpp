@@ -1,4 +1,4 @@
-#include "USystemLibraries.h"
+#include "util/USystemLibraries.h"
 
 namespace {
 

@@ -1,4 +1,4 @@
-#include "UText.h"
+#include "util/UText.h"
 
 #include <string.h>
 

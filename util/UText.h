@@ -3,8 +3,8 @@
 
 #include <stdint.h>
 
-#include "UAnsiString.h"
-#include "UPathText.h"
+#include "util/UAnsiString.h"
+#include "util/UPathText.h"
 
 // Where `pattern` first occurs in `text` at the start of a character,
 // comparing bytes exactly; 0 when it does not, or when either is empty.

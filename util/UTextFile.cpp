@@ -1,11 +1,11 @@
-#include "UTextFile.h"
+#include "util/UTextFile.h"
 
-#include "ULinks.h"
-#include "UPaths.h"
-#include "UProducts.h"
-#include "UScoped.h"
-#include "USecurity.h"
-#include "UText.h"
+#include "util/ULinks.h"
+#include "util/UPaths.h"
+#include "util/UProducts.h"
+#include "util/UScoped.h"
+#include "util/USecurity.h"
+#include "util/UText.h"
 
 namespace {
 

@@ -8,7 +8,7 @@
 #include <stdint.h>
 #include <windows.h>
 
-#include "UAnsiString.h"
+#include "util/UAnsiString.h"
 
 // ReadTextFile's results besides 0.
 const int32_t tfCannotOpen = -1;  // missing, or held open by another program

@@ -1,4 +1,4 @@
-#include "UVersionResource.h"
+#include "util/UVersionResource.h"
 
 namespace {
 

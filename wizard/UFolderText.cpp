@@ -1,9 +1,9 @@
-#include "UFolderText.h"
+#include "wizard/UFolderText.h"
 
-#include "UConst.h"
-#include "UPaths.h"
-#include "UScriptItems.h"
-#include "UText.h"
+#include "catalogue/UConst.h"
+#include "script/UScriptItems.h"
+#include "util/UPaths.h"
+#include "util/UText.h"
 
 namespace {
 

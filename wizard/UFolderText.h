@@ -4,7 +4,7 @@
 #include <stddef.h>
 #include <stdint.h>
 
-#include "UAnsiString.h"
+#include "util/UAnsiString.h"
 
 // An IDE's root folder without its last component: the folder that holds
 // the IDE. A root without a backslash stays whole.

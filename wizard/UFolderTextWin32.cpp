@@ -1,11 +1,11 @@
 // The check of the install folder that asks the system.
 #include <windows.h>
 
-#include "UFileTree.h"
-#include "UFolderIdentity.h"
-#include "UFolderText.h"
-#include "UPaths.h"
-#include "UText.h"
+#include "util/UFileTree.h"
+#include "util/UFolderIdentity.h"
+#include "util/UPaths.h"
+#include "util/UText.h"
+#include "wizard/UFolderText.h"
 
 namespace {
 

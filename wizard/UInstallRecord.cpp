@@ -1,11 +1,11 @@
-#include "UInstallRecord.h"
+#include "wizard/UInstallRecord.h"
 
 #include <windows.h>
 
-#include "UConst.h"
-#include "UPaths.h"
-#include "UProducts.h"
-#include "URegistry.h"
+#include "catalogue/UConst.h"
+#include "util/UPaths.h"
+#include "util/UProducts.h"
+#include "util/URegistry.h"
 
 namespace {
 

@@ -5,7 +5,7 @@
 
 #include <stdint.h>
 
-#include "UAnsiString.h"
+#include "util/UAnsiString.h"
 
 // Writes the seven values in order and stops at the first write that fails;
 // true when all were written.

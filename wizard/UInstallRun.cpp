@@ -1,20 +1,20 @@
-#include "UInstallRun.h"
+#include "wizard/UInstallRun.h"
 
 #include <windows.h>
 
-#include "UConst.h"
-#include "UDeinstall.h"
-#include "UFileTree.h"
-#include "UFolderIdentity.h"
-#include "UInstallRecord.h"
-#include "UItemError.h"
-#include "ULinks.h"
-#include "UOperations.h"
-#include "UPaths.h"
-#include "URegistry.h"
-#include "UScoped.h"
-#include "UScript.h"
-#include "UText.h"
+#include "catalogue/UConst.h"
+#include "script/UItemError.h"
+#include "script/UOperations.h"
+#include "script/UScript.h"
+#include "uninstall/UDeinstall.h"
+#include "util/UFileTree.h"
+#include "util/UFolderIdentity.h"
+#include "util/ULinks.h"
+#include "util/UPaths.h"
+#include "util/URegistry.h"
+#include "util/UScoped.h"
+#include "util/UText.h"
+#include "wizard/UInstallRecord.h"
 
 namespace {
 

@@ -6,7 +6,7 @@
 
 #include <stdint.h>
 
-#include "UAnsiString.h"
+#include "util/UAnsiString.h"
 
 class TInstallObserver {
 public:

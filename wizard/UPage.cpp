@@ -1,10 +1,10 @@
-#include "UPage.h"
+#include "wizard/UPage.h"
 
 #include <shellapi.h>
 
-#include "UConst.h"
-#include "ULateBound.h"
-#include "UResources.h"
+#include "catalogue/UConst.h"
+#include "resources/UResources.h"
+#include "util/ULateBound.h"
 
 TPage* Pages[PageCount] = {};
 int32_t CurrentPage = 1;

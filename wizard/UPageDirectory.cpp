@@ -1,18 +1,18 @@
-#include "UPageDirectory.h"
+#include "wizard/UPageDirectory.h"
 
 #include <shlobj.h>
 
-#include "UConst.h"
-#include "UDeinstall.h"
-#include "UFileTree.h"
-#include "UFolderText.h"
-#include "UInstallRecord.h"
-#include "ULateBound.h"
-#include "UPaths.h"
-#include "UProducts.h"
-#include "URegistry.h"
-#include "UResources.h"
-#include "USecurity.h"
+#include "catalogue/UConst.h"
+#include "resources/UResources.h"
+#include "uninstall/UDeinstall.h"
+#include "util/UFileTree.h"
+#include "util/ULateBound.h"
+#include "util/UPaths.h"
+#include "util/UProducts.h"
+#include "util/URegistry.h"
+#include "util/USecurity.h"
+#include "wizard/UFolderText.h"
+#include "wizard/UInstallRecord.h"
 
 namespace {
 

@@ -1,8 +1,8 @@
 // Page 3: the folder into which the library's own files go.
 #pragma once
 
-#include "UAnsiString.h"
-#include "UPage.h"
+#include "util/UAnsiString.h"
+#include "wizard/UPage.h"
 
 class TPageSelectDirectory : public TPage {
 public:

@@ -1,12 +1,12 @@
-#include "UPageInstall.h"
+#include "wizard/UPageInstall.h"
 
 #include <commctrl.h>
 
-#include "UConst.h"
-#include "UInstallRecord.h"
-#include "UInstallRun.h"
-#include "UPaths.h"
-#include "UResources.h"
+#include "catalogue/UConst.h"
+#include "resources/UResources.h"
+#include "util/UPaths.h"
+#include "wizard/UInstallRecord.h"
+#include "wizard/UInstallRun.h"
 
 namespace {
 

@@ -2,7 +2,7 @@
 // the end.
 #pragma once
 
-#include "UPage.h"
+#include "wizard/UPage.h"
 
 class TPageReadyForInstall : public TPage {
 public:

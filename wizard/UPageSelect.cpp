@@ -1,11 +1,11 @@
-#include "UPageSelect.h"
+#include "wizard/UPageSelect.h"
 
-#include "UConst.h"
-#include "UInstallRecord.h"
-#include "UProducts.h"
-#include "UResources.h"
-#include "USelection.h"
-#include "UbrcCheckListBox.h"
+#include "catalogue/UConst.h"
+#include "controls/UbrcCheckListBox.h"
+#include "resources/UResources.h"
+#include "util/UProducts.h"
+#include "wizard/UInstallRecord.h"
+#include "wizard/USelection.h"
 
 TPageSelectDelphi* SelectDelphiPage = nullptr;
 

@@ -1,7 +1,7 @@
 // Pages 1 and 2: the welcome text, and the choice of IDEs and optional parts.
 #pragma once
 
-#include "UPage.h"
+#include "wizard/UPage.h"
 
 class TbrcCheckListBox;
 

@@ -1,7 +1,7 @@
-#include "USelection.h"
+#include "wizard/USelection.h"
 
-#include "UConst.h"
-#include "UProducts.h"
+#include "catalogue/UConst.h"
+#include "util/UProducts.h"
 
 void PresetSelection(int32_t prevInstallVersions, int32_t prevInstallItems) {
     for (TBorlandProduct& product : BorlandProducts) {

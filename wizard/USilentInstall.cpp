@@ -1,14 +1,14 @@
-#include "USilentInstall.h"
+#include "wizard/USilentInstall.h"
 
-#include "UConst.h"
-#include "UDeinstall.h"
-#include "UFolderText.h"
-#include "UInstallRecord.h"
-#include "UInstallRun.h"
-#include "UPageDirectory.h"
-#include "UPageSelect.h"
-#include "UPaths.h"
-#include "USelection.h"
+#include "catalogue/UConst.h"
+#include "uninstall/UDeinstall.h"
+#include "util/UPaths.h"
+#include "wizard/UFolderText.h"
+#include "wizard/UInstallRecord.h"
+#include "wizard/UInstallRun.h"
+#include "wizard/UPageDirectory.h"
+#include "wizard/UPageSelect.h"
+#include "wizard/USelection.h"
 
 namespace {
 

@@ -1,14 +1,14 @@
-#include "UWizard.h"
+#include "wizard/UWizard.h"
 
 #include <windows.h>
 #include <commctrl.h>
 
-#include "UPage.h"
-#include "UPageDirectory.h"
-#include "UPageInstall.h"
-#include "UPageSelect.h"
-#include "ULateBound.h"
-#include "UResources.h"
+#include "resources/UResources.h"
+#include "util/ULateBound.h"
+#include "wizard/UPage.h"
+#include "wizard/UPageDirectory.h"
+#include "wizard/UPageInstall.h"
+#include "wizard/UPageSelect.h"
 
 namespace {
 

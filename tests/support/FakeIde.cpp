@@ -5,7 +5,7 @@
 #include <filesystem>
 
 #include "TestSupport.h"
-#include "UProducts.h"
+#include "util/UProducts.h"
 
 namespace {
 

@@ -6,11 +6,11 @@
 #include <set>
 #include <sstream>
 
-#include "UCodePage.h"
-#include "ULinks.h"
-#include "USingleInstance.h"
-#include "UScriptItems.h"
-#include "USecurity.h"
+#include "script/UScriptItems.h"
+#include "util/UCodePage.h"
+#include "util/ULinks.h"
+#include "util/USecurity.h"
+#include "util/USingleInstance.h"
 
 // The product's code run in the tests walks names as the programs do: in
 // the code page that this process runs in.

@@ -3,12 +3,12 @@
 #include <filesystem>
 #include <fstream>
 
+#include "catalogue/UConst.h"
+#include "controls/UbrcCheckListBox.h"
+#include "resources/UResources.h"
 #include "TestSupport.h"
-#include "UConst.h"
-#include "UPage.h"
-#include "UResources.h"
-#include "UWizard.h"
-#include "UbrcCheckListBox.h"
+#include "wizard/UPage.h"
+#include "wizard/UWizard.h"
 
 namespace {
 

@@ -20,13 +20,13 @@
 #include <string>
 #include <vector>
 
+#include "catalogue/UConst.h"
+#include "controls/UbrcCheckListBox.h"
 #include "FakeIde.h"
+#include "resources/UResources.h"
+#include "script/UScriptItems.h"
 #include "TestSupport.h"
-#include "UConst.h"
-#include "UProducts.h"
-#include "UResources.h"
-#include "UScriptItems.h"
-#include "UbrcCheckListBox.h"
+#include "util/UProducts.h"
 #include "WizardDriver.h"
 
 namespace {

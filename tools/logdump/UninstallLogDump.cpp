@@ -11,9 +11,9 @@
 
 #include <string>
 
-#include "UDeinstall.h"
-#include "UPaths.h"
-#include "UScriptItems.h"
+#include "script/UScriptItems.h"
+#include "uninstall/UDeinstall.h"
+#include "util/UPaths.h"
 
 namespace {
 
