@@ -2,6 +2,7 @@
 #include <stdlib.h>
 #include <windows.h>
 
+#include "app/UExtract.h"
 #include "app/USwitches.h"
 #include "controls/UbrcCheckListBox.h"
 #include "util/UCodePage.h"

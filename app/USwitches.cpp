@@ -2,12 +2,6 @@
 
 #include <string.h>
 
-bool CopyOnly = false;
-bool EnableControls = false;
-bool ShowParameters = false;
-bool ExtractOnly = false;
-bool SilentInstall = false;
-
 void ParseSwitchList(int argc, const char* const* argv) {
     for (int i = 1; i < argc; ++i) {
         const char* arg = argv[i];

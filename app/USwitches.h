@@ -1,11 +1,8 @@
-// The command-line switches and the five run-mode flags they set.
+// The command-line switches, which set the five run-mode flags of the run's
+// state.
 #pragma once
 
-extern bool CopyOnly;        // /C: install files only, no registration
-extern bool EnableControls;  // /E: accepted; nothing reads it
-extern bool ShowParameters;  // /? or /H: show the parameter description
-extern bool ExtractOnly;     // /X: extract below the current directory, no window
-extern bool SilentInstall;   // /S: install as the wizard presets its pages, no window
+#include "util/URunState.h"
 
 // Reads the process's arguments (the program name excluded) and sets the
 // flags. It lives with the program entry, which owns the arguments.

@@ -130,7 +130,7 @@ double ReplaySeconds(const std::string& folder, uint32_t* records) {
     InstallItems = 0x7FF;
     InstallDir = folder.c_str();
     {
-        TScript script;
+        TScript script(TakeBackEarlierInstallation);
         script.Start();
         for (; script.Index < script.ItemCount(); ++script.Index) script.ExecuteItem();
     }

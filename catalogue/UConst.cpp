@@ -57,11 +57,6 @@ TSelectionItem SelectionItems[SelectionItemCount] = {
 
 const TCustomizeOption CustomizeOptions[CustomizeOptionCount] = {{"", ""}};
 
-uint32_t InstallVersions = 0;
-uint32_t InstallItems = 0;
-// Bit 2 has no row; the value is kept as the installation record has always stored it.
-uint32_t CustomizeItems = 5;
-
 namespace {
 
 AnsiString QuotedIfBlank(const AnsiString& text) {

@@ -5,6 +5,7 @@
 #include <stdint.h>
 
 #include "util/UAnsiString.h"
+#include "util/URunState.h"
 
 extern const char ProductMaker[];        // "Brindlecraft"
 extern const char ProductName[];         // "Vellorin library"
@@ -63,11 +64,8 @@ struct TCustomizeOption {
 const int CustomizeOptionCount = 1;
 extern const TCustomizeOption CustomizeOptions[CustomizeOptionCount];
 
-// The selection: IDE bits and item bits of the checked rows, and the
-// Customize choice.
-extern uint32_t InstallVersions;
-extern uint32_t InstallItems;
-extern uint32_t CustomizeItems;
+// The selection (InstallVersions, InstallItems, CustomizeItems) is part of
+// the run's state.
 
 // "Vellorin library v3.19"
 AnsiString ProductNameAndVersion();

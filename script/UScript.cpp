@@ -1,10 +1,8 @@
 #include "script/UScript.h"
 
-#include "app/USwitches.h"
 #include "catalogue/UConst.h"
 #include "script/UItemError.h"
 #include "script/UOperations.h"
-#include "uninstall/UDeinstall.h"
 #include "util/UFileTree.h"
 #include "util/ULinks.h"
 #include "util/UPaths.h"
@@ -13,7 +11,6 @@
 #include "util/UText.h"
 #include "util/UTextFile.h"
 
-AnsiString HelpDir;
 
 AnsiString FailureReason(int32_t code) {
     if (code == static_cast<int32_t>(ErrorLinkOnTheWay)) return "A link lies on the way to it, and Setup follows none.";
@@ -24,7 +21,8 @@ AnsiString FailureReason(int32_t code) {
     return AnsiString(text, length < sizeof text ? length : 0);
 }
 
-TScript::TScript(const ScriptItem* items, int32_t count) : items_(items), count_(count) {}
+TScript::TScript(TTakeBackEarlier takeBackEarlier, const ScriptItem* items, int32_t count)
+    : takeBackEarlier_(takeBackEarlier), items_(items), count_(count) {}
 
 TScript::~TScript() { Finish(); }
 
@@ -152,14 +150,11 @@ void TScript::KeepUnrecordedTarget(const ScriptItem& item) {
 }
 
 int32_t TScript::RemovePreviousInstallation() {
-    TDeinstall previous;
-    if (UninstallPrevious(&previous)) {
+    // What it made and left (a file of the user's kept it) is still the
+    // product's, in the folder that this run goes on in.
+    if (takeBackEarlier_(&MadeFolders, &ParentsMade)) {
         RemovedPrevious = true;
         LogLine += "...Success";
-        // What it made and left (a file of the user's kept it) is still the
-        // product's, in the folder that this run goes on in.
-        for (int32_t i = 0; i < previous.MadeFolders.Count(); ++i) MadeFolders.Append(previous.MadeFolders.Get(i));
-        if (previous.ParentsMade > ParentsMade) ParentsMade = previous.ParentsMade;
     }
     return 0;
 }

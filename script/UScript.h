@@ -1,7 +1,7 @@
 // TScript executes the install script one item per call, on behalf of the
 // progress page, which owns the loop:
 //
-//   TScript script;  script.Start();
+//   TScript script(TakeBackEarlierInstallation);  script.Start();
 //   while (script.Index < script.ItemCount()) {
 //       script.ItemCaption(&caption);
 //       int32_t code = script.ExecuteItem();   // report LogLine when non-zero
@@ -20,20 +20,25 @@
 #include "script/URunJournal.h"
 #include "script/UScriptItems.h"
 #include "util/UAnsiString.h"
+#include "util/URunState.h"
 #include "util/UScoped.h"
 
 // Why a Windows call failed, as the system tells it in the user's language
 // (without the line break it ends with); empty when it tells nothing.
 AnsiString FailureReason(int32_t code);
 
-// Set by siSetHelpDir and written by siRegisterWinHelp as the folder of the
-// product's help files; empty at program start.
-extern AnsiString HelpDir;
+// Takes back the earlier installation, if there is one, before a run
+// begins: true when it did. It adds the folders that installation made and
+// left (full paths) to `madeFolders`, and raises `parentsMade` to the number
+// of folders it made above its install folder. Its folder becomes InstallDir.
+typedef bool (*TTakeBackEarlier)(TbrcStringList* madeFolders, uint32_t* parentsMade);
 
 class TScript {
 public:
-    // Runs `items` (the install script unless a test gives another table).
-    explicit TScript(const ScriptItem* items = ScriptItems, int32_t count = ScriptItemCount);
+    // Runs `items` (the install script unless a test gives another table),
+    // first taking back an earlier installation through `takeBackEarlier`.
+    explicit TScript(TTakeBackEarlier takeBackEarlier, const ScriptItem* items = ScriptItems,
+                     int32_t count = ScriptItemCount);
     ~TScript();
     TScript(const TScript&) = delete;
     TScript& operator=(const TScript&) = delete;
@@ -89,6 +94,7 @@ private:
     // Puts both logs on the disk.
     void FlushLogs();
 
+    TTakeBackEarlier takeBackEarlier_;
     const ScriptItem* items_;
     int32_t count_;
     TScopedFile installLog_{INVALID_HANDLE_VALUE};

@@ -16,6 +16,7 @@
 #include "FakeIde.h"
 #include "script/UScript.h"
 #include "TestSupport.h"
+#include "uninstall/UDeinstall.h"
 #include "util/UPaths.h"
 #include "util/UProducts.h"
 #include "util/URegistry.h"
@@ -43,25 +44,13 @@ protected:
     void SetUp() override {
         DetectPlatform();
         RemoveInstallTraces();
-        ResetGlobals();
+        ResetRunState();
         installDir_ = temp_ / "Vellorin Lib";
         InstallDir = installDir_.c_str();
     }
     void TearDown() override {
-        ResetGlobals();
+        ResetRunState();
         RemoveInstallTraces();
-    }
-    static void ResetGlobals() {
-        InstallDir = AnsiString();
-        HelpDir = AnsiString();
-        CurrentIdeIndex = 0;
-        CopyOnly = false;
-        InstallVersions = InstallItems = 0;
-        CustomizeItems = 5;
-        for (TBorlandProduct& product : BorlandProducts) {
-            product.RootDir = AnsiString();
-            product.Installed = product.Selected = false;
-        }
     }
 
     // Drives the engine over every item as the progress page does.
@@ -173,7 +162,7 @@ protected:
     }
     std::vector<Failure> Install(const std::string& folder) {
         InstallDir = folder.c_str();
-        TScript script;
+        TScript script(TakeBackEarlierInstallation);
         return RunScript(script);
     }
     std::vector<Failure> Install() { return Install(installDir_); }

@@ -42,7 +42,7 @@ TEST_F(EngineFixture, ASkippedBlockLeavesNoLineAndNoRecord) {
         Item(siCheckFile | sfRecordUndo, "absent.txt", 0, dkInstallDir),
         Item(siEndIfItems, "", 0x080),
     };
-    TScript script(items, 11);
+    TScript script(TakeBackEarlierInstallation, items, 11);
     std::vector<Failure> failures = RunScript(script);
 
     EXPECT_EQ(CurrentIdeIndex, 0);
@@ -66,7 +66,7 @@ TEST_F(EngineFixture, ASkippedBlockLeavesNoLineAndNoRecord) {
 // there: it could not be taken away.
 TEST_F(EngineFixture, TheUninstallEntryWaitsForItsUninstaller) {
     const ScriptItem items[] = {Item(siRegisterUninstall | sfRecordUndo, "redud.exe", 0, dkInstallDir)};
-    TScript script(items, 1);
+    TScript script(TakeBackEarlierInstallation, items, 1);
     EXPECT_EQ(RunScript(script).size(), 1u);
     EXPECT_EQ(RegistryString(HKEY_LOCAL_MACHINE, "Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\vllLib",
                              "UninstallString"), "(none)");
@@ -80,7 +80,7 @@ TEST_F(EngineFixture, CopyOnlyRunsFileAndControlItemsOnly) {
         Item(siCreateDirectory, "x", 0, dkInstallDir),
         Item(siCreateRegKey | sfRecordUndo | sfKeepable, "Software\\VellorinTests\\never", HKLM),
     };
-    TScript script(items, 4);
+    TScript script(TakeBackEarlierInstallation, items, 4);
     EXPECT_TRUE(RunScript(script).empty()) << "skipped items succeed";
     EXPECT_EQ(CurrentIdeIndex, 9);
     EXPECT_EQ(InstallLog(), (Lines{InstallLog()[0], "RootPath: " + installDir_, "Borland products: ",
@@ -91,7 +91,7 @@ TEST_F(EngineFixture, CopyOnlyRunsFileAndControlItemsOnly) {
 TEST_F(EngineFixture, CaptionsNameTheLastKindOfStep) {
     const ScriptItem items[] = {Item(siCompilePackage, "x.dpk"), Item(siCheckFile, "x.bpl"),
                                 Item(siCreateDirectory, "d"), Item(siExtractFile, "f", 1)};
-    TScript script(items, 4);
+    TScript script(TakeBackEarlierInstallation, items, 4);
     const char* expected[] = {"Compiling package", "Compiling package", "Creating directory",
                               "Copying file"};
     AnsiString caption;

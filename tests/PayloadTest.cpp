@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "app/UExtract.h"
 #include "resources/version.h"
 #include "script/UScriptItems.h"
 #include "TestSupport.h"

@@ -103,7 +103,7 @@ protected:
     }
     std::vector<Failure> Install(const std::string& folder) {
         InstallDir = folder.c_str();
-        TScript script;
+        TScript script(TakeBackEarlierInstallation);
         return RunScript(script);
     }
     MachineState State() const {

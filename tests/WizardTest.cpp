@@ -67,7 +67,6 @@ protected:
         EngineFixture::SetUp();
         InitCheckListBoxes();
         for (TSelectionItem& row : SelectionItems) row.Checked = false;
-        CurrentPage = 1;
     }
     void TearDown() override {
         wizard_.reset();

@@ -196,3 +196,5 @@ AnsiString EarlierInstallFolder();
 // record; true when it was taken back.
 bool UninstallPrevious(TDeinstall* log);
 bool UninstallPrevious();
+// The same as the install engine takes it, before a run begins.
+bool TakeBackEarlierInstallation(TbrcStringList* madeFolders, uint32_t* parentsMade);

@@ -261,3 +261,11 @@ bool UninstallPrevious() {
     TDeinstall log;
     return UninstallPrevious(&log);
 }
+
+bool TakeBackEarlierInstallation(TbrcStringList* madeFolders, uint32_t* parentsMade) {
+    TDeinstall previous;
+    if (!UninstallPrevious(&previous)) return false;
+    for (int32_t i = 0; i < previous.MadeFolders.Count(); ++i) madeFolders->Append(previous.MadeFolders.Get(i));
+    if (previous.ParentsMade > *parentsMade) *parentsMade = previous.ParentsMade;
+    return true;
+}

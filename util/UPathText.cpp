@@ -1,13 +1,10 @@
-// The path vocabulary, and the globals that the directory kinds depend on:
-// the parts of the path helpers that need no system call.
+// The path vocabulary: the parts of the path helpers that need no system
+// call.
 #include <string.h>
 
 #include "util/UPaths.h"
 
 TCodePage SystemCodePage = {{}, 0, nullptr};
-
-AnsiString InstallDir;
-int32_t CurrentIdeIndex = 0;
 
 namespace {
 

@@ -12,6 +12,7 @@ struct _SECURITY_ATTRIBUTES;
 typedef struct _SECURITY_ATTRIBUTES SECURITY_ATTRIBUTES;
 
 #include "util/UPathText.h"
+#include "util/URunState.h"
 
 enum TDirKind : uint32_t {
     dkNone = 0,
@@ -23,10 +24,7 @@ enum TDirKind : uint32_t {
     dkSystem = 6,      // GetSystemDirectoryA
 };
 
-// The install folder, without a trailing separator; empty until set.
-extern AnsiString InstallDir;
-// 1-based index into BorlandProducts of the IDE being worked on; 0 until set.
-extern int32_t CurrentIdeIndex;
+// InstallDir and CurrentIdeIndex, which the kinds name, are the run's state.
 
 // The longest path CreateDirectoryPath accepts, without its NUL.
 const size_t MaxDirectoryPath = 263;

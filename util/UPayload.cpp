@@ -2,7 +2,6 @@
 
 #include <windows.h>
 
-#include "script/UScriptItems.h"
 #include "util/ULinks.h"
 #include "util/UPaths.h"
 #include "util/UScoped.h"
@@ -29,26 +28,4 @@ bool PayloadProductVersion(uint32_t id, uint32_t* ms, uint32_t* ls) {
     if (!resource) return false;
     const void* bytes = LockResource(LoadResource(nullptr, resource));
     return bytes && ImageProductVersion(static_cast<const uint8_t*>(bytes), SizeofResource(nullptr, resource), ms, ls);
-}
-
-void ExtractAllPayload() {
-    char current[MAX_PATH];
-    DWORD length = GetCurrentDirectoryA(sizeof current, current);
-    // A current directory too long for the buffer leaves InstallDir empty:
-    // the names are then taken relative to the current directory, which is
-    // the same place.
-    InstallDir = (length > 0 && length < sizeof current) ? AnsiString(current) : AnsiString();
-
-    for (const ScriptItem& item : ScriptItems) {
-        uint32_t op = ItemOpcode(item);
-        if (op != siCreateDirectory && op != siExtractFile) continue;
-        AnsiString path = JoinPath(GetKindDirectory(item.DirKind), item.Name);
-        // Nothing is written through a link below the current folder.
-        if (LinkInProductFolders(path)) continue;
-        if (op == siCreateDirectory) {
-            CreateDirectoryPath(path.CStr());
-        } else {
-            ExtractPayload(item.Value, path.CStr());
-        }
-    }
 }

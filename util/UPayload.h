@@ -13,8 +13,3 @@ uint32_t ExtractPayload(uint32_t id, const char* path);
 // the mapped image (no file is written for it); false when it has none.
 bool PayloadProductVersion(uint32_t id, uint32_t* ms, uint32_t* ls);
 
-// The extraction run mode: sets InstallDir to the current directory and
-// writes every directory and every always-replaced file of the script below
-// it, except where a link lies on the way. Failures are ignored; nothing is
-// shown.
-void ExtractAllPayload();

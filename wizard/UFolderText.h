@@ -85,3 +85,8 @@ AnsiString ExistingFolderQuestion(const AnsiString& folder, bool othersCanChange
 // missing on the way are made and a file is written in the deepest, and what
 // the try made is taken back.
 TFolderProblem CheckInstallFolder(const AnsiString& typed, AnsiString* folder, AnsiString* other = nullptr);
+
+// The folder the folder page proposes at its first entry: the earlier
+// installation's folder, or a folder beside the first selected IDE, or in
+// Program Files.
+AnsiString ProposedInstallFolder(const AnsiString& prevRootDir);

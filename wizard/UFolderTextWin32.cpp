@@ -4,6 +4,8 @@
 #include "util/UFileTree.h"
 #include "util/UFolderIdentity.h"
 #include "util/UPaths.h"
+#include "util/UProducts.h"
+#include "util/URegistry.h"
 #include "util/UText.h"
 #include "wizard/UFolderText.h"
 
@@ -64,4 +66,20 @@ TFolderProblem CheckInstallFolder(const AnsiString& typed, AnsiString* folder, A
     RemoveCreatedFolders(*folder, created);
     if (!made) return fpCannotCreate;
     return written ? fpNone : fpCannotWrite;
+}
+
+AnsiString ProposedInstallFolder(const AnsiString& prevRootDir) {
+    AnsiString base;
+    for (const TBorlandProduct& product : BorlandProducts) {
+        if (product.Selected) {
+            base = ParentFolder(product.RootDir);
+            break;
+        }
+    }
+    if (!prevRootDir.IsEmpty()) return prevRootDir;
+    if (base.IsEmpty()) {
+        ReadRegString(RootLocalMachine, "Software\\Microsoft\\Windows\\CurrentVersion",
+                      "ProgramFilesDir", &base);
+    }
+    return base.IsEmpty() ? base : WithProductFolder(base);
 }

@@ -6,6 +6,7 @@
 #include "util/UPaths.h"
 #include "util/UProducts.h"
 #include "util/URegistry.h"
+#include "wizard/USelection.h"
 
 namespace {
 
@@ -46,4 +47,10 @@ TInstallRecord ReadInstallRecord() {
     ReadRegString(RootLocalMachine, key, RootDirValueName, &record.RootDir);
     record.HasCustomizeItems = ReadRegDword(RootLocalMachine, key, CustomizeItemsValueName, &record.CustomizeItems);
     return record;
+}
+
+void PresetChoice(const TInstallRecord& record) {
+    DetectIdes();
+    PresetSelection(record.InstallVersions, record.InstallItems);
+    if (record.HasCustomizeItems) CustomizeItems = record.CustomizeItems;
 }

@@ -26,3 +26,8 @@ struct TInstallRecord {
     uint32_t CustomizeItems = 0;
 };
 TInstallRecord ReadInstallRecord();
+
+// The choice as the selection page presets it at its first entry, without
+// the page: detects the IDEs, presets the rows from the earlier
+// installation's record, and takes its Customize choice when stored.
+void PresetChoice(const TInstallRecord& record);

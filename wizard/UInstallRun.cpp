@@ -75,7 +75,7 @@ struct TFolderHolds {
 
 TInstallOutcome RunInstallScript(TInstallObserver* observer) {
     TInstallOutcome outcome;
-    TScript script;
+    TScript script(TakeBackEarlierInstallation);
     TFolderHolds holds;
     script.Start();
     // From here on the install folder and the IDEs' folders are the ones

@@ -7,9 +7,6 @@
 #include "util/ULateBound.h"
 
 TPage* Pages[PageCount] = {};
-int32_t CurrentPage = 1;
-bool InstallCancelled = false;
-bool EarlierInstallRemoved = false;
 HWND WizardWnd = nullptr;
 HWND LinkLabel = nullptr;
 HFONT LinkFont = nullptr;

@@ -6,6 +6,8 @@
 #include <stdint.h>
 #include <windows.h>
 
+#include "util/URunState.h"
+
 class TPage {
 public:
     virtual ~TPage() = default;
@@ -26,13 +28,7 @@ const int32_t PageCount = 6;
 const int32_t ProgressPage = 5;
 // The pages in wizard order; page n is Pages[n - 1].
 extern TPage* Pages[PageCount];
-// The page on show, 1..6.
-extern int32_t CurrentPage;
-// Set when the cancel question is answered Yes while the install runs: the
-// progress page stops after the running item and takes the run back.
-extern bool InstallCancelled;
-// Set once the install run has taken back an earlier installation.
-extern bool EarlierInstallRemoved;
+// CurrentPage, InstallCancelled and EarlierInstallRemoved are the run's state.
 extern HWND WizardWnd;
 extern HWND LinkLabel;
 extern HFONT LinkFont;

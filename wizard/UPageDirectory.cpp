@@ -23,22 +23,6 @@ int CALLBACK BrowseCallback(HWND browser, UINT message, LPARAM, LPARAM page) {
 
 }  // namespace
 
-AnsiString ProposedInstallFolder(const AnsiString& prevRootDir) {
-    AnsiString base;
-    for (const TBorlandProduct& product : BorlandProducts) {
-        if (product.Selected) {
-            base = ParentFolder(product.RootDir);
-            break;
-        }
-    }
-    if (!prevRootDir.IsEmpty()) return prevRootDir;
-    if (base.IsEmpty()) {
-        ReadRegString(RootLocalMachine, "Software\\Microsoft\\Windows\\CurrentVersion",
-                      "ProgramFilesDir", &base);
-    }
-    return base.IsEmpty() ? base : WithProductFolder(base);
-}
-
 int32_t TPageSelectDirectory::Enter() {
     if (FirstEntry) {
         PrevRootDir = ReadInstallRecord().RootDir;

@@ -27,11 +27,6 @@ public:
     AnsiString UpdateFolder;
 };
 
-// The folder the page proposes at its first entry, without the page: the
-// earlier installation's folder, or a folder beside the first selected IDE,
-// or in Program Files.
-AnsiString ProposedInstallFolder(const AnsiString& prevRootDir);
-
 // Puts the folder dialog just below the page's Browse button, right edges
 // lined up, moved up when it would leave the work area at the bottom.
 void PlaceBrowseWindow(TPageSelectDirectory* page, HWND browser);

@@ -96,12 +96,6 @@ TPageSelectDelphi::~TPageSelectDelphi() {
     delete list_;
 }
 
-void PresetChoice(const TInstallRecord& record) {
-    DetectIdes();
-    PresetSelection(record.InstallVersions, record.InstallItems);
-    if (record.HasCustomizeItems) CustomizeItems = record.CustomizeItems;
-}
-
 uint32_t TPageSelectDelphi::CheckedMask() const {
     uint32_t mask = 0;
     for (int row = 0; row < list_->GetCount() && row < 32; ++row) {

@@ -33,13 +33,6 @@ private:
     TbrcCheckListBox* list_ = nullptr;
 };
 
-struct TInstallRecord;
-
-// The choice as the selection page presets it at its first entry, without
-// the page: detects the IDEs, presets the rows from the earlier
-// installation's record, and takes its Customize choice when stored.
-void PresetChoice(const TInstallRecord& record);
-
 // The selection page while it exists; the Customize dialog reaches the
 // wizard through it.
 extern TPageSelectDelphi* SelectDelphiPage;

@@ -6,8 +6,6 @@
 #include "wizard/UFolderText.h"
 #include "wizard/UInstallRecord.h"
 #include "wizard/UInstallRun.h"
-#include "wizard/UPageDirectory.h"
-#include "wizard/UPageSelect.h"
 #include "wizard/USelection.h"
 
 namespace {
