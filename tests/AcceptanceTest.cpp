@@ -337,7 +337,7 @@ TEST(Acceptance, InstallUpdateCopyOnlyAndUninstall) {
                       FolderProblemText(problem, NormalizedFolder(typed.c_str()), other.c_str()).CStr());
             EXPECT_EQ(GetWindow(box, GW_OWNER), wizard.Dialog());
             wizard.AnswerAndWait(box, IDOK);
-            wizard.Press(0);  // a command no one handles: waits until Next has been handled
+            wizard.Sync();
             EXPECT_TRUE(wizard.Visible(IDC_FOLDER)) << typed;
         }
         EXPECT_EQ(Registry(), machineBefore);
@@ -732,7 +732,7 @@ void KeepsTheUsersFiles(const std::string& folder, const Lines& users) {
             ASSERT_NE(question, nullptr);
             EXPECT_NE(MessageBoxText(question).find("exists and holds files"), std::string::npos);
             wizard.AnswerAndWait(question, IDYES);
-            wizard.Press(0);
+            wizard.Sync();
         } else {
             wizard.Press(IDC_NEXT);
         }
@@ -795,7 +795,7 @@ TEST(Acceptance, FailingItemsAreReportedOneByOneAndTheInstallCompletes) {
     HWND question = wizard.WaitForBox("Install", Wait);
     ASSERT_NE(question, nullptr);
     wizard.AnswerAndWait(question, IDYES);
-    wizard.Press(0);
+    wizard.Sync();
     const std::string check = "Check file: " + Folder + "\\CBuilder6\\vll60.bpl...Fail";
     const std::string readMe = "Copying file: " + Folder + "\\ReadMe.txt...Fail";
     EXPECT_EQ(InstallAnsweringErrors(wizard),

@@ -137,8 +137,23 @@ bool WizardDriver::HasFocus(int id, DWORD waitMs) const {
     }
 }
 
-void WizardDriver::Press(int id) {
-    SendMessageA(dialog_, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED), reinterpret_cast<LPARAM>(Control(id)));
+namespace {
+
+// How long a check that something does not happen waits for it to happen.
+const DWORD GraceMs = 500;
+
+}  // namespace
+
+bool WizardDriver::Press(int id) {
+    HWND button = Control(id);
+    if (!button || !IsWindowEnabled(button) || !IsWindowVisible(button)) return false;
+    SendMessageA(dialog_, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED), reinterpret_cast<LPARAM>(button));
+    return true;
+}
+
+void WizardDriver::Sync() const {
+    DWORD_PTR result;
+    SendMessageTimeoutA(dialog_, WM_NULL, 0, 0, SMTO_NORMAL, 60000, &result);
 }
 
 void WizardDriver::PressLater(int id) {
@@ -226,6 +241,11 @@ HWND WizardDriver::WaitForBox(const char* caption, DWORD timeoutMs) const {
     return WaitForThreadDialog(threadId_, caption, timeoutMs);
 }
 
+bool WizardDriver::ShowsNoBox(const char* caption) const {
+    Sync();
+    return WaitForBox(caption, GraceMs) == nullptr;
+}
+
 HWND WizardDriver::WaitForWindow(const char* caption, DWORD timeoutMs) const {
     return WaitForThreadDialog(threadId_, caption, timeoutMs);
 }
@@ -256,6 +276,11 @@ bool WizardDriver::WaitForFinishPage(DWORD timeoutMs) const {
 
 bool WizardDriver::WaitForEnd(DWORD timeoutMs) {
     return running_ && WaitForSingleObject(running_, timeoutMs) == WAIT_OBJECT_0;
+}
+
+bool WizardDriver::StaysOpen() {
+    Sync();
+    return !WaitForEnd(GraceMs);
 }
 
 void WizardDriver::Kill() {

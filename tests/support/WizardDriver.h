@@ -36,8 +36,11 @@ public:
     // Whether the control has the keyboard focus, or gets it within `waitMs`.
     bool HasFocus(int id, DWORD waitMs = 0) const;
 
-    // A click on a button, handled before this returns.
-    void Press(int id);
+    // A click on a button, handled before this returns; false, and nothing
+    // sent, when the button is disabled or hidden, as a user could not click it.
+    bool Press(int id);
+    // Returns once the wizard has handled what it was sent before.
+    void Sync() const;
     // A click on a button, posted: for Start, which runs the whole install.
     void PressLater(int id);
     // A mouse click on the button, posted as press and release: the install
@@ -62,6 +65,9 @@ public:
 
     // A message box of the wizard's thread with this caption; null on timeout.
     HWND WaitForBox(const char* caption, DWORD timeoutMs) const;
+    // Whether no box with this caption shows: once the wizard has handled
+    // what it was sent, and for a grace period after, in which one would.
+    bool ShowsNoBox(const char* caption) const;
     // Another dialog of the wizard's thread (the folder dialog, Customize).
     HWND WaitForWindow(const char* caption, DWORD timeoutMs) const;
     static void Answer(HWND box, int button);
@@ -74,6 +80,9 @@ public:
     bool WaitForFinishPage(DWORD timeoutMs) const;
     // Waits until the wizard has ended; for a program, its exit code.
     bool WaitForEnd(DWORD timeoutMs);
+    // Whether the wizard stays open: handled what it was sent, and still
+    // there after the grace period.
+    bool StaysOpen();
     DWORD ExitCode() const;
     // Ends the program at once, as a crash or a power cut would.
     void Kill();
