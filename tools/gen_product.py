@@ -19,24 +19,34 @@ import argparse
 import hashlib
 import ntpath
 import os
+import re
 import sys
 
 # ---------------------------------------------------------------------------
 # Opcodes, flags and directory kinds, with the names the C++ code uses.
 
-OPCODES = {
-    "siCompilePackage": 0x0006, "siRegisterPackage": 0x0008,
-    "siModifyFile": 0x000A, "siDeleteFile": 0x000B,
-    "siRegisterWinHelp": 0x000C, "siSetHelpDir": 0x000D,
-    "siCreateRegKey": 0x000F, "siCheckFile": 0x0013,
-    "siAddSearchPath": 0x0015, "siMergeFiles": 0x001C,
-    "siSelectIde": 0x4009, "siUninstallHeader": 0x400E,
-    "siIfItems": 0x4016, "siEndIfItems": 0x4017,
-    "siCreateDirectory": 0x8001, "siExtractFile": 0x8002,
-    "siClearDirectory": 0x8005, "siSetCurrentDir": 0x8007,
-    "siExtractIfAbsent": 0x8010, "siExtractIfNewer": 0x8011,
-    "siRegisterUninstall": 0x8012, "siCopyFile": 0x8014,
-}
+
+def read_opcodes():
+    """The opcode table of the C++ code (script/UOpcodes.def): name ->
+    (value, whether its items may record)."""
+    path = os.path.join(os.path.dirname(os.path.abspath(__file__)), "..",
+                        "script", "UOpcodes.def")
+    row = re.compile(r"^VL_OPCODE\((\w+), (0x[0-9A-F]+), (true|false), "
+                     r"(\w+), (\w+)\)$")
+    opcodes = {}
+    with open(path) as f:
+        for line in f:
+            if not line.startswith("VL_OPCODE("):
+                continue
+            m = row.match(line.rstrip("\n"))
+            if not m:
+                sys.exit("%s: a row this generator cannot read: %s" % (
+                    path, line.strip()))
+            opcodes[m.group(1)] = (int(m.group(2), 16), m.group(3) == "true")
+    return opcodes
+
+
+OPCODES = read_opcodes()
 REC = "sfRecordUndo"
 KEEP = "sfKeepable"
 DK = {0: "dkNone", 1: "dkWindows", 2: "dkIdeRoot", 3: "dkInstallDir",
@@ -225,7 +235,15 @@ class Script:
         self.unused = Payload("Help\\vllib.fts")
 
     def add(self, op, *args, **kw):
-        self.items.append(Item(op, *args, **kw))
+        item = Item(op, *args, **kw)
+        # The build fails on an opcode that the C++ table lacks, and on a
+        # record that the uninstaller would have no way to take back.
+        if op not in OPCODES:
+            sys.exit("gen_product.py: %s is not in script/UOpcodes.def" % op)
+        if REC in item.flags and not OPCODES[op][1]:
+            sys.exit("gen_product.py: %s records nothing in "
+                     "script/UOpcodes.def" % op)
+        self.items.append(item)
 
     def content(self, name, key=None):
         """The payload for a file; files with the same key share one."""

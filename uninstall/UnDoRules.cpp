@@ -175,6 +175,23 @@ bool IsLeftBeside(const AnsiString& name, const AnsiString& product) {
     return false;
 }
 
+// The opcodes that MayUndo's switch decides: with its undo kind, every
+// opcode that records must be among them, or its records would silently
+// never be undone.
+constexpr uint32_t MayUndoDecides[] = {siSelectIde,     siCreateDirectory, siExtractFile,     siCopyFile,
+                                       siExtractIfAbsent, siDeleteFile,    siRegisterPackage, siAddSearchPath,
+                                       siModifyFile,    siRegisterWinHelp, siCreateRegKey,    siRegisterUninstall};
+
+constexpr bool DecidesEveryRecord() {
+    for (const TOpcodeRow& row : OpcodeRows) {
+        bool decided = row.Undo == ukNone || row.Undo == ukHeader;
+        for (uint32_t op : MayUndoDecides) decided = decided || op == row.Value;
+        if (!decided) return false;
+    }
+    return true;
+}
+static_assert(DecidesEveryRecord(), "an opcode that records has no case in MayUndo");
+
 bool MayUndo(const TUninstallRecord& record, const TReplayState& state) {
     uint32_t kind = record.Kind();
     bool inInstallDir = record.DirKind == dkInstallDir && state.InstallDirKnown;

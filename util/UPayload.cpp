@@ -31,6 +31,12 @@ bool PayloadProductVersion(uint32_t id, uint32_t* ms, uint32_t* ls) {
     return bytes && ImageProductVersion(static_cast<const uint8_t*>(bytes), SizeofResource(nullptr, resource), ms, ls);
 }
 
+// The walk below makes folders of siCreateDirectory and files of
+// siExtractFile: the opcode table must mark no other opcode for /X.
+static_assert(opcode_checks::ExtractedCount() == 2 && OpcodeRowOf(siCreateDirectory)->Extraction == exFolder &&
+                  OpcodeRowOf(siExtractFile)->Extraction == exFile,
+              "setup.exe /X takes an opcode that ExtractAllPayload does not walk");
+
 void ExtractAllPayload() {
     char current[MAX_PATH];
     DWORD length = GetCurrentDirectoryA(sizeof current, current);
