@@ -1,5 +1,6 @@
 #include "catalogue/UConst.h"
 
+#include "resources/version.h"
 #include "util/UPaths.h"
 
 const char ProductMaker[] = "Brindlecraft";
@@ -7,7 +8,7 @@ const char ProductName[] = "Vellorin library";
 // Another release of the same code (the tests build the one before) says
 // its own version.
 #ifndef VL_PRODUCT_VERSION
-#define VL_PRODUCT_VERSION "3.19"
+#define VL_PRODUCT_VERSION VL_VERSION_SHORT
 #endif
 const char ProductVersion[] = VL_PRODUCT_VERSION;
 const char EditionLabel[] = "source code edition";
