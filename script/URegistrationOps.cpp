@@ -21,8 +21,6 @@ const TBorlandProduct* CurrentIde() {
     return &BorlandProducts[CurrentIdeIndex - 1];
 }
 
-bool IsDelphi(int index) { return index == 1 || index == 2 || index == 3 || index == 7 || index == 9; }
-
 // Adds `folder` to the current IDE's library search path unless one of its
 // entries already is that folder (compared without regard to case).
 // Appends "...Already" or "...Success" to the line; orSearchPathNotWritten
@@ -64,8 +62,9 @@ int32_t OpCompilePackage(const ScriptItem& item, AnsiString* line) {
     // The tool by its full name: a command line alone would be tried at each
     // blank of the IDE's folder first (C:\Borland\My Tools\... starts
     // C:\Borland\My.exe).
-    AnsiString tool = JoinPath(root, IsDelphi(index) ? "bin\\dcc32.exe" : "bin\\make.exe");
-    AnsiString command = AnsiString("\"") + tool + (IsDelphi(index) ? "\" " : "\" /f") + item.Name;
+    bool dcc32 = IdeCompiler(index) == ckDcc32;
+    AnsiString tool = JoinPath(root, dcc32 ? "bin\\dcc32.exe" : "bin\\make.exe");
+    AnsiString command = AnsiString("\"") + tool + (dcc32 ? "\" " : "\" /f") + item.Name;
     STARTUPINFOA startup{};
     startup.cb = sizeof startup;
     startup.dwFlags = STARTF_USESHOWWINDOW;
