@@ -175,23 +175,6 @@ bool IsLeftBeside(const AnsiString& name, const AnsiString& product) {
     return false;
 }
 
-// The opcodes that MayUndo's switch decides: with its undo kind, every
-// opcode that records must be among them, or its records would silently
-// never be undone.
-constexpr uint32_t MayUndoDecides[] = {siSelectIde,     siCreateDirectory, siExtractFile,     siCopyFile,
-                                       siExtractIfAbsent, siDeleteFile,    siRegisterPackage, siAddSearchPath,
-                                       siModifyFile,    siRegisterWinHelp, siCreateRegKey,    siRegisterUninstall};
-
-constexpr bool DecidesEveryRecord() {
-    for (const TOpcodeRow& row : OpcodeRows) {
-        bool decided = row.Undo == ukNone || row.Undo == ukHeader;
-        for (uint32_t op : MayUndoDecides) decided = decided || op == row.Value;
-        if (!decided) return false;
-    }
-    return true;
-}
-static_assert(DecidesEveryRecord(), "an opcode that records has no case in MayUndo");
-
 bool MayUndo(const TUninstallRecord& record, const TReplayState& state) {
     uint32_t kind = record.Kind();
     bool inInstallDir = record.DirKind == dkInstallDir && state.InstallDirKnown;
@@ -205,7 +188,18 @@ bool MayUndo(const TUninstallRecord& record, const TReplayState& state) {
             return false;
         }
     }
-    switch (kind) {
+    // Every opcode that records has its case here: one without fails to
+    // compile. The others come from the opcode table, and like a value
+    // without a row are never undone.
+    switch (static_cast<TScriptOpcode>(kind)) {
+#define VL_RECORDS_false(name) case name:
+#define VL_RECORDS_true(name)
+#define VL_OPCODE(name, value, records, undo, extraction) VL_RECORDS_##records(name)
+#include "script/UOpcodes.def"
+#undef VL_OPCODE
+#undef VL_RECORDS_true
+#undef VL_RECORDS_false
+    case siUninstallHeader: return false;
     case siSelectIde: return record.Arg >= 1 && record.Arg <= static_cast<uint32_t>(BorlandProductCount);
     case siCreateDirectory: return inInstallDir && IsRelativeName(record.Text, true);
     case siExtractFile:
@@ -225,8 +219,8 @@ bool MayUndo(const TUninstallRecord& record, const TReplayState& state) {
                LastNameStart(record.Text) == 0;
     case siCreateRegKey: return IsProductKey(record);
     case siRegisterUninstall: return true;
-    default: return false;
     }
+    return false;
 }
 
 void ReadInstallLog(const AnsiString& text, const AnsiString& installDir, TEarlierInstall* earlier) {
