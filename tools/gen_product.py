@@ -243,6 +243,8 @@ def complete_ide_blocks(blocks, ides):
 
 
 complete_ide_blocks(IDE_BLOCKS, read_ides())
+# The items of the IDEs with CLX: their sources and help aliases.
+CLX_ITEMS = sum(ide["item"] for ide in IDE_BLOCKS if ide["clx"])
 
 FILE_REFERENCES = [
     ("vll30.dpl", 6), ("vll40.bpl", 6), ("vll50.bpl", 6), ("vll40.bpl", 6),
@@ -320,7 +322,7 @@ def build_script(release):
     def clx_sources():
         for name in ("QvlFormStore.pas", "QvlAbout.pas", "QvlAbout.xfm"):
             s.extract("Source\\" + name)
-    s.block(0x448, clx_sources)
+    s.block(CLX_ITEMS, clx_sources)
 
     for doc in ("History.txt", "License.txt", "Order.txt", "ReadMe.txt"):
         s.extract(doc)
@@ -335,7 +337,7 @@ def build_script(release):
         s.extract("Help\\vllib.hlp")
         s.content("Help\\vllib.hlp").size = LARGEST
         s.extract("Help\\vllib.cnt")
-        s.block(0x448, lambda: s.extract("Help\\vllib.als"))
+        s.block(CLX_ITEMS, lambda: s.extract("Help\\vllib.als"))
         s.add("siSetHelpDir", "Help", dk=3)
         s.add("siRegisterWinHelp", "vllib.hlp", flags=(REC,))
         s.add("siRegisterWinHelp", "vllib.cnt", flags=(REC,))
