@@ -7,6 +7,12 @@
 #include "util/UPaths.h"
 #include "util/UPayload.h"
 
+// The walk below makes folders of siCreateDirectory and files of
+// siExtractFile: the opcode table must mark no other opcode for /X.
+static_assert(opcode_checks::ExtractedCount() == 2 && OpcodeRowOf(siCreateDirectory)->Extraction == exFolder &&
+                  OpcodeRowOf(siExtractFile)->Extraction == exFile,
+              "setup.exe /X takes an opcode that ExtractAllPayload does not walk");
+
 void ExtractAllPayload() {
     char current[MAX_PATH];
     DWORD length = GetCurrentDirectoryA(sizeof current, current);

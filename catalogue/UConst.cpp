@@ -1,13 +1,15 @@
 #include "catalogue/UConst.h"
 
+#include "resources/version.h"
 #include "util/UPaths.h"
+#include "util/UProducts.h"
 
 const char ProductMaker[] = "Brindlecraft";
 const char ProductName[] = "Vellorin library";
 // Another release of the same code (the tests build the one before) says
 // its own version.
 #ifndef VL_PRODUCT_VERSION
-#define VL_PRODUCT_VERSION "3.19"
+#define VL_PRODUCT_VERSION VL_VERSION_SHORT
 #endif
 const char ProductVersion[] = VL_PRODUCT_VERSION;
 const char EditionLabel[] = "source code edition";
@@ -41,18 +43,59 @@ const char UninstallLogName[] = "uninst.log";
 const char HelpIndexLine[] = "\r\n:Index Vellorin library components=vllib.hlp";
 const char HelpLinkLine[] = "\r\n:Link vllib.hlp";
 
+namespace {
+
+// The selection page's row of the IDE at `position` among its IDE rows.
+constexpr TSelectionItem IdeSelectionRow(int position) {
+    for (const TIdeRow& ide : IdeRows) {
+        if (ide.ItemBit != 0 && ide.Position == position) return {ide.ItemBit, ide.DisplayName, false, ide.Mask};
+    }
+    return {0, "", false, 0};
+}
+
+// The IDE rows of the page, each at one place of 0..count-1, and item bits
+// that no two rows share.
+constexpr bool IdeRowsFillTheirPlaces(int count) {
+    int rows = 0;
+    for (const TIdeRow& ide : IdeRows) {
+        if (ide.ItemBit == 0) continue;
+        ++rows;
+        if (ide.Position < 0 || ide.Position >= count) return false;
+        for (const TIdeRow& other : IdeRows) {
+            bool same = other.Position == ide.Position || other.ItemBit == ide.ItemBit;
+            if (&other != &ide && other.ItemBit != 0 && same) return false;
+        }
+    }
+    return rows == count;
+}
+
+const uint32_t HelpFilesItem = 0x080, DelphiDemosItem = 0x100, CBuilderDemosItem = 0x200;
+
+constexpr bool PartsApartFromIdes() {
+    for (const TIdeRow& ide : IdeRows) {
+        if (ide.ItemBit & (HelpFilesItem | DelphiDemosItem | CBuilderDemosItem)) return false;
+    }
+    return true;
+}
+
+}  // namespace
+
+// The IDE rows come first, then the optional parts.
+static_assert(IdeRowsFillTheirPlaces(SelectionItemCount - 3) && PartsApartFromIdes(),
+              "the selection page's IDE rows do not match the IDE table");
+
 TSelectionItem SelectionItems[SelectionItemCount] = {
-    {0x001, "Delphi 3", false, 0x001},
-    {0x002, "Delphi 4", false, 0x002},
-    {0x004, "Delphi 5", false, 0x004},
-    {0x008, "Delphi 6", false, 0x040},
-    {0x400, "Delphi 7", false, 0x100},
-    {0x010, "C++Builder 4", false, 0x010},
-    {0x020, "C++Builder 5", false, 0x020},
-    {0x040, "C++Builder 6", false, 0x080},
-    {0x080, "Context help files", false, 0},
-    {0x100, "Delphi demo projects", false, 0},
-    {0x200, "C++Builder demo projects", false, 0},
+    IdeSelectionRow(0),
+    IdeSelectionRow(1),
+    IdeSelectionRow(2),
+    IdeSelectionRow(3),
+    IdeSelectionRow(4),
+    IdeSelectionRow(5),
+    IdeSelectionRow(6),
+    IdeSelectionRow(7),
+    {HelpFilesItem, "Context help files", false, 0},
+    {DelphiDemosItem, "Delphi demo projects", false, 0},
+    {CBuilderDemosItem, "C++Builder demo projects", false, 0},
 };
 
 const TCustomizeOption CustomizeOptions[CustomizeOptionCount] = {{"", ""}};

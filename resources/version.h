@@ -9,3 +9,8 @@
 #define VL_VERSION_RELEASE 0
 #define VL_VERSION_BUILD 3
 #define VL_VERSION_TEXT "3.19.0.3"
+
+// The version as the product names itself in its texts and records: "3.19".
+#define VL_VERSION_STRING_OF(number) #number
+#define VL_VERSION_STRING(number) VL_VERSION_STRING_OF(number)
+#define VL_VERSION_SHORT VL_VERSION_STRING(VL_VERSION_MAJOR) "." VL_VERSION_STRING(VL_VERSION_MINOR)

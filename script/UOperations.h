@@ -1,6 +1,6 @@
 // The operations behind the script's opcodes. Each works on one item, sets
 // `line` to its install-log line (or leaves it empty) and returns 0 or an
-// error: a Windows error code, or the operation's own small numbers.
+// error: a Windows error code, or one of the operations' own below.
 #pragma once
 
 #include <stdint.h>
@@ -8,6 +8,20 @@
 #include "script/UScriptItems.h"
 #include "util/UAnsiString.h"
 #include "util/USecurity.h"
+
+// The operations' own failures, negative beside the Windows error codes (the
+// error box shows them in hexadecimal); each names the step that failed.
+// The IDE operations:
+const int32_t orNoIde = -1;                 // no IDE to work on
+const int32_t orPackageNotRegistered = -1;  // the design package's registration not written
+const int32_t orUnknownIde = -2;            // a compile's mask names no IDE that the product knows
+const int32_t orSearchPathUnread = -2;      // the IDE's search path cannot be read
+const int32_t orSearchPathNotWritten = -3;  // nor written back
+// The Add/Remove Programs entry:
+const int32_t orEntryKeyNotMade = -1;       // its key (or the uninstaller is missing)
+const int32_t orEntryNameNotWritten = -2;   // its display name
+const int32_t orEntryCommandNotWritten = -3;  // its uninstall command
+const int32_t orEntryValueNotWritten = -4;  // one of the values Windows shows
 
 // The item's path: the directory of its kind joined with its name; the
 // second path likewise from Name2 and DirKind2.

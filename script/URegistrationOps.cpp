@@ -21,12 +21,10 @@ const TBorlandProduct* CurrentIde() {
     return &BorlandProducts[CurrentIdeIndex - 1];
 }
 
-bool IsDelphi(int index) { return index == 1 || index == 2 || index == 3 || index == 7 || index == 9; }
-
 // Adds `folder` to the current IDE's library search path unless one of its
 // entries already is that folder (compared without regard to case).
-// Appends "...Already" or "...Success" to the line; -3 when the value
-// cannot be written back.
+// Appends "...Already" or "...Success" to the line; orSearchPathNotWritten
+// when the value cannot be written back.
 int32_t AddToSearchPath(const TBorlandProduct& ide, const AnsiString& value,
                         const AnsiString& folder, AnsiString* line) {
     if (SearchPathHasEntry(LowerCase(value), LowerCase(folder))) {
@@ -36,7 +34,7 @@ int32_t AddToSearchPath(const TBorlandProduct& ide, const AnsiString& value,
     AnsiString key = AnsiString(ide.RegKey) + LibraryKey;
     if (!WriteRegString(RootCurrentUser, key.CStr(), SearchPathValueName(CurrentIdeIndex),
                         AddSearchPathEntry(value, folder).CStr())) {
-        return -3;
+        return orSearchPathNotWritten;
     }
     *line += "...Success";
     return 0;
@@ -52,10 +50,10 @@ bool ReadSearchPath(const TBorlandProduct& ide, AnsiString* value) {
 int32_t OpCompilePackage(const ScriptItem& item, AnsiString* line) {
     // A failure names the package; the run's report adds the reason.
     *line = AnsiString("Compiling package: ") + item.Name + "...Fail";
-    if (item.Value == 0) return -1;
+    if (item.Value == 0) return orNoIde;
     int index = 1;
     while (!(item.Value & (1u << (index - 1)))) ++index;
-    if (index > BorlandProductCount) return -2;
+    if (index > BorlandProductCount) return orUnknownIde;
     const AnsiString& root = BorlandProducts[index - 1].RootDir;
     // Without a root folder the tool would be looked for at the root of the
     // current drive; nothing is started then.
@@ -64,8 +62,9 @@ int32_t OpCompilePackage(const ScriptItem& item, AnsiString* line) {
     // The tool by its full name: a command line alone would be tried at each
     // blank of the IDE's folder first (C:\Borland\My Tools\... starts
     // C:\Borland\My.exe).
-    AnsiString tool = JoinPath(root, IsDelphi(index) ? "bin\\dcc32.exe" : "bin\\make.exe");
-    AnsiString command = AnsiString("\"") + tool + (IsDelphi(index) ? "\" " : "\" /f") + item.Name;
+    bool dcc32 = IdeCompiler(index) == ckDcc32;
+    AnsiString tool = JoinPath(root, dcc32 ? "bin\\dcc32.exe" : "bin\\make.exe");
+    AnsiString command = AnsiString("\"") + tool + (dcc32 ? "\" " : "\" /f") + item.Name;
     STARTUPINFOA startup{};
     startup.cb = sizeof startup;
     startup.dwFlags = STARTF_USESHOWWINDOW;
@@ -87,17 +86,17 @@ int32_t OpCompilePackage(const ScriptItem& item, AnsiString* line) {
 
 int32_t OpRegisterPackage(const ScriptItem& item, AnsiString* line) {
     const TBorlandProduct* ide = CurrentIde();
-    if (!ide) return -1;
+    if (!ide) return orNoIde;
     AnsiString path = ItemPath(item);
     AnsiString packagesKey = AnsiString(ide->RegKey) + KnownPackagesKey;
     if (!WriteRegString(RootCurrentUser, packagesKey.CStr(), path.CStr(),
                         PackageDescription().CStr())) {
         *line = AnsiString("Registering package: ") + path + "...Fail";
-        return -1;
+        return orPackageNotRegistered;
     }
     *line = AnsiString("Registering package: ") + path + "...Success";
     AnsiString value;
-    if (!ReadSearchPath(*ide, &value)) return -2;
+    if (!ReadSearchPath(*ide, &value)) return orSearchPathUnread;
     AnsiString folder = LastNameStart(path) ? ParentPath(path) : path;
     *line += AnsiString("\r\nAdding search path: ") + folder;
     return AddToSearchPath(*ide, value, folder, line);
@@ -106,7 +105,7 @@ int32_t OpRegisterPackage(const ScriptItem& item, AnsiString* line) {
 int32_t OpAddSearchPath(const ScriptItem& item, AnsiString* line) {
     const TBorlandProduct* ide = CurrentIde();
     AnsiString value;
-    if (!ide || !ReadSearchPath(*ide, &value)) return -2;
+    if (!ide || !ReadSearchPath(*ide, &value)) return orSearchPathUnread;
     AnsiString path = ItemPath(item);
     *line = AnsiString("Adding search path: ") + path;
     return AddToSearchPath(*ide, value, path, line);
@@ -141,20 +140,20 @@ int32_t OpRegisterUninstall(AnsiString* line) {
     // away again.
     if (GetFileAttributesA(uninstaller.CStr()) == INVALID_FILE_ATTRIBUTES ||
         !CreateRegKey(RootLocalMachine, key.CStr())) {
-        result = -1;
+        result = orEntryKeyNotMade;
     } else if (!WriteRegString(RootLocalMachine, key.CStr(), DisplayNameValueName,
                                UninstallDisplayName().CStr())) {
-        result = -2;
+        result = orEntryNameNotWritten;
     } else if (!WriteRegString(RootLocalMachine, key.CStr(), UninstallStringValueName,
                                UninstallCommand(InstallDir).CStr())) {
-        result = -3;
+        result = orEntryCommandNotWritten;
     } else {
         for (const auto& value : shown) {
-            if (!WriteRegString(RootLocalMachine, key.CStr(), value[0], value[1])) result = -4;
+            if (!WriteRegString(RootLocalMachine, key.CStr(), value[0], value[1])) result = orEntryValueNotWritten;
         }
         const char* const withoutButtons[] = {NoModifyValueName, NoRepairValueName};
         for (const char* name : withoutButtons) {
-            if (!WriteRegDword(RootLocalMachine, key.CStr(), name, 1)) result = -4;
+            if (!WriteRegDword(RootLocalMachine, key.CStr(), name, 1)) result = orEntryValueNotWritten;
         }
     }
     *line = AnsiString("Registering Uninstall: ") + UninstallerName +

@@ -186,6 +186,10 @@ bool TScript::IsMadeFolder(const AnsiString& path) const {
     return false;
 }
 
+static_assert(siEndIfVersions == siIfVersions + 1 && siEndIfItems == siIfItems + 1 &&
+                  siEndIfCustomized == siIfCustomized + 1 && siEndIfNotCustomized == siIfNotCustomized + 1,
+              "a block's end opcode must be its start's + 1");
+
 int32_t TScript::Perform(const ScriptItem& item) {
     // A block start whose test fails skips to the end item of its own kind
     // (the start opcode + 1) with the same Value.
@@ -196,7 +200,9 @@ int32_t TScript::Perform(const ScriptItem& item) {
         }
         return 0;
     };
-    switch (ItemOpcode(item)) {
+    // Every opcode has its case (one without fails to compile); a value
+    // without a row does nothing.
+    switch (static_cast<TScriptOpcode>(ItemOpcode(item))) {
     case siSelectIde:
         CurrentIdeIndex = static_cast<int32_t>(item.Value);
         WarnOfIdeFolder();
@@ -237,8 +243,13 @@ int32_t TScript::Perform(const ScriptItem& item) {
     case siRegisterUninstall: return OpRegisterUninstall(&LogLine);
     case siUninstallPrevious: return RemovePreviousInstallation();
 
-    // Header items exist for their records; end items of running blocks
-    // and unknown opcodes do nothing.
-    default: return 0;
+    // Header items exist for their records; end items of running blocks do
+    // nothing.
+    case siUninstallHeader:
+    case siEndIfVersions:
+    case siEndIfItems:
+    case siEndIfCustomized:
+    case siEndIfNotCustomized: return 0;
     }
+    return 0;
 }

@@ -9,47 +9,106 @@
 
 #include "util/UPaths.h"
 
-// Opcodes: the low 16 bits of ScriptItem::Id. Bit 0x8000 marks the
-// file-system class, bit 0x4000 the control class, the rest is the
-// registration class; copy-only installs run only the first two.
-enum TScriptOpcode : uint32_t {
-    siCompilePackage = 0x0006,
-    siRegisterPackage = 0x0008,
-    siModifyFile = 0x000A,
-    siDeleteFile = 0x000B,
-    siRegisterWinHelp = 0x000C,
-    siSetHelpDir = 0x000D,
-    siCreateRegKey = 0x000F,
-    siCheckFile = 0x0013,
-    siAddSearchPath = 0x0015,
-    siUninstallPrevious = 0x0018,
-    siCopyFiles = 0x001A,
-    siDeleteFiles = 0x001B,
-    siMergeFiles = 0x001C,
-    siReplaceText = 0x001D,
-    siIfVersions = 0x4003,
-    siEndIfVersions = 0x4004,
-    siSelectIde = 0x4009,
-    siUninstallHeader = 0x400E,
-    siIfItems = 0x4016,
-    siEndIfItems = 0x4017,
-    siIfCustomized = 0x401E,
-    siEndIfCustomized = 0x401F,
-    siIfNotCustomized = 0x4020,
-    siEndIfNotCustomized = 0x4021,
-    siCreateDirectory = 0x8001,
-    siExtractFile = 0x8002,
-    siClearDirectory = 0x8005,
-    siSetCurrentDir = 0x8007,
-    siExtractIfAbsent = 0x8010,
-    siExtractIfNewer = 0x8011,
-    siRegisterUninstall = 0x8012,
-    siCopyFile = 0x8014,
+// How the uninstaller takes back a record of an opcode.
+enum TUndoKind : uint8_t {
+    ukNone,            // the opcode records nothing
+    ukHeader,          // read as the log's header, never undone
+    ukSelectIde,       // opens or closes an IDE's block
+    ukFolder,          // the folder goes, with what the product put in it
+    ukFile,            // the file goes
+    ukPackage,         // the design package's registration goes
+    ukHelpText,        // the line goes from the IDE's help file
+    ukWinHelp,         // the Windows help registration goes
+    ukRegistryKey,     // the key goes
+    ukSearchPath,      // the entry goes from the IDE's search path
+    ukUninstallEntry,  // the Add/Remove Programs entry goes, last
 };
+
+// What setup.exe /X makes of an opcode's items.
+enum TExtraction : uint8_t {
+    exNone,
+    exFolder,  // creates the folder
+    exFile,    // writes the file from the payload
+};
+
+// The opcodes, from their table (script/UOpcodes.def).
+enum TScriptOpcode : uint32_t {
+#define VL_OPCODE(name, value, records, undo, extraction) name = value,
+#include "script/UOpcodes.def"
+#undef VL_OPCODE
+};
+
+struct TOpcodeRow {
+    uint32_t Value;
+    const char* Name;
+    bool Records;
+    TUndoKind Undo;
+    TExtraction Extraction;
+};
+
+// The table's rows, for compile-time checks and the log-dump tool; the
+// programs read none of it at run time.
+constexpr TOpcodeRow OpcodeRows[] = {
+#define VL_OPCODE(name, value, records, undo, extraction) {value, #name, records, undo, extraction},
+#include "script/UOpcodes.def"
+#undef VL_OPCODE
+};
+constexpr size_t OpcodeRowCount = sizeof OpcodeRows / sizeof *OpcodeRows;
 
 const uint32_t OpcodeMask = 0xFFFF;
 const uint32_t FileSystemClass = 0x8000;
 const uint32_t ControlClass = 0x4000;
+
+namespace opcode_checks {
+
+// Each row: a value of one class with an opcode number, unique; an undo
+// decision exactly for the opcodes that record.
+constexpr bool RowsHoldTogether() {
+    for (size_t i = 0; i < OpcodeRowCount; ++i) {
+        const TOpcodeRow& row = OpcodeRows[i];
+        if (row.Value > OpcodeMask || ((row.Value & FileSystemClass) && (row.Value & ControlClass))) return false;
+        if ((row.Value & ~(FileSystemClass | ControlClass)) == 0) return false;
+        if (row.Records != (row.Undo != ukNone)) return false;
+        for (size_t j = i + 1; j < OpcodeRowCount; ++j) {
+            if (OpcodeRows[j].Value == row.Value) return false;
+        }
+    }
+    return true;
+}
+
+}  // namespace opcode_checks
+
+// The row of an opcode; null for a value without one.
+constexpr const TOpcodeRow* OpcodeRowOf(uint32_t value) {
+    for (const TOpcodeRow& row : OpcodeRows) {
+        if (row.Value == value) return &row;
+    }
+    return nullptr;
+}
+
+// The undo kind of an opcode; ukNone for a value without a row.
+constexpr TUndoKind UndoKindOf(uint32_t value) {
+    switch (value) {
+#define VL_OPCODE(name, value, records, undo, extraction) \
+    case name: return undo;
+#include "script/UOpcodes.def"
+#undef VL_OPCODE
+    default: return ukNone;
+    }
+}
+
+namespace opcode_checks {
+
+constexpr size_t ExtractedCount() {
+    size_t count = 0;
+    for (const TOpcodeRow& row : OpcodeRows) count += row.Extraction != exNone;
+    return count;
+}
+
+}  // namespace opcode_checks
+
+static_assert(opcode_checks::RowsHoldTogether(),
+              "an opcode row has a bad value, a duplicate value, or records without an undo kind");
 
 // Flags: the high 16 bits of ScriptItem::Id.
 enum TScriptFlag : uint32_t {

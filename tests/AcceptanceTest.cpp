@@ -20,6 +20,7 @@
 
 #include "FakeIde.h"
 #include "resources/UResources.h"
+#include "resources/version.h"
 #include "script/UScriptItems.h"
 #include "TestSupport.h"
 #include "wizard/UFolderText.h"
@@ -29,8 +30,8 @@ namespace {
 
 const DWORD Wait = 180000;
 const std::string Folder = "C:\\Borland\\Vellorin";  // beside the first IDE in table order
-const std::string Edition = "source code edition of Vellorin library v3.19";
-const std::string Description = "Source code edition of Vellorin library v3.19";
+const std::string Edition = "source code edition of Vellorin library v" VL_VERSION_SHORT;
+const std::string Description = "Source code edition of Vellorin library v" VL_VERSION_SHORT;
 const std::string StandardPath = "$(DELPHI)\\Lib;$(DELPHI)\\Bin";
 using Lines = std::vector<std::string>;
 
@@ -132,10 +133,10 @@ Lines ProductRegistry(uint32_t versions, uint32_t items, bool help) {
                    record + "InstallDate=\"" + Today() + "\"",
                    record + "RootDir=\"" + Folder + "\"",
                    record + "Type=\"source code edition\"",
-                   record + "Version=\"3.19\"",
-                   entry + "DisplayName=\"Brindlecraft Vellorin library v3.19\"",
+                   record + "Version=\"" VL_VERSION_SHORT "\"",
+                   entry + "DisplayName=\"Brindlecraft Vellorin library v" VL_VERSION_SHORT "\"",
                    entry + "UninstallString=\"" + Folder + "\\redud.exe " + Folder + "\\uninst.log\"",
-                   entry + "DisplayVersion=\"3.19\"",
+                   entry + "DisplayVersion=\"" VL_VERSION_SHORT "\"",
                    entry + "Publisher=\"Brindlecraft\"",
                    entry + "InstallLocation=\"" + Folder + "\"",
                    entry + "DisplayIcon=\"" + Folder + "\\redud.exe\"",
@@ -454,14 +455,14 @@ TEST(Acceptance, InstallUpdateCopyOnlyAndUninstall) {
             question = FindWindowA("#32770", "Uninstall");
         }
         ASSERT_NE(question, nullptr);
-        EXPECT_EQ(MessageBoxText(question), "Are you sure you want to remove Vellorin library v3.19 from your computer?");
+        EXPECT_EQ(MessageBoxText(question), "Are you sure you want to remove Vellorin library v" VL_VERSION_SHORT " from your computer?");
         PostMessageA(question, WM_COMMAND, IDYES, 0);
         for (DWORD start = GetTickCount(); !done && GetTickCount() - start < Wait; Sleep(10)) {
             HWND box = FindWindowA("#32770", "Uninstall");
             if (box && box != question && MessageBoxText(box).find("was removed") != std::string::npos) done = box;
         }
         ASSERT_NE(done, nullptr);
-        EXPECT_EQ(MessageBoxText(done), "Vellorin library v3.19 was removed from your computer.");
+        EXPECT_EQ(MessageBoxText(done), "Vellorin library v" VL_VERSION_SHORT " was removed from your computer.");
         PostMessageA(done, WM_COMMAND, IDOK, 0);
         EXPECT_TRUE(uninstaller.Wait(Wait));
         EXPECT_EQ(uninstaller.ExitCode(), 0u);
@@ -514,7 +515,7 @@ TEST(Acceptance, AnUpdateFromTheEarlierReleaseLeavesNothingOfIt) {
             for (int page = 1; page <= 3; ++page) wizard.Press(IDC_NEXT);
             EXPECT_EQ(InstallAnsweringErrors(wizard), Lines{});
         }
-        EXPECT_EQ(RegistryString(HKEY_LOCAL_MACHINE, "Software\\Brindlecraft\\Vellorin library", "Version"), "3.19");
+        EXPECT_EQ(RegistryString(HKEY_LOCAL_MACHINE, "Software\\Brindlecraft\\Vellorin library", "Version"), VL_VERSION_SHORT);
         // Nothing of 3.18: its unit, its folder, its design packages.
         EXPECT_FALSE(Exists(Folder + "\\Source\\vlLegacy.pas"));
         EXPECT_FALSE(Exists(Folder + "\\Source\\vlLegacy.dcu")) << "what the compiler made of it";
@@ -748,7 +749,7 @@ void KeepsTheUsersFiles(const std::string& folder, const Lines& users) {
     PostMessageA(question, WM_COMMAND, IDYES, 0);
     HWND done = WaitForMessageBox("Uninstall", "was removed", Wait);
     ASSERT_NE(done, nullptr);
-    EXPECT_EQ(MessageBoxText(done), "Vellorin library v3.19 was removed from your computer. The folder " + typed +
+    EXPECT_EQ(MessageBoxText(done), "Vellorin library v" VL_VERSION_SHORT " was removed from your computer. The folder " + typed +
                                         " still holds files and was left in place.");
     PostMessageA(done, WM_COMMAND, IDOK, 0);
     EXPECT_TRUE(uninstaller.Wait(Wait));

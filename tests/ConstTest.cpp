@@ -4,13 +4,14 @@
 #include <string>
 
 #include "catalogue/UConst.h"
+#include "resources/version.h"
 
 namespace {
 
 TEST(ComposedTexts, NameTheEditionProductAndVersion) {
-    EXPECT_EQ(std::string(ProductNameAndVersion().CStr()), "Vellorin library v3.19");
-    EXPECT_EQ(std::string(EditionText().CStr()), std::string(EditionLabel) + " of Vellorin library v3.19");
-    EXPECT_EQ(std::string(UninstallDisplayName().CStr()), "Brindlecraft Vellorin library v3.19");
+    EXPECT_EQ(std::string(ProductNameAndVersion().CStr()), "Vellorin library v" VL_VERSION_SHORT);
+    EXPECT_EQ(std::string(EditionText().CStr()), std::string(EditionLabel) + " of Vellorin library v" VL_VERSION_SHORT);
+    EXPECT_EQ(std::string(UninstallDisplayName().CStr()), "Brindlecraft Vellorin library v" VL_VERSION_SHORT);
 }
 
 TEST(ComposedTexts, ThePackageDescriptionStartsWithACapital) {

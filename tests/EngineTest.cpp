@@ -5,6 +5,7 @@
 #include <memory>
 
 #include "EngineFixture.h"
+#include "resources/version.h"
 #include "script/UScriptItems.h"
 #include "script/UUninstallRecord.h"
 
@@ -133,7 +134,7 @@ TEST_F(TypicalInstall, WritesTheInstallLogLineByLine) {
     }
     EXPECT_EQ(copiedInto, (std::map<std::string, int>{{"", 5}, {"Source", 37}, {"Help", 3}, {"Delphi7", 41}}));
     EXPECT_EQ(other, (Lines{
-        "Start installation for " + std::string(EditionLabel) + " of Vellorin library v3.19",
+        "Start installation for " + std::string(EditionLabel) + " of Vellorin library v" VL_VERSION_SHORT,
         "RootPath: " + d,
         "Borland products: Delphi7",
         "Creating directory: " + d + "...Success",
@@ -176,7 +177,7 @@ TEST_F(TypicalInstall, WritesTheUninstallLogRecordByRecord) {
     EXPECT_EQ(magic, "REDUD01");
     EXPECT_EQ(records, (std::vector<Record>{
         {0x1400E, 1, 0, "Vellorin library"},
-        {0x1400E, 2, 0, "3.19"},
+        {0x1400E, 2, 0, VL_VERSION_SHORT},
         {0x1400E, 3, 0, EditionLabel},
         {0x1400E | RecordFolderMade, 4, 0, installDir_},
         {0x1400E, 5, 0, "Software\\Brindlecraft\\Vellorin library"},
@@ -242,7 +243,7 @@ TEST_F(TypicalInstall, RegistersTheLibraryWithDelphi7AndWindows) {
 
     EXPECT_EQ(RegistryString(HKEY_LOCAL_MACHINE, "Software\\Microsoft\\Windows\\Help", "vllib.hlp"), d + "\\Help");
     const std::string uninstall = "Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\vllLib";
-    EXPECT_EQ(RegistryString(HKEY_LOCAL_MACHINE, uninstall, "DisplayName"), "Brindlecraft Vellorin library v3.19");
+    EXPECT_EQ(RegistryString(HKEY_LOCAL_MACHINE, uninstall, "DisplayName"), "Brindlecraft Vellorin library v" VL_VERSION_SHORT);
     EXPECT_EQ(RegistryString(HKEY_LOCAL_MACHINE, uninstall, "UninstallString"),
               "\"" + d + "\\redud.exe\" \"" + d + "\\uninst.log\"");
     HKEY key;

@@ -4,6 +4,7 @@
 
 #include <string>
 
+#include "resources/version.h"
 #include "script/UItemError.h"
 #include "script/UScriptItems.h"
 #include "script/USearchPath.h"
@@ -18,9 +19,9 @@ TEST(UninstallRecord, MatchesTheWorkedExamples) {
     EXPECT_EQ(Bytes(EncodeUninstallRecord(0x00014009, 9, 0, "")),
               std::string("\x09\x40\x01\x00" "\x09\x00\x00\x00" "\x00\x00\x00\x00" "\x00\x00" "\x10\x00", 16));
     // The header record of kind 2.
-    EXPECT_EQ(Bytes(EncodeUninstallRecord(0x0001400E, 2, 0, "3.19")),
+    EXPECT_EQ(Bytes(EncodeUninstallRecord(0x0001400E, 2, 0, VL_VERSION_SHORT)),
               std::string("\x0E\x40\x01\x00" "\x02\x00\x00\x00" "\x00\x00\x00\x00" "\x04\x00"
-                          "3.19" "\x14\x00", 20));
+                          VL_VERSION_SHORT "\x14\x00", 20));
 }
 
 TEST(UninstallRecord, CutsATextTooLongForItsLengthFields) {

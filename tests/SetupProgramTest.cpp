@@ -9,6 +9,7 @@
 #include "FakeIde.h"
 #include "PeImage.h"
 #include "resources/UResources.h"
+#include "resources/version.h"
 #include "TestSupport.h"
 #include "WizardDriver.h"
 
@@ -198,7 +199,7 @@ TEST(WizardMode, OpensTheWizardAndEndsWithExitCodeZero) {
         ChildProcess setup(SetupCommand(switches), temp.Path());
         HWND wizard = setup.WaitForDialog(Timeout);
         ASSERT_NE(wizard, nullptr) << switches;
-        EXPECT_EQ(WindowText(wizard), "Installation Wizard for Vellorin library v3.19") << switches;
+        EXPECT_EQ(WindowText(wizard), "Installation Wizard for Vellorin library v" VL_VERSION_SHORT) << switches;
         EXPECT_EQ(GetWindow(wizard, GW_OWNER), nullptr);
         // Cancel asks first; Yes ends the program.
         CancelWizard(setup, wizard);
@@ -240,7 +241,7 @@ TEST(WizardMode, ASecondSetupWhileOneRunsSaysSoAndEnds) {
     ChildProcess next(SetupCommand(""), temp.Path());
     HWND nextWizard = next.WaitForDialog(Timeout);
     ASSERT_NE(nextWizard, nullptr);
-    EXPECT_EQ(WindowText(nextWizard), "Installation Wizard for Vellorin library v3.19");
+    EXPECT_EQ(WindowText(nextWizard), "Installation Wizard for Vellorin library v" VL_VERSION_SHORT);
     CancelWizard(next, nextWizard);
 }
 

@@ -10,6 +10,7 @@
 #include <memory>
 
 #include "EngineFixture.h"
+#include "resources/version.h"
 #include "uninstall/UDeinstall.h"
 #include "util/USecurity.h"
 
@@ -229,14 +230,14 @@ TEST_F(Uninstall, TheUninstallerLeavesTheMachineAsItWas) {
     ChildProcess uninstaller(command, temp_.Path());
     ASSERT_TRUE(uninstaller.Started());
     HWND question =
-        WaitForMessageBox("Uninstall", "Are you sure you want to remove Vellorin library v3.19", Wait);
+        WaitForMessageBox("Uninstall", "Are you sure you want to remove Vellorin library v" VL_VERSION_SHORT, Wait);
     HWND other = FindWindowA("#32770", "Uninstall");
     ASSERT_NE(question, nullptr) << (other ? MessageBoxText(other) : "no box");
     PostMessageA(question, WM_COMMAND, IDYES, 0);
     HWND done =
-        WaitForMessageBox("Uninstall", "Vellorin library v3.19 was removed from your computer.", Wait);
+        WaitForMessageBox("Uninstall", "Vellorin library v" VL_VERSION_SHORT " was removed from your computer.", Wait);
     ASSERT_NE(done, nullptr);
-    EXPECT_EQ(MessageBoxText(done), "Vellorin library v3.19 was removed from your computer.");
+    EXPECT_EQ(MessageBoxText(done), "Vellorin library v" VL_VERSION_SHORT " was removed from your computer.");
     PostMessageA(done, WM_COMMAND, IDOK, 0);
     ASSERT_TRUE(uninstaller.Wait(Wait));
     EXPECT_EQ(uninstaller.ExitCode(), 0u);
@@ -280,15 +281,15 @@ TEST_F(Uninstall, AFileInUseIsNamedAndRetryRemovesItOnceItIsClosed) {
         HWND box = WaitForMessageBox("Uninstall", "Are you sure", Wait);
         PostMessageA(box, WM_COMMAND, IDYES, 0);
         box = WaitForMessageBox("Uninstall", "could not be removed", Wait);
-        const std::string named = "This file of Vellorin library v3.19 could not be removed:\r\n\r\n" + held + "\r\n    ";
+        const std::string named = "This file of Vellorin library v" VL_VERSION_SHORT " could not be removed:\r\n\r\n" + held + "\r\n    ";
         EXPECT_EQ(MessageBoxText(box).rfind(named, 0), 0u) << MessageBoxText(box);
         EXPECT_GT(MessageBoxText(box).find("\r\n\r\nClose the programs"), named.size()) << "after a reason";
         EXPECT_NE(UninstallCommand(), "(none)") << "listed until the end";
         if (answer == IDRETRY) CloseHandle(file);
         PostMessageA(box, WM_COMMAND, answer, 0);
         box = WaitForMessageBox("Uninstall", "was removed from your computer.", Wait);
-        EXPECT_EQ(MessageBoxText(box), answer == IDRETRY ? "Vellorin library v3.19 was removed from your computer."
-                                                         : "Vellorin library v3.19 was removed from your computer. One "
+        EXPECT_EQ(MessageBoxText(box), answer == IDRETRY ? "Vellorin library v" VL_VERSION_SHORT " was removed from your computer."
+                                                         : "Vellorin library v" VL_VERSION_SHORT " was removed from your computer. One "
                                                            "of its files could not be removed now: it will be removed "
                                                            "when Windows restarts, and so will the folder " +
                                                                installDir_ + ".");
@@ -427,7 +428,7 @@ TEST_F(Uninstall, ALogCutShortIsSaidToBeAndTheNextInstallTakesBackTheRest) {
             ASSERT_NE(said, nullptr);
             EXPECT_EQ(MessageBoxText(said).rfind("The uninstall log " + installDir_ +
                                                      "\\uninst.log was cut short. What it holds of Vellorin library "
-                                                     "v3.19 was removed; parts of it may remain on your computer.",
+                                                     "v" VL_VERSION_SHORT " was removed; parts of it may remain on your computer.",
                                                  0),
                       0u)
                 << MessageBoxText(said);

@@ -14,6 +14,7 @@
 #include "controls/UbrcCheckListBox.h"
 #include "EngineFixture.h"
 #include "resources/UResources.h"
+#include "resources/version.h"
 #include "uninstall/UDeinstall.h"
 #include "wizard/UFolderText.h"
 #include "wizard/UPage.h"
@@ -23,7 +24,7 @@
 namespace {
 
 const DWORD Wait = 60000;
-const std::string Edition = std::string(EditionLabel) + " of Vellorin library v3.19";
+const std::string Edition = std::string(EditionLabel) + " of Vellorin library v" VL_VERSION_SHORT;
 const char RecordKey[] = "Software\\Brindlecraft\\Vellorin library";
 const unsigned Checked = clbChecked, Unchecked = 0, Disabled = clbDisabled;
 
@@ -154,7 +155,7 @@ TEST_F(WizardTest, WalksThePagesOfAFirstInstall) {
     FakeIde& builder = AddIde(8, "Builders\\CBuilder6");
     WizardDriver& wizard = Start();
 
-    EXPECT_EQ(WindowText(wizard.Dialog()), "Installation Wizard for Vellorin library v3.19");
+    EXPECT_EQ(WindowText(wizard.Dialog()), "Installation Wizard for Vellorin library v" VL_VERSION_SHORT);
     EXPECT_EQ(wizard.Text(IDC_TEXT),
               "Welcome to the Vellorin library Setup program. This program will install " + Edition +
                   " on you computer.\r\n\r\nVellorin library - collection of components for working "
@@ -233,7 +234,7 @@ TEST_F(WizardTest, WalksThePagesOfAFirstInstall) {
     EXPECT_EQ(RecordDword("InstallItems"), 0x7C0u);
     EXPECT_EQ(RecordDword("CustomizeItems"), 5u);
     EXPECT_EQ(RegistryString(HKEY_LOCAL_MACHINE, RecordKey, "RootDir"), installDir_);
-    EXPECT_EQ(RegistryString(HKEY_LOCAL_MACHINE, RecordKey, "Version"), "3.19");
+    EXPECT_EQ(RegistryString(HKEY_LOCAL_MACHINE, RecordKey, "Version"), VL_VERSION_SHORT);
     EXPECT_EQ(RegistryString(HKEY_LOCAL_MACHINE, RecordKey, "Type"), EditionLabel);
     EXPECT_EQ(RegistryString(HKEY_LOCAL_MACHINE, RecordKey, "InstallDate"), Today());
     EXPECT_EQ(builder.Calls().size(), 4u) << "C++Builder 6's make built its four packages";
@@ -546,7 +547,7 @@ TEST_F(WizardTest, CancelDuringTheInstallAnsweredNoChangesNothing) {
 }
 
 const char CancelReport[] =
-    "The installation of Vellorin library v3.19 was cancelled. Everything it had installed has been removed.";
+    "The installation of Vellorin library v" VL_VERSION_SHORT " was cancelled. Everything it had installed has been removed.";
 
 TEST_F(WizardTest, CancelAnsweredYesTakesTheRunBackWhereverItStops) {
     FakeIde& delphi7 = AddIde(9, "Borland\\Delphi7");

@@ -15,12 +15,13 @@ import sys
 LAYERS = ["util", "catalogue", "script", "uninstall", "controls", "wizard", "app"]
 ANYWHERE = {"resources"}
 INCLUDE = re.compile(r'^\s*#\s*include\s+"([a-z]+)/[^"]+"', re.M)
+SOURCES = (".cpp", ".h", ".def")
 
 
 def wrong_includes(root):
     for layer, folder in enumerate(LAYERS):
         for name in sorted(os.listdir(os.path.join(root, folder))):
-            if not name.endswith((".cpp", ".h")):
+            if not name.endswith(SOURCES):
                 continue
             path = os.path.join(folder, name)
             with open(os.path.join(root, path), encoding="utf-8", errors="replace") as source:

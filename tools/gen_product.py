@@ -19,24 +19,34 @@ import argparse
 import hashlib
 import ntpath
 import os
+import re
 import sys
 
 # ---------------------------------------------------------------------------
 # Opcodes, flags and directory kinds, with the names the C++ code uses.
 
-OPCODES = {
-    "siCompilePackage": 0x0006, "siRegisterPackage": 0x0008,
-    "siModifyFile": 0x000A, "siDeleteFile": 0x000B,
-    "siRegisterWinHelp": 0x000C, "siSetHelpDir": 0x000D,
-    "siCreateRegKey": 0x000F, "siCheckFile": 0x0013,
-    "siAddSearchPath": 0x0015, "siMergeFiles": 0x001C,
-    "siSelectIde": 0x4009, "siUninstallHeader": 0x400E,
-    "siIfItems": 0x4016, "siEndIfItems": 0x4017,
-    "siCreateDirectory": 0x8001, "siExtractFile": 0x8002,
-    "siClearDirectory": 0x8005, "siSetCurrentDir": 0x8007,
-    "siExtractIfAbsent": 0x8010, "siExtractIfNewer": 0x8011,
-    "siRegisterUninstall": 0x8012, "siCopyFile": 0x8014,
-}
+
+def read_opcodes():
+    """The opcode table of the C++ code (script/UOpcodes.def): name ->
+    (value, whether its items may record)."""
+    path = os.path.join(os.path.dirname(os.path.abspath(__file__)), "..",
+                        "script", "UOpcodes.def")
+    row = re.compile(r"^VL_OPCODE\((\w+), (0x[0-9A-F]+), (true|false), "
+                     r"(\w+), (\w+)\)$")
+    opcodes = {}
+    with open(path) as f:
+        for line in f:
+            if not line.startswith("VL_OPCODE("):
+                continue
+            m = row.match(line.rstrip("\n"))
+            if not m:
+                sys.exit("%s: a row this generator cannot read: %s" % (
+                    path, line.strip()))
+            opcodes[m.group(1)] = (int(m.group(2), 16), m.group(3) == "true")
+    return opcodes
+
+
+OPCODES = read_opcodes()
 REC = "sfRecordUndo"
 KEEP = "sfKeepable"
 DK = {0: "dkNone", 1: "dkWindows", 2: "dkIdeRoot", 3: "dkInstallDir",
@@ -151,45 +161,90 @@ RELEASES = {
 INDEX_LINE, LINK_LINE = Sym("HelpIndexLine"), Sym("HelpLinkLine")
 UNINSTALLER = Sym("UninstallerName", "redud.exe")
 
-# The eight IDE blocks in script order. `units` is how many of UNITS the
-# block carries precompiled; `refs` are the FileReferences of its runtime
-# packages, in package order.
+# The IDE blocks in script order, each named by its row in util/UIdes.def,
+# which gives its folder, masks, index and compiler (ide_rows below). `units`
+# is how many of UNITS the block carries precompiled; `refs` are the
+# FileReferences of its runtime packages, in package order.
 IDE_BLOCKS = [
-    dict(item=0x001, bit=0x001, index=1, folder="Delphi3", cb=False, ver="30",
-         clx=False, units=16, dcr="d3", about="d3", project=".dpk",
-         package=".dpl", refs=[0], mods=[(INDEX_LINE, 1), (LINK_LINE, 1)],
+    dict(ide="Delphi3", ver="30", clx=False, units=16,
+         dcr="d3", about="d3", project=".dpk", package=".dpl", refs=[0],
+         mods=[(INDEX_LINE, 1), (LINK_LINE, 1)],
          gid="delphi3.gid", alias=None),
-    dict(item=0x002, bit=0x002, index=2, folder="Delphi4", cb=False, ver="40",
-         clx=False, units=18, dcr="32", about="d4", project=".dpk",
-         package=".bpl", refs=[1],
+    dict(ide="Delphi4", ver="40", clx=False, units=18,
+         dcr="32", about="d4", project=".dpk", package=".bpl", refs=[1],
          mods=[(INDEX_LINE, 1), (LINK_LINE, 1), (INDEX_LINE, 2), (LINK_LINE, 3)],
          gid="delphi4.gid", alias=None),
-    dict(item=0x004, bit=0x004, index=3, folder="Delphi5", cb=False, ver="50",
-         clx=False, units=20, dcr="32", about="d5", project=".dpk",
-         package=".bpl", refs=[2], mods=[(INDEX_LINE, 1), (LINK_LINE, 2)],
+    dict(ide="Delphi5", ver="50", clx=False, units=20,
+         dcr="32", about="d5", project=".dpk", package=".bpl", refs=[2],
+         mods=[(INDEX_LINE, 1), (LINK_LINE, 2)],
          gid="delphi5.gid", alias=None),
-    dict(item=0x008, bit=0x040, index=7, folder="Delphi6", cb=False, ver="60",
-         clx=True, units=24, dcr="clx", about="clx", project=".dpk",
-         package=".bpl", refs=[5, 6], mods=[(INDEX_LINE, 1), (LINK_LINE, 2)],
+    dict(ide="Delphi6", ver="60", clx=True, units=24,
+         dcr="clx", about="clx", project=".dpk", package=".bpl", refs=[5, 6],
+         mods=[(INDEX_LINE, 1), (LINK_LINE, 2)],
          gid="delphi6.gid", alias="delphi6.als"),
-    dict(item=0x400, bit=0x100, index=9, folder="Delphi7", cb=False, ver="70",
-         clx=True, units=27, dcr="clx", about="clx", project=".dpk",
-         package=".bpl", refs=[10, 11], mods=[(INDEX_LINE, 1), (LINK_LINE, 2)],
+    dict(ide="Delphi7", ver="70", clx=True, units=27,
+         dcr="clx", about="clx", project=".dpk", package=".bpl", refs=[10, 11],
+         mods=[(INDEX_LINE, 1), (LINK_LINE, 2)],
          gid="d7.gid", alias="d7.als"),
-    dict(item=0x010, bit=0x010, index=5, folder="CBuilder4", cb=True, ver="40",
-         clx=False, units=20, dcr="32", about="cb4", project=".bpk",
-         package=".bpl", refs=[3],
+    dict(ide="CBuilder4", ver="40", clx=False, units=20,
+         dcr="32", about="cb4", project=".bpk", package=".bpl", refs=[3],
          mods=[(LINK_LINE, 1), (INDEX_LINE, 2), (LINK_LINE, 3)],
          gid="bcb4.gid", alias=None),
-    dict(item=0x020, bit=0x020, index=6, folder="CBuilder5", cb=True, ver="50",
-         clx=False, units=21, dcr="cb5", about="cb5", project=".mak",
-         package=".bpl", refs=[4], mods=[(INDEX_LINE, 1), (LINK_LINE, 2)],
+    dict(ide="CBuilder5", ver="50", clx=False, units=21,
+         dcr="cb5", about="cb5", project=".mak", package=".bpl", refs=[4],
+         mods=[(INDEX_LINE, 1), (LINK_LINE, 2)],
          gid="bcb5.gid", alias=None),
-    dict(item=0x040, bit=0x080, index=8, folder="CBuilder6", cb=True, ver="60",
-         clx=True, units=29, dcr="clx", about="clx", project=".mak",
-         package=".bpl", refs=[7, 8], mods=[(INDEX_LINE, 1), (LINK_LINE, 2)],
+    dict(ide="CBuilder6", ver="60", clx=True, units=29,
+         dcr="clx", about="clx", project=".mak", package=".bpl", refs=[7, 8],
+         mods=[(INDEX_LINE, 1), (LINK_LINE, 2)],
          gid="bcb6.gid", alias="bcb6.als"),
 ]
+
+
+
+def read_ides():
+    """The IDE table of the C++ code (util/UIdes.def), in index order: name,
+    mask, compiler and item bit of each row."""
+    path = os.path.join(os.path.dirname(os.path.abspath(__file__)), "..",
+                        "util", "UIdes.def")
+    row = re.compile(r"^VL_IDE\((\w+), (0x[0-9A-F]+), (ckDcc32|ckMake), "
+                     r"(0x[0-9A-F]+), ")
+    ides = []
+    with open(path) as f:
+        for line in f:
+            if not line.startswith("VL_IDE("):
+                continue
+            m = row.match(line)
+            if not m:
+                sys.exit("%s: a row this generator cannot read: %s" % (
+                    path, line.strip()))
+            ides.append(dict(name=m.group(1), mask=int(m.group(2), 16),
+                             cb=m.group(3) == "ckMake",
+                             item=int(m.group(4), 16)))
+    return ides
+
+
+def complete_ide_blocks(blocks, ides):
+    """Gives each block its IDE's folder, masks, index and compiler from the
+    table; the build fails unless every IDE with an item bit has one block."""
+    by_name = {ide["name"]: (index, ide) for index, ide in enumerate(ides, 1)}
+    for block in blocks:
+        if block["ide"] not in by_name:
+            sys.exit("gen_product.py: %s is not in util/UIdes.def"
+                     % block["ide"])
+        index, ide = by_name[block["ide"]]
+        block.update(item=ide["item"], bit=ide["mask"], index=index,
+                     folder=ide["name"], cb=ide["cb"])
+    named = sorted(block["ide"] for block in blocks)
+    wanted = sorted(ide["name"] for ide in ides if ide["item"])
+    if named != wanted:
+        sys.exit("gen_product.py: IDE blocks %s, but util/UIdes.def selects "
+                 "%s" % (named, wanted))
+
+
+complete_ide_blocks(IDE_BLOCKS, read_ides())
+# The items of the IDEs with CLX: their sources and help aliases.
+CLX_ITEMS = sum(ide["item"] for ide in IDE_BLOCKS if ide["clx"])
 
 FILE_REFERENCES = [
     ("vll30.dpl", 6), ("vll40.bpl", 6), ("vll50.bpl", 6), ("vll40.bpl", 6),
@@ -225,7 +280,15 @@ class Script:
         self.unused = Payload("Help\\vllib.fts")
 
     def add(self, op, *args, **kw):
-        self.items.append(Item(op, *args, **kw))
+        item = Item(op, *args, **kw)
+        # The build fails on an opcode that the C++ table lacks, and on a
+        # record that the uninstaller would have no way to take back.
+        if op not in OPCODES:
+            sys.exit("gen_product.py: %s is not in script/UOpcodes.def" % op)
+        if REC in item.flags and not OPCODES[op][1]:
+            sys.exit("gen_product.py: %s records nothing in "
+                     "script/UOpcodes.def" % op)
+        self.items.append(item)
 
     def content(self, name, key=None):
         """The payload for a file; files with the same key share one."""
@@ -259,7 +322,7 @@ def build_script(release):
     def clx_sources():
         for name in ("QvlFormStore.pas", "QvlAbout.pas", "QvlAbout.xfm"):
             s.extract("Source\\" + name)
-    s.block(0x448, clx_sources)
+    s.block(CLX_ITEMS, clx_sources)
 
     for doc in ("History.txt", "License.txt", "Order.txt", "ReadMe.txt"):
         s.extract(doc)
@@ -274,7 +337,7 @@ def build_script(release):
         s.extract("Help\\vllib.hlp")
         s.content("Help\\vllib.hlp").size = LARGEST
         s.extract("Help\\vllib.cnt")
-        s.block(0x448, lambda: s.extract("Help\\vllib.als"))
+        s.block(CLX_ITEMS, lambda: s.extract("Help\\vllib.als"))
         s.add("siSetHelpDir", "Help", dk=3)
         s.add("siRegisterWinHelp", "vllib.hlp", flags=(REC,))
         s.add("siRegisterWinHelp", "vllib.cnt", flags=(REC,))

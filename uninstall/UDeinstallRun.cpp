@@ -162,28 +162,29 @@ int32_t TDeinstall::Run() {
         if (!MayUndo(record, state)) continue;
         if (record.Kind() == siCreateDirectory && (record.Code & RecordFolderMade)) NoteMadeFolder(record);
         if (record.Code & RecordUndone) continue;
-        if (record.Kind() == siRegisterUninstall) {
+        TUndoKind undo = UndoKindOf(record.Kind());
+        if (undo == ukUninstallEntry) {
             entryDue = true;
             continue;
         }
         if (KeepInstallRecord && IsInstallRecordKey(record)) continue;
         bool undone = true;
-        switch (record.Kind()) {
-        case siRegisterPackage: UndoPackage(record); break;
-        case siModifyFile: UndoHelpText(record); break;
-        case siDeleteFile:
-        case siExtractFile:
-        case siExtractIfAbsent:
-        case siCopyFile: undone = UndoDeleteFile(record, earlier, &Left); break;
-        case siRegisterWinHelp: UndoWinHelp(record); break;
-        case siCreateRegKey: UndoRegistryKey(record); break;
-        case siAddSearchPath: UndoSearchPath(record); break;
-        case siSelectIde: UndoSelectIde(record); break;
-        case siCreateDirectory: undone = UndoDirectory(record, earlier, &Left); break;
-        default: break;
+        switch (undo) {
+        case ukPackage: UndoPackage(record); break;
+        case ukHelpText: UndoHelpText(record); break;
+        case ukFile: undone = UndoDeleteFile(record, earlier, &Left); break;
+        case ukWinHelp: UndoWinHelp(record); break;
+        case ukRegistryKey: UndoRegistryKey(record); break;
+        case ukSearchPath: UndoSearchPath(record); break;
+        case ukSelectIde: UndoSelectIde(record); break;
+        case ukFolder: undone = UndoDirectory(record, earlier, &Left); break;
+        // MayUndo passes none of these.
+        case ukNone:
+        case ukHeader:
+        case ukUninstallEntry: break;
         }
         // The folder's record stays due while the logs stay in it.
-        if (record.Kind() != siSelectIde && undone && !(earlier.LogsStay && IsInstallFolderRecord(record))) {
+        if (undo != ukSelectIde && undone && !(earlier.LogsStay && IsInstallFolderRecord(record))) {
             MarkUndone(record);
         }
     }

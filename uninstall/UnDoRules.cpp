@@ -188,7 +188,18 @@ bool MayUndo(const TUninstallRecord& record, const TReplayState& state) {
             return false;
         }
     }
-    switch (kind) {
+    // Every opcode that records has its case here: one without fails to
+    // compile. The others come from the opcode table, and like a value
+    // without a row are never undone.
+    switch (static_cast<TScriptOpcode>(kind)) {
+#define VL_RECORDS_false(name) case name:
+#define VL_RECORDS_true(name)
+#define VL_OPCODE(name, value, records, undo, extraction) VL_RECORDS_##records(name)
+#include "script/UOpcodes.def"
+#undef VL_OPCODE
+#undef VL_RECORDS_true
+#undef VL_RECORDS_false
+    case siUninstallHeader: return false;
     case siSelectIde: return record.Arg >= 1 && record.Arg <= static_cast<uint32_t>(BorlandProductCount);
     case siCreateDirectory: return inInstallDir && IsRelativeName(record.Text, true);
     case siExtractFile:
@@ -208,8 +219,8 @@ bool MayUndo(const TUninstallRecord& record, const TReplayState& state) {
                LastNameStart(record.Text) == 0;
     case siCreateRegKey: return IsProductKey(record);
     case siRegisterUninstall: return true;
-    default: return false;
     }
+    return false;
 }
 
 void ReadInstallLog(const AnsiString& text, const AnsiString& installDir, TEarlierInstall* earlier) {

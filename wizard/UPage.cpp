@@ -13,10 +13,6 @@ HFONT LinkFont = nullptr;
 
 namespace {
 
-const int32_t CodeBack = 9;
-const int32_t CodeAgain = 10;
-const int32_t CodeForward = 11;
-
 // The maker's name at the bottom left, drawn as a link.
 void CreateLinkLabel(HWND dialog) {
     LinkFont = CreateFontA(-11, 0, 0, 0, FW_NORMAL, FALSE, TRUE, FALSE, DEFAULT_CHARSET,
@@ -97,8 +93,8 @@ int32_t Navigate(int32_t delta) {
         EnableWindow(GetDlgItem(WizardWnd, IDC_BACK), CurrentPage > 1);
         EnableWindow(GetDlgItem(WizardWnd, IDC_NEXT), CurrentPage < PageCount);
         int32_t code = page->Enter();
-        if (code != CodeBack && code != CodeAgain && code != CodeForward) return code;
-        delta = code - CodeAgain;
+        if (code != NavigateBack && code != NavigateAgain && code != NavigateForward) return code;
+        delta = code - NavigateAgain;
     }
 }
 

@@ -8,11 +8,18 @@
 
 #include "util/URunState.h"
 
+// What a page's Enter asks of the navigation: the previous page, this one
+// again, or the next. The values are consecutive: the code minus
+// NavigateAgain is the step to take.
+const int32_t NavigateBack = 9;
+const int32_t NavigateAgain = 10;
+const int32_t NavigateForward = 11;
+
 class TPage {
 public:
     virtual ~TPage() = default;
-    // Returns a navigation code: 9 goes on to the previous page, 10 enters
-    // this one again, 11 goes on to the next; anything else ends navigation.
+    // Returns a navigation code (NavigateBack, NavigateAgain, NavigateForward);
+    // anything else ends navigation.
     virtual int32_t Enter() = 0;
     virtual int32_t Leave() = 0;
     // Commands of the controls that belong to the page; 0 when not handled.

@@ -6,6 +6,7 @@
 #include "catalogue/UConst.h"
 #include "controls/UbrcCheckListBox.h"
 #include "resources/UResources.h"
+#include "resources/version.h"
 #include "TestSupport.h"
 #include "wizard/UPage.h"
 #include "wizard/UWizard.h"
@@ -41,7 +42,7 @@ HWND WaitForThreadDialog(DWORD threadId, const char* caption, DWORD timeoutMs) {
     return nullptr;
 }
 
-const std::string WizardCaption = "Installation Wizard for Vellorin library v3.19";
+const std::string WizardCaption = "Installation Wizard for Vellorin library v" VL_VERSION_SHORT;
 
 }  // namespace
 

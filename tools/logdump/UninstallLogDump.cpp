@@ -24,20 +24,6 @@ struct Name {
 
 #define NAMED(value) {value, #value}
 
-const Name Opcodes[] = {
-    NAMED(siCompilePackage),   NAMED(siRegisterPackage),    NAMED(siModifyFile),
-    NAMED(siDeleteFile),       NAMED(siRegisterWinHelp),    NAMED(siSetHelpDir),
-    NAMED(siCreateRegKey),     NAMED(siCheckFile),          NAMED(siAddSearchPath),
-    NAMED(siUninstallPrevious), NAMED(siCopyFiles),         NAMED(siDeleteFiles),
-    NAMED(siMergeFiles),       NAMED(siReplaceText),        NAMED(siIfVersions),
-    NAMED(siEndIfVersions),    NAMED(siSelectIde),          NAMED(siUninstallHeader),
-    NAMED(siIfItems),          NAMED(siEndIfItems),         NAMED(siIfCustomized),
-    NAMED(siEndIfCustomized),  NAMED(siIfNotCustomized),    NAMED(siEndIfNotCustomized),
-    NAMED(siCreateDirectory),  NAMED(siExtractFile),        NAMED(siClearDirectory),
-    NAMED(siSetCurrentDir),    NAMED(siExtractIfAbsent),    NAMED(siExtractIfNewer),
-    NAMED(siRegisterUninstall), NAMED(siCopyFile),
-};
-
 const Name DirKinds[] = {
     NAMED(dkNone),       NAMED(dkWindows), NAMED(dkIdeRoot), NAMED(dkInstallDir),
     NAMED(dkIdeHelp),    NAMED(dkTemp),    NAMED(dkSystem),
@@ -45,14 +31,23 @@ const Name DirKinds[] = {
 
 #undef NAMED
 
-// The name of a known value; others show as a number, as the log holds them.
+// A value without a name shows as a number, as the log holds it.
+std::string Number(uint32_t value) {
+    char number[16];
+    snprintf(number, sizeof number, "0x%04X", value);
+    return number;
+}
+
 std::string NameOf(const Name* names, size_t count, uint32_t value) {
     for (size_t i = 0; i < count; ++i) {
         if (names[i].value == value) return names[i].text;
     }
-    char number[16];
-    snprintf(number, sizeof number, "0x%04X", value);
-    return number;
+    return Number(value);
+}
+
+std::string OpcodeName(uint32_t value) {
+    const TOpcodeRow* row = OpcodeRowOf(value);
+    return row ? row->Name : Number(value);
 }
 
 // Texts hold CR LF between lines and may hold other control characters:
@@ -136,7 +131,7 @@ int main(int argc, char** argv) {
     log.Cursor = log.ReplayStart;
     TUninstallRecord record;
     for (int number = 1; log.NextRecord(&record); ++number) {
-        std::string kind = NameOf(Opcodes, sizeof Opcodes / sizeof *Opcodes, record.Kind());
+        std::string kind = OpcodeName(record.Kind());
         if (record.Code & sfKeepable) kind += "+keep";
         if (record.Code & RecordFolderMade) kind += "+made";
         if (record.Code & RecordUndone) kind += "+undone";
