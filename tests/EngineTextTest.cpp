@@ -31,6 +31,22 @@ TEST(UninstallRecord, CutsATextTooLongForItsLengthFields) {
     EXPECT_EQ(record.substr(record.size() - 2), "\xFF\xFF");
 }
 
+TEST(UninstallRecord, DecodesWhatItEncodesAndNothingPastTheEnd) {
+    std::string record = Bytes(EncodeUninstallRecord(0x0001400E, 2, 3, "3.19"));
+    const uint32_t size = static_cast<uint32_t>(record.size());
+    TRecordFields fields = DecodeUninstallRecord(record.data(), size, 0);
+    ASSERT_EQ(fields.State, rsWhole);
+    EXPECT_EQ(fields.Code, 0x0001400Eu);
+    EXPECT_EQ(fields.Arg, 2u);
+    EXPECT_EQ(fields.DirKind, 3u);
+    EXPECT_EQ(std::string(fields.Text, fields.TextLength), "3.19");
+    EXPECT_EQ(fields.Length, size);
+    EXPECT_EQ(DecodeUninstallRecord(record.data(), size - 1, 0).State, rsCut);
+    EXPECT_EQ(DecodeUninstallRecord(record.data(), size, size + 1).State, rsCut);
+    record[size - 2] = 0x15;
+    EXPECT_EQ(DecodeUninstallRecord(record.data(), size, 0).State, rsLengthDisagrees);
+}
+
 TEST(SearchPath, FindsOnlyWholeEntries) {
     EXPECT_TRUE(SearchPathHasEntry("c:\\a;c:\\lib\\delphi7", "c:\\lib\\delphi7"));
     EXPECT_TRUE(SearchPathHasEntry("c:\\lib\\delphi7;c:\\b", "c:\\lib\\delphi7"));
