@@ -40,6 +40,8 @@ const char UninstallLogName[] = "uninst.log";
 
 const char HelpIndexLine[] = "\r\n:Index Vellorin library components=vllib.hlp";
 const char HelpLinkLine[] = "\r\n:Link vllib.hlp";
+const char HelpIndexStart[] = ":Index ";
+const char HelpIndexEnd[] = "=vllib.hlp";
 
 TSelectionItem SelectionItems[SelectionItemCount] = {
     {0x001, "Delphi 3", false, 0x001},

@@ -4,6 +4,7 @@
 #include <windows.h>
 
 #include "catalogue/UConst.h"
+#include "script/UInstallLogLines.h"
 #include "script/UOperations.h"
 #include "script/UScript.h"
 #include "script/USearchPath.h"
@@ -30,7 +31,7 @@ bool IsDelphi(int index) { return index == 1 || index == 2 || index == 3 || inde
 int32_t AddToSearchPath(const TBorlandProduct& ide, const AnsiString& value,
                         const AnsiString& folder, AnsiString* line) {
     if (SearchPathHasEntry(LowerCase(value), LowerCase(folder))) {
-        *line += "...Already";
+        *line += LogAlready;
         return 0;
     }
     AnsiString key = AnsiString(ide.RegKey) + LibraryKey;
@@ -38,7 +39,7 @@ int32_t AddToSearchPath(const TBorlandProduct& ide, const AnsiString& value,
                         AddSearchPathEntry(value, folder).CStr())) {
         return -3;
     }
-    *line += "...Success";
+    *line += LogSuccess;
     return 0;
 }
 
@@ -51,7 +52,7 @@ bool ReadSearchPath(const TBorlandProduct& ide, AnsiString* value) {
 
 int32_t OpCompilePackage(const ScriptItem& item, AnsiString* line) {
     // A failure names the package; the run's report adds the reason.
-    *line = AnsiString("Compiling package: ") + item.Name + "...Fail";
+    *line = AnsiString(LogCompilingPackage) + item.Name + LogFail;
     if (item.Value == 0) return -1;
     int index = 1;
     while (!(item.Value & (1u << (index - 1)))) ++index;
@@ -80,8 +81,7 @@ int32_t OpCompilePackage(const ScriptItem& item, AnsiString* line) {
     WaitForSingleObject(process.hProcess, INFINITE);
     CloseHandle(process.hThread);
     CloseHandle(process.hProcess);
-    line->SetLength(line->Length() - 4);
-    *line += "Success";
+    *line = AnsiString(LogCompilingPackage) + item.Name + LogSuccess;
     return 0;
 }
 
@@ -92,14 +92,14 @@ int32_t OpRegisterPackage(const ScriptItem& item, AnsiString* line) {
     AnsiString packagesKey = AnsiString(ide->RegKey) + KnownPackagesKey;
     if (!WriteRegString(RootCurrentUser, packagesKey.CStr(), path.CStr(),
                         PackageDescription().CStr())) {
-        *line = AnsiString("Registering package: ") + path + "...Fail";
+        *line = AnsiString(LogRegisteringPackage) + path + LogFail;
         return -1;
     }
-    *line = AnsiString("Registering package: ") + path + "...Success";
+    *line = AnsiString(LogRegisteringPackage) + path + LogSuccess;
     AnsiString value;
     if (!ReadSearchPath(*ide, &value)) return -2;
     AnsiString folder = LastNameStart(path) ? ParentPath(path) : path;
-    *line += AnsiString("\r\nAdding search path: ") + folder;
+    *line += AnsiString("\r\n") + LogAddingSearchPath + folder;
     return AddToSearchPath(*ide, value, folder, line);
 }
 
@@ -108,7 +108,7 @@ int32_t OpAddSearchPath(const ScriptItem& item, AnsiString* line) {
     AnsiString value;
     if (!ide || !ReadSearchPath(*ide, &value)) return -2;
     AnsiString path = ItemPath(item);
-    *line = AnsiString("Adding search path: ") + path;
+    *line = AnsiString(LogAddingSearchPath) + path;
     return AddToSearchPath(*ide, value, path, line);
 }
 
@@ -119,7 +119,7 @@ int32_t OpSetHelpDir(const ScriptItem& item) {
 
 int32_t OpRegisterWinHelp(const ScriptItem& item, AnsiString* line) {
     bool written = WriteRegString(RootLocalMachine, WinHelpKey, item.Name, HelpDir.CStr());
-    *line = AnsiString("Registering windows help: ") + item.Name + (written ? "...Success" : "...Fail");
+    *line = AnsiString(LogRegisteringWinHelp) + item.Name + LogOutcome(written);
     return written ? 0 : -1;
 }
 
@@ -157,7 +157,6 @@ int32_t OpRegisterUninstall(AnsiString* line) {
             if (!WriteRegDword(RootLocalMachine, key.CStr(), name, 1)) result = -4;
         }
     }
-    *line = AnsiString("Registering Uninstall: ") + UninstallerName +
-            (result == 0 ? "...Success" : "...Fail");
+    *line = AnsiString(LogRegisteringUninstall) + UninstallerName + LogOutcome(result == 0);
     return result;
 }

@@ -2,6 +2,7 @@
 
 #include "app/USwitches.h"
 #include "catalogue/UConst.h"
+#include "script/UInstallLogLines.h"
 #include "script/UItemError.h"
 #include "script/UOperations.h"
 #include "uninstall/UDeinstall.h"
@@ -57,7 +58,7 @@ int32_t TScript::Start() {
         if (ProtectError != 0) return 0;
     }
     OpenInstallLog();
-    if (FolderProtected) WriteInstallLogLine(AnsiString("Protecting directory: ") + InstallDir + "...Success");
+    if (FolderProtected) WriteInstallLogLine(AnsiString(LogProtectingDirectory) + InstallDir + LogSuccess);
     OpenUninstLog();
     Index = 0;
     return 0;
@@ -155,7 +156,7 @@ int32_t TScript::RemovePreviousInstallation() {
     TDeinstall previous;
     if (UninstallPrevious(&previous)) {
         RemovedPrevious = true;
-        LogLine += "...Success";
+        LogLine += LogSuccess;
         // What it made and left (a file of the user's kept it) is still the
         // product's, in the folder that this run goes on in.
         for (int32_t i = 0; i < previous.MadeFolders.Count(); ++i) MadeFolders.Append(previous.MadeFolders.Get(i));

@@ -4,6 +4,8 @@
 
 #include <string>
 
+#include "catalogue/UConst.h"
+#include "script/UInstallLogLines.h"
 #include "script/UItemError.h"
 #include "script/UScriptItems.h"
 #include "script/USearchPath.h"
@@ -45,6 +47,35 @@ TEST(UninstallRecord, DecodesWhatItEncodesAndNothingPastTheEnd) {
     EXPECT_EQ(DecodeUninstallRecord(record.data(), size, size + 1).State, rsCut);
     record[size - 2] = 0x15;
     EXPECT_EQ(DecodeUninstallRecord(record.data(), size, 0).State, rsLengthDisagrees);
+}
+
+TEST(InstallLogLine, ReadsBackWhatTheWritersWrite) {
+    const struct {
+        AnsiString line;
+        TInstallLogKind kind;
+        const char* path;
+    } cases[] = {
+        {AnsiString(LogCopyingFile) + "c:\\v\\a.pas" + LogSuccess, ilCopiedFile, "c:\\v\\a.pas"},
+        {CopyLogLine("c:\\v\\a to b.pas", "c:\\v\\c.pas") + LogOutcome(true), ilCopiedFile, "c:\\v\\c.pas"},
+        {CopyLogLine("c:\\v\\a.pas", "c:\\v\\c.pas") + LogOutcome(false), ilNone, ""},
+        {AnsiString(LogCreatingDirectory) + "c:\\v" + LogSuccess, ilMadeFolder, "c:\\v"},
+        {AnsiString(LogClearingDirectory) + "c:\\v\\d7" + LogFail, ilClearedFolder, "c:\\v\\d7"},
+        {AnsiString(LogClearingDirectory) + "c:\\v\\d7" + LogAlready, ilNone, ""},
+        {AnsiString(LogDeletingFile) + "c:\\v\\a.pas" + LogSuccess, ilNone, ""},
+    };
+    for (const auto& c : cases) {
+        AnsiString path;
+        EXPECT_EQ(ParseInstallLogLine(c.line, &path), c.kind) << c.line.CStr();
+        if (c.kind != ilNone) {
+            EXPECT_STREQ(path.CStr(), c.path);
+        }
+    }
+}
+
+TEST(InstallLogLine, HelpLinesHoldTheirMatchedParts) {
+    const std::string index = HelpIndexLine;
+    EXPECT_EQ(index.find(std::string("\r\n") + HelpIndexStart), 0u);
+    EXPECT_EQ(index.substr(index.size() - std::string(HelpIndexEnd).size()), HelpIndexEnd);
 }
 
 TEST(SearchPath, FindsOnlyWholeEntries) {

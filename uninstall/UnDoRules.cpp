@@ -1,5 +1,6 @@
 // The checks of the undo actions that need no system call.
 #include "catalogue/UConst.h"
+#include "script/UInstallLogLines.h"
 #include "script/UUninstallRecord.h"
 #include "uninstall/UnDo.h"
 #include "util/UPaths.h"
@@ -84,13 +85,10 @@ bool IsWindowsFile(const AnsiString& text) {
     return false;
 }
 
-// What each line of install.log that names a path starts and ends with.
-struct TLogLine {
-    const char* Start;
-    const char* End;
-    TbrcStringList TEarlierInstall::*List;
-    bool Copy;  // names its source, " to ", then its target
-};
+// The text after the line break that a help line starts with.
+const char* AfterLineBreak(const char* line) {
+    return line[0] == '\r' && line[1] == '\n' ? line + 2 : line;
+}
 
 }  // namespace
 
@@ -139,14 +137,13 @@ bool IsRelativeName(const AnsiString& name, bool mayBeEmpty) {
 }
 
 bool IsProductHelpLine(const AnsiString& text) {
-    const char* line = text.CStr();
-    if (line[0] == '\r' && line[1] == '\n') line += 2;
-    AnsiString rest(line);
+    AnsiString rest(AfterLineBreak(text.CStr()));
     for (size_t i = 0; i < rest.Length(); ++i) {
         if (rest[i] == '\r' || rest[i] == '\n' || rest[i] == '\0') return false;
     }
-    if (SameFileName(rest, ":link vllib.hlp")) return true;
-    return StartsWithName(rest, ":index ") && rest.Length() > 7 + 10 && EndsWithName(rest, "=vllib.hlp");
+    if (SameFileName(rest, AfterLineBreak(HelpLinkLine))) return true;
+    const AnsiString start(HelpIndexStart), end(HelpIndexEnd);
+    return StartsWithName(rest, start) && rest.Length() > start.Length() + end.Length() && EndsWithName(rest, end);
 }
 
 bool IsLeftBeside(const AnsiString& name, const AnsiString& product) {
@@ -213,13 +210,6 @@ bool MayUndo(const TUninstallRecord& record, const TReplayState& state) {
 }
 
 void ReadInstallLog(const AnsiString& text, const AnsiString& installDir, TEarlierInstall* earlier) {
-    static const TLogLine Lines[] = {
-        {"Copying file: from ", " ...Success", &TEarlierInstall::Files, true},
-        {"Copying file: ", "...Success", &TEarlierInstall::Files, false},
-        {"Creating directory: ", "...Success", &TEarlierInstall::Folders, false},
-        {"Clearing directory: ", "...Success", &TEarlierInstall::Cleared, false},
-        {"Clearing directory: ", "...Fail", &TEarlierInstall::Cleared, false},
-    };
     AnsiString base = CanonicalFolder(installDir);
     const char* data = text.CStr();
     for (size_t start = 0; start < text.Length();) {
@@ -227,30 +217,20 @@ void ReadInstallLog(const AnsiString& text, const AnsiString& installDir, TEarli
         while (end < text.Length() && data[end] != '\r' && data[end] != '\n') ++end;
         AnsiString line(data + start, end - start);
         start = end + 1;
-        for (const TLogLine& form : Lines) {
-            if (!StartsWithName(line, form.Start) || !EndsWithName(line, form.End)) continue;
-            size_t from = 0;
-            while (form.Start[from]) ++from;
-            size_t to = line.Length();
-            for (const char* c = form.End; *c; ++c) --to;
-            AnsiString path(line.CStr() + from, to > from ? to - from : 0);
-            // A copy names its source first: the target follows the last " to ".
-            if (form.Copy) {
-                size_t target = 0;
-                for (size_t i = 0; i + 4 <= path.Length(); ++i) {
-                    if (path[i] == ' ' && path[i + 1] == 't' && path[i + 2] == 'o' && path[i + 3] == ' ') target = i + 4;
-                }
-                if (target == 0) break;
-                path = AnsiString(path.CStr() + target);
-            }
-            // Kept as a canonical name below the folder, in the case it was logged in.
-            AnsiString canonical = CanonicalFolder(path);
-            size_t below = RelativeStart(base, canonical);
-            if (below == 0) break;
-            AnsiString name(canonical.CStr() + below);
-            if (IsRelativeName(name, false)) (earlier->*form.List).Append(name);
-            break;
+        AnsiString path;
+        TbrcStringList* list;
+        switch (ParseInstallLogLine(line, &path)) {
+        case ilCopiedFile: list = &earlier->Files; break;
+        case ilMadeFolder: list = &earlier->Folders; break;
+        case ilClearedFolder: list = &earlier->Cleared; break;
+        default: continue;
         }
+        // Kept as a canonical name below the folder, in the case it was logged in.
+        AnsiString canonical = CanonicalFolder(path);
+        size_t below = RelativeStart(base, canonical);
+        if (below == 0) continue;
+        AnsiString name(canonical.CStr() + below);
+        if (IsRelativeName(name, false)) list->Append(name);
     }
 }
 
