@@ -20,10 +20,6 @@ const char LogRegisteringWinHelp[] = "Registering windows help: ";
 const char LogRegisteringUninstall[] = "Registering Uninstall: ";
 const char LogProtectingDirectory[] = "Protecting directory: ";
 
-const char LogSuccess[] = "...Success";
-const char LogFail[] = "...Fail";
-const char LogAlready[] = "...Already";
-
 namespace {
 
 const char CopyingFileFrom[] = "Copying file: from ";

@@ -23,10 +23,10 @@ extern const char LogRegisteringWinHelp[];  // "Registering windows help: "
 extern const char LogRegisteringUninstall[];  // "Registering Uninstall: "
 extern const char LogProtectingDirectory[];   // "Protecting directory: "
 
-// The outcomes that end a line.
-extern const char LogSuccess[];  // "...Success"
-extern const char LogFail[];     // "...Fail"
-extern const char LogAlready[];  // "...Already"
+// The outcomes that end a line; their sizes are known where they are used.
+inline constexpr char LogSuccess[] = "...Success";
+inline constexpr char LogFail[] = "...Fail";
+inline constexpr char LogAlready[] = "...Already";
 inline const char* LogOutcome(bool succeeded) { return succeeded ? LogSuccess : LogFail; }
 
 // The start of a copy's line, "Copying file: from <source> to <target> ",

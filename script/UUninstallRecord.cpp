@@ -23,15 +23,6 @@ AnsiString EncodeUninstallRecord(uint32_t code, uint32_t arg, uint32_t dirKind,
     return record;
 }
 
-uint32_t ReadLittleEndian16(const char* at) {
-    const uint8_t* bytes = reinterpret_cast<const uint8_t*>(at);
-    return static_cast<uint32_t>(bytes[0] | bytes[1] << 8);
-}
-
-uint32_t ReadLittleEndian32(const char* at) {
-    return ReadLittleEndian16(at) | ReadLittleEndian16(at + 2) << 16;
-}
-
 TRecordFields DecodeUninstallRecord(const char* data, uint32_t size, uint32_t at) {
     TRecordFields fields{};
     fields.State = rsCut;

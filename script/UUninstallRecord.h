@@ -42,8 +42,13 @@ AnsiString EncodeUninstallRecord(uint32_t code, uint32_t arg, uint32_t dirKind,
                                  const AnsiString& text);
 
 // The fields read from little-endian bytes.
-uint32_t ReadLittleEndian16(const char* at);
-uint32_t ReadLittleEndian32(const char* at);
+inline uint32_t ReadLittleEndian16(const char* at) {
+    const uint8_t* bytes = reinterpret_cast<const uint8_t*>(at);
+    return static_cast<uint32_t>(bytes[0] | bytes[1] << 8);
+}
+inline uint32_t ReadLittleEndian32(const char* at) {
+    return ReadLittleEndian16(at) | ReadLittleEndian16(at + 2) << 16;
+}
 
 // How a record lies in a log's bytes: whole, running past their end, or
 // with a RecLen that disagrees with its TextLen.
