@@ -11,6 +11,7 @@
 #include "util/UPaths.h"
 #include "util/UProducts.h"
 #include "util/URegistry.h"
+#include "util/UScoped.h"
 #include "util/UText.h"
 
 namespace {
@@ -78,10 +79,10 @@ int32_t OpCompilePackage(const ScriptItem& item, AnsiString* line) {
     }
     // The compiler's exit code is not read: the siCheckFile item that follows
     // judges the outcome by the package it should have written.
-    WaitForSingleObject(process.hProcess, INFINITE);
-    CloseHandle(process.hThread);
-    CloseHandle(process.hProcess);
-    *line = AnsiString(LogCompilingPackage) + item.Name + LogSuccess;
+    TOwnedHandle thread(process.hThread), compiler(process.hProcess);
+    WaitForSingleObject(compiler.Get(), INFINITE);
+    line->SetLength(line->Length() - (sizeof LogFail - 1));
+    *line += LogSuccess;
     return 0;
 }
 
@@ -99,7 +100,9 @@ int32_t OpRegisterPackage(const ScriptItem& item, AnsiString* line) {
     AnsiString value;
     if (!ReadSearchPath(*ide, &value)) return -2;
     AnsiString folder = LastNameStart(path) ? ParentPath(path) : path;
-    *line += AnsiString("\r\n") + LogAddingSearchPath + folder;
+    *line += "\r\n";
+    *line += LogAddingSearchPath;
+    *line += folder;
     return AddToSearchPath(*ide, value, folder, line);
 }
 
