@@ -61,6 +61,41 @@ public:
     bool Next(WIN32_FIND_DATAA* found) { return FindNextFileA(Get(), found) != 0; }
 };
 
+// A GDI object (pen, brush, font, bitmap), deleted when it goes or is
+// replaced.
+template <typename T>
+class TGdiObject {
+public:
+    constexpr explicit TGdiObject(T object = nullptr) : object_(object) {}
+    ~TGdiObject() { Reset(nullptr); }
+    TGdiObject(const TGdiObject&) = delete;
+    TGdiObject& operator=(const TGdiObject&) = delete;
+
+    T Get() const { return object_; }
+    void Reset(T object) {
+        if (object_) DeleteObject(object_);
+        object_ = object;
+    }
+
+private:
+    T object_;
+};
+
+// An object selected into a device context for a while: the one it
+// replaced is selected again when the guard goes, so that the object can be
+// deleted.
+class TSelectedObject {
+public:
+    TSelectedObject(HDC dc, HGDIOBJ object) : dc_(dc), previous_(SelectObject(dc, object)) {}
+    ~TSelectedObject() { SelectObject(dc_, previous_); }
+    TSelectedObject(const TSelectedObject&) = delete;
+    TSelectedObject& operator=(const TSelectedObject&) = delete;
+
+private:
+    HDC dc_;
+    HGDIOBJ previous_;
+};
+
 class TScopedRegKey {
 public:
     TScopedRegKey() = default;

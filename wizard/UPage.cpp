@@ -5,6 +5,7 @@
 #include "catalogue/UConst.h"
 #include "resources/UResources.h"
 #include "util/ULateBound.h"
+#include "util/UScoped.h"
 
 TPage* Pages[PageCount] = {};
 int32_t CurrentPage = 1;
@@ -22,14 +23,12 @@ const int32_t CodeForward = 11;
 
 // The maker's name at the bottom left, drawn as a link.
 void CreateLinkLabel(HWND dialog) {
-    LinkFont = CreateFontA(-11, 0, 0, 0, FW_NORMAL, FALSE, TRUE, FALSE, DEFAULT_CHARSET,
-                           OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY,
-                           DEFAULT_PITCH | FF_DONTCARE, "MS Sans Serif");
     SIZE extent{};
     HDC dc = GetDC(dialog);
-    HGDIOBJ previous = SelectObject(dc, LinkFont);
-    GetTextExtentPoint32A(dc, ProductMaker, lstrlenA(ProductMaker), &extent);
-    SelectObject(dc, previous);
+    {
+        TSelectedObject selected(dc, LinkFont);
+        GetTextExtentPoint32A(dc, ProductMaker, lstrlenA(ProductMaker), &extent);
+    }
     ReleaseDC(dialog, dc);
 
     RECT back;

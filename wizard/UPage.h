@@ -35,6 +35,7 @@ extern bool InstallCancelled;
 extern bool EarlierInstallRemoved;
 extern HWND WizardWnd;
 extern HWND LinkLabel;
+// The link's underlined font, which RunWizard owns while the wizard shows.
 extern HFONT LinkFont;
 
 INT_PTR CALLBACK WizardDlgProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam);
