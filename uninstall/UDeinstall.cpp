@@ -52,7 +52,6 @@ bool WholeRecordEnds(const char* data, uint32_t from, uint32_t size) {
 TDeinstall::~TDeinstall() {
     CloseLogFile();
     free(LogData);
-    free(selects_);
 }
 
 void TDeinstall::CloseLogFile() {
@@ -158,27 +157,14 @@ int32_t TDeinstall::ReadHeader() {
 }
 
 void TDeinstall::IndexBlocks() {
-    free(selects_);
-    selects_ = nullptr;
-    selectCount_ = 0;
+    selects_.Clear();
     uint32_t body = Backward ? ReplayBound : ReplayStart;
-    uint32_t count = 0;
-    for (int pass = 0; pass < 2; ++pass) {
-        count = 0;
-        TRecordFields fields;
-        for (uint32_t at = body; (fields = DecodeUninstallRecord(LogData, LogSize, at)).State == rsWhole;
-             at += fields.Length) {
-            if ((fields.Code & OpcodeMask) != siSelectIde) continue;
-            if (pass == 1) selects_[count] = TSelect{at, static_cast<int32_t>(fields.Arg)};
-            ++count;
-        }
-        if (pass == 0) {
-            if (count == 0) return;
-            selects_ = static_cast<TSelect*>(malloc(count * sizeof(TSelect)));
-            if (!selects_) EndOutOfMemory();
-        }
+    TRecordFields fields;
+    for (uint32_t at = body; (fields = DecodeUninstallRecord(LogData, LogSize, at)).State == rsWhole;
+         at += fields.Length) {
+        if ((fields.Code & OpcodeMask) != siSelectIde) continue;
+        if (!selects_.Append(TSelect{at, static_cast<int32_t>(fields.Arg)})) EndOutOfMemory();
     }
-    selectCount_ = count;
 }
 
 int32_t TDeinstall::BlockIdeAt(uint32_t offset) const {
@@ -186,7 +172,8 @@ int32_t TDeinstall::BlockIdeAt(uint32_t offset) const {
     // same IDE. Select records come in pairs, so in a log cut short the last
     // one, when it is the first of a pair, opened a block that was never
     // closed: the records after it are that IDE's.
-    uint32_t lower = 0, upper = selectCount_;
+    const uint32_t count = static_cast<uint32_t>(selects_.Count());
+    uint32_t lower = 0, upper = count;
     while (lower < upper) {
         uint32_t middle = (lower + upper) / 2;
         if (selects_[middle].Offset < offset) {
@@ -195,8 +182,8 @@ int32_t TDeinstall::BlockIdeAt(uint32_t offset) const {
             upper = middle;
         }
     }
-    if (lower == selectCount_ && lower % 2 == 1 && CutShort) return selects_[lower - 1].Ide;
-    if (lower == 0 || lower >= selectCount_ || selects_[lower].Offset == offset) return 0;
+    if (lower == count && lower % 2 == 1 && CutShort) return selects_[lower - 1].Ide;
+    if (lower == 0 || lower >= count || selects_[lower].Offset == offset) return 0;
     int32_t ide = selects_[lower - 1].Ide;
     return ide == selects_[lower].Ide ? ide : 0;
 }

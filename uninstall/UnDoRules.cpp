@@ -3,6 +3,7 @@
 #include "script/UInstallLogLines.h"
 #include "script/UUninstallRecord.h"
 #include "uninstall/UnDo.h"
+#include "util/UOutOfMemory.h"
 #include "util/UPaths.h"
 #include "util/UProducts.h"
 #include "util/UText.h"
@@ -300,8 +301,6 @@ const uint32_t FileNotFound = 2, PathNotFound = 3, LinkOnTheWay = 681;
 
 }  // namespace
 
-TLeftFiles::~TLeftFiles() { delete[] errors_; }
-
 bool TLeftFiles::Note(const AnsiString& path, uint32_t error) {
     if (error == FileNotFound || error == PathNotFound || error == LinkOnTheWay || SameFileName(path, Exempt)) {
         return true;
@@ -310,20 +309,21 @@ bool TLeftFiles::Note(const AnsiString& path, uint32_t error) {
     for (int32_t i = 0; i < Paths.Count(); ++i) {
         if (SameFileName(Paths.Get(i), path)) return false;
     }
-    if (Paths.Count() == capacity_) {
-        uint32_t* grown = new uint32_t[capacity_ + 16];
-        for (int32_t i = 0; i < capacity_; ++i) grown[i] = errors_[i];
-        delete[] errors_;
-        errors_ = grown;
-        capacity_ += 16;
-    }
-    errors_[Paths.Append(path)] = error;
+    // As every allocation of the programs: no memory ends the process.
+    if (!errors_.Append(error)) EndOutOfMemory();
+    Paths.Append(path);
     return false;
 }
 
-uint32_t TLeftFiles::Error(int32_t index) const { return index >= 0 && index < Paths.Count() ? errors_[index] : 0; }
+uint32_t TLeftFiles::Error(int32_t index) const {
+    const uint32_t* error = errors_.At(index);
+    return error ? *error : 0;
+}
 
-void TLeftFiles::Clear() { Paths.Clear(); }
+void TLeftFiles::Clear() {
+    Paths.Clear();
+    errors_.Clear();
+}
 
 int UninstallExitCode(bool cutShort, int32_t filesLeft, int32_t filesScheduled) {
     if (filesLeft > filesScheduled) return UninstallFilesLeft;
