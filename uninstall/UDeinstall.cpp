@@ -93,8 +93,8 @@ int32_t TDeinstall::AdoptLogData(char* data, uint32_t size) {
         end += fields.Length;
     }
     LogSize = end;
-    TUninstallRecord final;
-    CutShort = end < size || last == 0 || !RecordAt(data, end, last, &final) || !EndsRun(final);
+    TUninstallRecord lastRecord;
+    CutShort = end < size || last == 0 || !RecordAt(data, end, last, &lastRecord) || !EndsRun(lastRecord);
     return 0;
 }
 

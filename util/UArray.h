@@ -16,9 +16,9 @@ class AnsiString;
 // array moves its items. True for plain data; AnsiString's bytes name its
 // buffer on the heap, never the string itself.
 template <typename T>
-constexpr bool MovesBytewise = __is_trivially_copyable(T);
+inline constexpr bool MovesBytewise = __is_trivially_copyable(T);
 template <>
-constexpr bool MovesBytewise<AnsiString> = true;
+inline constexpr bool MovesBytewise<AnsiString> = true;
 
 // Opens a slot of `size` bytes at `index` among the `*count` items at
 // `*items`, which move bytewise, growing the storage by `step` slots when it
