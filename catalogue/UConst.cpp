@@ -42,6 +42,8 @@ const char UninstallLogName[] = "uninst.log";
 
 const char HelpIndexLine[] = "\r\n:Index Vellorin library components=vllib.hlp";
 const char HelpLinkLine[] = "\r\n:Link vllib.hlp";
+const char HelpIndexStart[] = ":Index ";
+const char HelpIndexEnd[] = "=vllib.hlp";
 
 namespace {
 

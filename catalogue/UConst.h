@@ -45,6 +45,10 @@ extern const char UninstallLogName[];
 // with its leading line break so that it always starts a line of its own.
 extern const char HelpIndexLine[];
 extern const char HelpLinkLine[];
+// What an index line of any release starts with after its line break, and
+// what it ends with: the product's help file, whatever the title between.
+extern const char HelpIndexStart[];
+extern const char HelpIndexEnd[];
 
 // The rows of the IDE selection list, in display order.
 struct TSelectionItem {

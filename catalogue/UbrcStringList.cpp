@@ -2,46 +2,32 @@
 // (collation and files) are in UbrcStringListWin32.cpp.
 #include "catalogue/UbrcStringList.h"
 
-namespace {
+#include "util/UOutOfMemory.h"
 
-const int32_t GrowthStep = 1024;
+namespace {
 
 const AnsiString EmptyLine;
 
 }  // namespace
 
-TbrcStringList::~TbrcStringList() { delete[] lines_; }
-
-void TbrcStringList::Grow() {
-    AnsiString* grown = new AnsiString[capacity_ + GrowthStep];
-    for (int32_t i = 0; i < count_; ++i) grown[i] = static_cast<AnsiString&&>(lines_[i]);
-    delete[] lines_;
-    lines_ = grown;
-    capacity_ += GrowthStep;
-}
-
 const AnsiString& TbrcStringList::Get(int32_t index) const {
-    return index >= 0 && index < count_ ? lines_[index] : EmptyLine;
+    const AnsiString* line = lines_.At(index);
+    return line ? *line : EmptyLine;
 }
 
 void TbrcStringList::Insert(int32_t index, const AnsiString& text) {
-    if (index < 0 || index > count_) return;
-    if (count_ == capacity_) Grow();
-    for (int32_t i = count_; i > index; --i) lines_[i] = static_cast<AnsiString&&>(lines_[i - 1]);
-    lines_[index] = text;
-    ++count_;
+    if (index < 0 || index > lines_.Count()) return;
+    // As every allocation of the programs: no memory ends the process.
+    if (!lines_.Insert(index, text)) EndOutOfMemory();
 }
 
 int32_t TbrcStringList::Append(const AnsiString& text) {
-    int32_t index = count_;
+    int32_t index = lines_.Count();
     Insert(index, text);
     return index;
 }
 
-void TbrcStringList::Clear() {
-    for (int32_t i = 0; i < count_; ++i) lines_[i] = AnsiString();
-    count_ = 0;
-}
+void TbrcStringList::Clear() { lines_.Clear(); }
 
 void TbrcStringList::SetText(const char* text) {
     const char* p = text;
@@ -56,7 +42,7 @@ void TbrcStringList::SetText(const char* text) {
 
 AnsiString TbrcStringList::Text() const {
     AnsiString text;
-    for (int32_t i = 0; i < count_; ++i) {
+    for (int32_t i = 0; i < lines_.Count(); ++i) {
         text += lines_[i];
         text += "\r\n";
     }

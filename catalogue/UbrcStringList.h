@@ -10,11 +10,11 @@
 #include <stdint.h>
 
 #include "util/UAnsiString.h"
+#include "util/UArray.h"
 
 class TbrcStringList {
 public:
     TbrcStringList() = default;
-    ~TbrcStringList();
     TbrcStringList(const TbrcStringList&) = delete;
     TbrcStringList& operator=(const TbrcStringList&) = delete;
 
@@ -22,9 +22,9 @@ public:
     // stops at the first equal line it meets.
     uint8_t Duplicates = 0;
 
-    int32_t Count() const { return count_; }
+    int32_t Count() const { return lines_.Count(); }
     // Allocated line slots; grows in steps of 1024, never shrinks.
-    int32_t Capacity() const { return capacity_; }
+    int32_t Capacity() const { return lines_.Capacity(); }
 
     // -1, 0 or 1 by CompareStringA (user locale, SORT_STRINGSORT, case
     // sensitive); -2, counted as less, when the comparison fails.
@@ -59,9 +59,5 @@ public:
     void SaveToFile(const char* fileName) const;
 
 private:
-    void Grow();
-
-    AnsiString* lines_ = nullptr;
-    int32_t count_ = 0;
-    int32_t capacity_ = 0;
+    TArray<AnsiString, 1024> lines_;
 };

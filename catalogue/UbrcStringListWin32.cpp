@@ -25,7 +25,7 @@ int TbrcStringList::CompareStrings(const AnsiString& line, const AnsiString& tex
 }
 
 bool TbrcStringList::Find(const AnsiString& text, int32_t* index) const {
-    int32_t lower = 0, upper = count_ - 1;
+    int32_t lower = 0, upper = lines_.Count() - 1;
     bool found = false;
     while (lower <= upper) {
         int32_t middle = (lower + upper) / 2;
@@ -79,7 +79,7 @@ void TbrcStringList::SaveToFile(const char* fileName) const {
     if (!file.IsValid()) return;
     char buffer[SaveBufferSize];
     DWORD used = 0;
-    for (int32_t i = 0; i < count_; ++i) {
+    for (int32_t i = 0; i < lines_.Count(); ++i) {
         DWORD length = static_cast<DWORD>(lines_[i].Length());
         if (length + 2 > SaveBufferSize - used) {
             WriteBytes(file.Get(), buffer, used);

@@ -2,6 +2,8 @@
 #define OEMRESOURCE
 #include "controls/UbrcCheckListBox.h"
 
+#include "util/UScoped.h"
+
 namespace {
 
 // The object that serves a list box, on the list box.
@@ -44,9 +46,8 @@ void MeasureCheckBoxes() {
     // The bitmap holds four columns of images; its height is divided by 4 as
     // well, which gives the usual 13 by 9 from the common 52 by 39 bitmap.
     BITMAP info = {};
-    HBITMAP checkBoxes = LoadBitmapA(nullptr, MAKEINTRESOURCEA(OBM_CHECKBOXES));
-    GetObjectA(checkBoxes, sizeof info, &info);
-    DeleteObject(checkBoxes);
+    TGdiObject<HBITMAP> checkBoxes(LoadBitmapA(nullptr, MAKEINTRESOURCEA(OBM_CHECKBOXES)));
+    GetObjectA(checkBoxes.Get(), sizeof info, &info);
     CheckWidth = info.bmWidth / 4;
     CheckHeight = info.bmHeight / 4;
 }
@@ -208,10 +209,10 @@ void TbrcCheckListBox::DrawItem(HDC dc, int index, UINT state, const RECT& rect)
     bool selected = index >= 0 && (state & ODS_SELECTED);
     COLORREF background = selected ? GetSysColor(COLOR_HIGHLIGHT) : GetBkColor(dc);
     COLORREF text = selected ? GetSysColor(COLOR_HIGHLIGHTTEXT) : GetTextColor(dc);
-    HBRUSH brush = CreateSolidBrush(background);
-    HPEN pen = CreatePen(PS_SOLID, 0, text);
-    HGDIOBJ oldBrush = SelectObject(dc, brush);
-    HGDIOBJ oldPen = SelectObject(dc, pen);
+    TGdiObject<HBRUSH> brush(CreateSolidBrush(background));
+    TGdiObject<HPEN> pen(CreatePen(PS_SOLID, 0, text));
+    TSelectedObject brushSelected(dc, brush.Get());
+    TSelectedObject penSelected(dc, pen.Get());
     COLORREF oldBackground = SetBkColor(dc, background);
     COLORREF oldText = SetTextColor(dc, text);
 
@@ -222,12 +223,12 @@ void TbrcCheckListBox::DrawItem(HDC dc, int index, UINT state, const RECT& rect)
 
     if (index < 0) {
         // An empty list with the focus: only its focus rectangle shows.
-        FillRect(dc, &textArea, brush);
+        FillRect(dc, &textArea, brush.Get());
     } else {
         bool enabled = GetEnabled(index);
         DrawCheck(dc, checkArea, enabled, GetChecked(index));
         if (!enabled) SetTextColor(dc, GetSysColor(COLOR_GRAYTEXT));
-        FillRect(dc, &textArea, brush);
+        FillRect(dc, &textArea, brush.Get());
         AnsiString line = GetItemText(index);
         DrawTextA(dc, line.CStr(), static_cast<int>(line.Length()), &textArea,
                   DT_SINGLELINE | DT_VCENTER | DT_LEFT);
@@ -238,10 +239,6 @@ void TbrcCheckListBox::DrawItem(HDC dc, int index, UINT state, const RECT& rect)
 
     SetBkColor(dc, oldBackground);
     SetTextColor(dc, oldText);
-    SelectObject(dc, oldBrush);
-    SelectObject(dc, oldPen);
-    DeleteObject(brush);
-    DeleteObject(pen);
 }
 
 void TbrcCheckListBox::DrawCheck(HDC dc, const RECT& area, bool enabled, bool checked) {
@@ -253,11 +250,11 @@ void TbrcCheckListBox::DrawCheck(HDC dc, const RECT& area, bool enabled, bool ch
     UINT frameState = DFCS_BUTTONCHECK | (checked ? DFCS_CHECKED : 0) | (enabled ? 0 : DFCS_INACTIVE);
 
     // A flat frame, filled with the line's background by the brush DrawItem selected.
-    HPEN pen = CreatePen(PS_SOLID, 0, GetSysColor(COLOR_BTNSHADOW));
-    HGDIOBJ oldPen = SelectObject(dc, pen);
-    Rectangle(dc, x0 + 1, y0 + 1, x1 - 1, y1 - 1);
-    SelectObject(dc, oldPen);
-    DeleteObject(pen);
+    {
+        TGdiObject<HPEN> pen(CreatePen(PS_SOLID, 0, GetSysColor(COLOR_BTNSHADOW)));
+        TSelectedObject selected(dc, pen.Get());
+        Rectangle(dc, x0 + 1, y0 + 1, x1 - 1, y1 - 1);
+    }
 
     // The clip cuts away the system box's own sunken border, leaving its
     // interior and mark inside the flat frame.

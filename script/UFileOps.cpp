@@ -4,6 +4,7 @@
 #include <windows.h>
 
 #include "catalogue/UbrcStringList.h"
+#include "script/UInstallLogLines.h"
 #include "script/UOperations.h"
 #include "util/UFileTree.h"
 #include "util/UFolderIdentity.h"
@@ -17,12 +18,9 @@
 
 namespace {
 
-const char Success[] = "...Success";
-const char Fail[] = "...Fail";
-const char Already[] = "...Already";
 const char KeptFolderNote[] = " (it was there before setup: what it holds is kept)";
 
-const char* Outcome(int32_t result) { return result == 0 ? Success : Fail; }
+const char* Outcome(int32_t result) { return LogOutcome(result == 0); }
 
 int32_t LastError() { return static_cast<int32_t>(GetLastError()); }
 
@@ -67,7 +65,7 @@ bool Unusable(int32_t result) { return result == tfNotText || result == tfTooLar
 // folder; then the item fails, its line ending in "...Fail".
 bool Refused(const AnsiString& path, const AnsiString& line, AnsiString* itemLine, int32_t* result) {
     if (!LinkInProductFolders(path)) return false;
-    *itemLine = line + Fail;
+    *itemLine = line + LogFail;
     *result = ErrorLinkOnTheWay;
     return true;
 }
@@ -97,24 +95,24 @@ int32_t OpCreateDirectory(const ScriptItem& item, AnsiString* line, bool* made) 
     if (made) *made = false;
     AnsiString path = ItemPath(item);
     int32_t result;
-    if (Refused(path, AnsiString("Creating directory: ") + path, line, &result)) return result;
+    if (Refused(path, AnsiString(LogCreatingDirectory) + path, line, &result)) return result;
     AnsiString created;
     result = static_cast<int32_t>(CreateDirectoryPath(path.CStr(), &created, FolderSecurityFor(path)));
     if (made) *made = result == 0 && !created.IsEmpty();
-    *line = AnsiString("Creating directory: ") + path + Outcome(result);
+    *line = AnsiString(LogCreatingDirectory) + path + Outcome(result);
     return result;
 }
 
 int32_t OpExtractFile(const ScriptItem& item, AnsiString* line, bool replace) {
     AnsiString path = ItemPath(item);
     int32_t refused;
-    if (Refused(path, AnsiString("Copying file: ") + path, line, &refused)) return refused;
+    if (Refused(path, AnsiString(LogCopyingFile) + path, line, &refused)) return refused;
     if (!replace && Exists(path)) {
-        *line = AnsiString("Copying file: ") + path + Already;
+        *line = AnsiString(LogCopyingFile) + path + LogAlready;
         return 0;
     }
     int32_t result = static_cast<int32_t>(ExtractPayload(item.Value, path.CStr()));
-    *line = AnsiString("Copying file: ") + path + Outcome(result);
+    *line = AnsiString(LogCopyingFile) + path + Outcome(result);
     return result;
 }
 
@@ -123,22 +121,22 @@ int32_t OpExtractIfNewer(const ScriptItem& item, AnsiString* line) {
     // Another user may have put the file in the install folder: no version
     // it claims is trusted there, and this release's file always goes in.
     if (item.DirKind == dkInstallDir || PayloadIsNewer(item, path)) return OpExtractFile(item, line, true);
-    *line = AnsiString("Copying file: ") + path + Already;
+    *line = AnsiString(LogCopyingFile) + path + LogAlready;
     return 0;
 }
 
 int32_t OpClearDirectory(const ScriptItem& item, AnsiString* line, bool ours) {
     AnsiString path = ItemPath(item);
     int32_t refused;
-    if (Refused(path, AnsiString("Clearing directory: ") + path, line, &refused)) return refused;
+    if (Refused(path, AnsiString(LogClearingDirectory) + path, line, &refused)) return refused;
     // A folder that was there before is the user's, with all it holds, and
     // an IDE's folder never is the product's.
     if (!ours || !ForeignFolderAt(path).IsEmpty()) {
-        *line = AnsiString("Clearing directory: ") + path + Already + KeptFolderNote;
+        *line = AnsiString(LogClearingDirectory) + path + LogAlready + KeptFolderNote;
         return 0;
     }
     uint32_t failed = DeleteDirectoryTree(path.CStr(), true);
-    *line = AnsiString("Clearing directory: ") + path + (failed ? Fail : Success);
+    *line = AnsiString(LogClearingDirectory) + path + LogOutcome(!failed);
     return 0;
 }
 
@@ -151,7 +149,7 @@ int32_t OpSetCurrentDir(const ScriptItem& item) {
 
 int32_t OpCopyFile(const ScriptItem& item, AnsiString* line) {
     AnsiString path = ItemPath(item), target = TargetPath(item);
-    AnsiString text = AnsiString("Copying file: from ") + path + " to " + target + " ";
+    AnsiString text = CopyLogLine(path, target);
     int32_t result;
     if (Refused(path, text, line, &result) || Refused(target, text, line, &result)) return result;
     result = CopyFileA(path.CStr(), target.CStr(), FALSE) ? 0 : LastError();
@@ -179,16 +177,16 @@ int32_t OpCopyFiles(const ScriptItem& item, AnsiString* line) {
             }
         } while (listing.Next(&found));
     }
-    *line = AnsiString("Copying file: from ") + mask + " to " + destination + " " + Outcome(result);
+    *line = CopyLogLine(mask, destination) + Outcome(result);
     return result;
 }
 
 int32_t OpDeleteFile(const ScriptItem& item, AnsiString* line) {
     AnsiString path = ItemPath(item);
     int32_t refused;
-    if (Refused(path, AnsiString("Deleting file: ") + path, line, &refused)) return refused;
+    if (Refused(path, AnsiString(LogDeletingFile) + path, line, &refused)) return refused;
     DeleteFileA(path.CStr());
-    *line = AnsiString("Deleting file: ") + path + Success;
+    *line = AnsiString(LogDeletingFile) + path + LogSuccess;
     return 0;
 }
 
@@ -208,30 +206,30 @@ int32_t OpDeleteFiles(const ScriptItem& item, AnsiString* line) {
             }
         } while (listing.Next(&found));
     }
-    *line = AnsiString("Deleting files: ") + mask + Outcome(result);
+    *line = AnsiString(LogDeletingFiles) + mask + Outcome(result);
     return result;
 }
 
 int32_t OpCheckFile(const ScriptItem& item, AnsiString* line) {
     AnsiString path = ItemPath(item);
     int32_t result = Exists(path) ? 0 : 1;
-    *line = AnsiString("Check file: ") + path + Outcome(result);
+    *line = AnsiString(LogCheckFile) + path + Outcome(result);
     return result;
 }
 
 int32_t OpModifyFile(const ScriptItem& item, AnsiString* line) {
     AnsiString path = JoinPath(GetKindDirectory(item.DirKind), CurrentIdeFile(item.Value));
     int32_t result;
-    if (Refused(path, AnsiString("Modifying file: ") + path, line, &result)) return result;
+    if (Refused(path, AnsiString(LogModifyingFile) + path, line, &result)) return result;
     AnsiString content;
     result = ReadTextFile(path, &content);
-    *line = AnsiString("Modifying file: ") + path;
+    *line = AnsiString(LogModifyingFile) + path;
     if (result != 0) {
-        *line += Fail;
+        *line += LogFail;
         return result;
     }
     if (FindTextPos(LowerCase(content), LowerCase(item.Name)) != 0) {
-        *line += Already;
+        *line += LogAlready;
         return 0;
     }
     // The text starts with its own line break; a file that already ends with
@@ -249,7 +247,7 @@ int32_t OpModifyFile(const ScriptItem& item, AnsiString* line) {
 
 int32_t OpMergeFiles(const ScriptItem& item, AnsiString* line) {
     AnsiString source = ItemPath(item), destination = ItemPath2(item);
-    AnsiString text = AnsiString("Merging files: ") + source + ", " + destination;
+    AnsiString text = AnsiString(LogMergingFiles) + source + ", " + destination;
     int32_t result;
     if (Refused(destination, text, line, &result)) return result;
     // A destination that is not there yet is made; one that is there but
@@ -258,7 +256,7 @@ int32_t OpMergeFiles(const ScriptItem& item, AnsiString* line) {
     bool missing = false;
     result = ReadTextFile(destination, &existing, &missing);
     if (result != 0 && !missing) {
-        *line = text + Fail;
+        *line = text + LogFail;
         return result;
     }
     TbrcStringList sourceLines, destinationLines;
@@ -276,18 +274,18 @@ int32_t OpMergeFiles(const ScriptItem& item, AnsiString* line) {
 int32_t OpReplaceText(const ScriptItem& item, AnsiString* line) {
     AnsiString path = ItemPath(item);
     AnsiString find(item.Text), replacement(item.Name2);
-    AnsiString text = AnsiString("Replace text: File=") + path + ", FindText=" + find + ", ReplaceTo=" + replacement;
+    AnsiString text = AnsiString(LogReplacingText) + path + ", FindText=" + find + ", ReplaceTo=" + replacement;
     int32_t result;
     if (Refused(path, text, line, &result)) return result;
     AnsiString content;
     result = ReadTextFile(path, &content);
-    if (Unusable(result)) *line = text + Fail;
+    if (Unusable(result)) *line = text + LogFail;
     if (result != 0) return result;
 
     *line = text;
     size_t position = FindTextPos(LowerCase(content), LowerCase(find));
     if (position == 0) {
-        *line += Already;
+        *line += LogAlready;
         return 0;
     }
     AnsiString replaced(content.CStr(), position - 1);

@@ -4,12 +4,14 @@
 #include <windows.h>
 
 #include "catalogue/UConst.h"
+#include "script/UInstallLogLines.h"
 #include "script/UOperations.h"
 #include "script/UScript.h"
 #include "script/USearchPath.h"
 #include "util/UPaths.h"
 #include "util/UProducts.h"
 #include "util/URegistry.h"
+#include "util/UScoped.h"
 #include "util/UText.h"
 
 namespace {
@@ -28,7 +30,7 @@ const TBorlandProduct* CurrentIde() {
 int32_t AddToSearchPath(const TBorlandProduct& ide, const AnsiString& value,
                         const AnsiString& folder, AnsiString* line) {
     if (SearchPathHasEntry(LowerCase(value), LowerCase(folder))) {
-        *line += "...Already";
+        *line += LogAlready;
         return 0;
     }
     AnsiString key = AnsiString(ide.RegKey) + LibraryKey;
@@ -36,7 +38,7 @@ int32_t AddToSearchPath(const TBorlandProduct& ide, const AnsiString& value,
                         AddSearchPathEntry(value, folder).CStr())) {
         return orSearchPathNotWritten;
     }
-    *line += "...Success";
+    *line += LogSuccess;
     return 0;
 }
 
@@ -49,7 +51,7 @@ bool ReadSearchPath(const TBorlandProduct& ide, AnsiString* value) {
 
 int32_t OpCompilePackage(const ScriptItem& item, AnsiString* line) {
     // A failure names the package; the run's report adds the reason.
-    *line = AnsiString("Compiling package: ") + item.Name + "...Fail";
+    *line = AnsiString(LogCompilingPackage) + item.Name + LogFail;
     if (item.Value == 0) return orNoIde;
     int index = 1;
     while (!(item.Value & (1u << (index - 1)))) ++index;
@@ -76,11 +78,10 @@ int32_t OpCompilePackage(const ScriptItem& item, AnsiString* line) {
     }
     // The compiler's exit code is not read: the siCheckFile item that follows
     // judges the outcome by the package it should have written.
-    WaitForSingleObject(process.hProcess, INFINITE);
-    CloseHandle(process.hThread);
-    CloseHandle(process.hProcess);
-    line->SetLength(line->Length() - 4);
-    *line += "Success";
+    TOwnedHandle thread(process.hThread), compiler(process.hProcess);
+    WaitForSingleObject(compiler.Get(), INFINITE);
+    line->SetLength(line->Length() - (sizeof LogFail - 1));
+    *line += LogSuccess;
     return 0;
 }
 
@@ -91,14 +92,16 @@ int32_t OpRegisterPackage(const ScriptItem& item, AnsiString* line) {
     AnsiString packagesKey = AnsiString(ide->RegKey) + KnownPackagesKey;
     if (!WriteRegString(RootCurrentUser, packagesKey.CStr(), path.CStr(),
                         PackageDescription().CStr())) {
-        *line = AnsiString("Registering package: ") + path + "...Fail";
+        *line = AnsiString(LogRegisteringPackage) + path + LogFail;
         return orPackageNotRegistered;
     }
-    *line = AnsiString("Registering package: ") + path + "...Success";
+    *line = AnsiString(LogRegisteringPackage) + path + LogSuccess;
     AnsiString value;
     if (!ReadSearchPath(*ide, &value)) return orSearchPathUnread;
     AnsiString folder = LastNameStart(path) ? ParentPath(path) : path;
-    *line += AnsiString("\r\nAdding search path: ") + folder;
+    *line += "\r\n";
+    *line += LogAddingSearchPath;
+    *line += folder;
     return AddToSearchPath(*ide, value, folder, line);
 }
 
@@ -107,7 +110,7 @@ int32_t OpAddSearchPath(const ScriptItem& item, AnsiString* line) {
     AnsiString value;
     if (!ide || !ReadSearchPath(*ide, &value)) return orSearchPathUnread;
     AnsiString path = ItemPath(item);
-    *line = AnsiString("Adding search path: ") + path;
+    *line = AnsiString(LogAddingSearchPath) + path;
     return AddToSearchPath(*ide, value, path, line);
 }
 
@@ -118,7 +121,7 @@ int32_t OpSetHelpDir(const ScriptItem& item) {
 
 int32_t OpRegisterWinHelp(const ScriptItem& item, AnsiString* line) {
     bool written = WriteRegString(RootLocalMachine, WinHelpKey, item.Name, HelpDir.CStr());
-    *line = AnsiString("Registering windows help: ") + item.Name + (written ? "...Success" : "...Fail");
+    *line = AnsiString(LogRegisteringWinHelp) + item.Name + LogOutcome(written);
     return written ? 0 : -1;
 }
 
@@ -156,7 +159,6 @@ int32_t OpRegisterUninstall(AnsiString* line) {
             if (!WriteRegDword(RootLocalMachine, key.CStr(), name, 1)) result = orEntryValueNotWritten;
         }
     }
-    *line = AnsiString("Registering Uninstall: ") + UninstallerName +
-            (result == 0 ? "...Success" : "...Fail");
+    *line = AnsiString(LogRegisteringUninstall) + UninstallerName + LogOutcome(result == 0);
     return result;
 }

@@ -1,6 +1,7 @@
 #include "script/UScript.h"
 
 #include "catalogue/UConst.h"
+#include "script/UInstallLogLines.h"
 #include "script/UItemError.h"
 #include "script/UOperations.h"
 #include "util/UFileTree.h"
@@ -55,7 +56,7 @@ int32_t TScript::Start() {
         if (ProtectError != 0) return 0;
     }
     OpenInstallLog();
-    if (FolderProtected) WriteInstallLogLine(AnsiString("Protecting directory: ") + InstallDir + "...Success");
+    if (FolderProtected) WriteInstallLogLine(AnsiString(LogProtectingDirectory) + InstallDir + LogSuccess);
     OpenUninstLog();
     Index = 0;
     return 0;
@@ -154,7 +155,7 @@ int32_t TScript::RemovePreviousInstallation() {
     // product's, in the folder that this run goes on in.
     if (takeBackEarlier_(&MadeFolders, &ParentsMade)) {
         RemovedPrevious = true;
-        LogLine += "...Success";
+        LogLine += LogSuccess;
     }
     return 0;
 }

@@ -15,6 +15,7 @@
 #include "catalogue/UConst.h"
 #include "FakeIde.h"
 #include "script/UScript.h"
+#include "script/UUninstallRecord.h"
 #include "TestSupport.h"
 #include "uninstall/UDeinstall.h"
 #include "util/UPaths.h"
@@ -81,18 +82,15 @@ protected:
     std::vector<Record> UninstallLog(std::string* magic = nullptr) const {
         std::string data;
         ReadFileBytes(installDir_ + "\\uninst.log", &data);
-        if (magic) *magic = data.substr(0, 7);
-        auto word = [&data](size_t at, int bytes) {
-            uint32_t value = 0;
-            for (int i = bytes - 1; i >= 0; --i) value = value << 8 | static_cast<uint8_t>(data[at + i]);
-            return value;
-        };
+        if (magic) *magic = data.substr(0, UninstallLogMagicLength);
         std::vector<Record> records;
-        for (size_t at = 7; at + 16 <= data.size();) {
-            uint32_t length = word(at + 12, 2);
-            EXPECT_EQ(word(at + 14 + length, 2), length + 16) << "RecLen at " << at;
-            records.push_back({word(at, 4), word(at + 4, 4), word(at + 8, 4), data.substr(at + 14, length)});
-            at += length + 16;
+        const uint32_t size = static_cast<uint32_t>(data.size());
+        for (uint32_t at = UninstallLogMagicLength; at + UninstallRecordOverhead <= size;) {
+            TRecordFields fields = DecodeUninstallRecord(data.data(), size, at);
+            EXPECT_EQ(fields.State, rsWhole) << "record at " << at;
+            if (fields.State != rsWhole) break;
+            records.push_back({fields.Code, fields.Arg, fields.DirKind, std::string(fields.Text, fields.TextLength)});
+            at += fields.Length;
         }
         return records;
     }

@@ -4,7 +4,9 @@
 
 #include <string>
 
+#include "catalogue/UConst.h"
 #include "resources/version.h"
+#include "script/UInstallLogLines.h"
 #include "script/UItemError.h"
 #include "script/UScriptItems.h"
 #include "script/USearchPath.h"
@@ -30,6 +32,51 @@ TEST(UninstallRecord, CutsATextTooLongForItsLengthFields) {
     ASSERT_EQ(record.size(), 0xFFFFu);
     EXPECT_EQ(record.substr(12, 2), "\xEF\xFF");  // TextLen 65519
     EXPECT_EQ(record.substr(record.size() - 2), "\xFF\xFF");
+}
+
+TEST(UninstallRecord, DecodesWhatItEncodesAndNothingPastTheEnd) {
+    std::string record = Bytes(EncodeUninstallRecord(0x0001400E, 2, 3, "3.19"));
+    const uint32_t size = static_cast<uint32_t>(record.size());
+    TRecordFields fields = DecodeUninstallRecord(record.data(), size, 0);
+    ASSERT_EQ(fields.State, rsWhole);
+    EXPECT_EQ(fields.Code, 0x0001400Eu);
+    EXPECT_EQ(fields.Arg, 2u);
+    EXPECT_EQ(fields.DirKind, 3u);
+    EXPECT_EQ(std::string(fields.Text, fields.TextLength), "3.19");
+    EXPECT_EQ(fields.Length, size);
+    EXPECT_EQ(DecodeUninstallRecord(record.data(), size - 1, 0).State, rsCut);
+    EXPECT_EQ(DecodeUninstallRecord(record.data(), size, size + 1).State, rsCut);
+    record[size - 2] = 0x15;
+    EXPECT_EQ(DecodeUninstallRecord(record.data(), size, 0).State, rsLengthDisagrees);
+}
+
+TEST(InstallLogLine, ReadsBackWhatTheWritersWrite) {
+    const struct {
+        AnsiString line;
+        TInstallLogKind kind;
+        const char* path;
+    } cases[] = {
+        {AnsiString(LogCopyingFile) + "c:\\v\\a.pas" + LogSuccess, ilCopiedFile, "c:\\v\\a.pas"},
+        {CopyLogLine("c:\\v\\a to b.pas", "c:\\v\\c.pas") + LogOutcome(true), ilCopiedFile, "c:\\v\\c.pas"},
+        {CopyLogLine("c:\\v\\a.pas", "c:\\v\\c.pas") + LogOutcome(false), ilNone, ""},
+        {AnsiString(LogCreatingDirectory) + "c:\\v" + LogSuccess, ilMadeFolder, "c:\\v"},
+        {AnsiString(LogClearingDirectory) + "c:\\v\\d7" + LogFail, ilClearedFolder, "c:\\v\\d7"},
+        {AnsiString(LogClearingDirectory) + "c:\\v\\d7" + LogAlready, ilNone, ""},
+        {AnsiString(LogDeletingFile) + "c:\\v\\a.pas" + LogSuccess, ilNone, ""},
+    };
+    for (const auto& c : cases) {
+        AnsiString path;
+        EXPECT_EQ(ParseInstallLogLine(c.line, &path), c.kind) << c.line.CStr();
+        if (c.kind != ilNone) {
+            EXPECT_STREQ(path.CStr(), c.path);
+        }
+    }
+}
+
+TEST(InstallLogLine, HelpLinesHoldTheirMatchedParts) {
+    const std::string index = HelpIndexLine;
+    EXPECT_EQ(index.find(std::string("\r\n") + HelpIndexStart), 0u);
+    EXPECT_EQ(index.substr(index.size() - std::string(HelpIndexEnd).size()), HelpIndexEnd);
 }
 
 TEST(SearchPath, FindsOnlyWholeEntries) {

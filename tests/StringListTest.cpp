@@ -1,10 +1,12 @@
-// The string list's storage and line splitting (no Windows call).
+// The string list's storage and line splitting, and the array beneath it
+// (no Windows call).
 #include <gtest/gtest.h>
 
 #include <string>
 #include <vector>
 
 #include "catalogue/UbrcStringList.h"
+#include "util/UArray.h"
 
 namespace {
 
@@ -83,6 +85,22 @@ TEST(StringList, GrowsInStepsOf1024) {
     list.Clear();
     EXPECT_EQ(list.Count(), 0);
     EXPECT_EQ(list.Capacity(), 2048) << "never shrinks";
+}
+
+static_assert(MovesBytewise<uint32_t> && MovesBytewise<AnsiString>, "both kinds of item the programs keep");
+
+TEST(Array, RefusesIndexesOutsideItsItems) {
+    TArray<uint32_t, 2> array;
+    EXPECT_FALSE(array.Insert(1, 7));
+    EXPECT_TRUE(array.Append(1));
+    EXPECT_TRUE(array.Append(3));
+    EXPECT_TRUE(array.Insert(1, 2));
+    EXPECT_EQ(array.Capacity(), 4);
+    EXPECT_EQ(*array.At(0) * 100 + *array.At(1) * 10 + *array.At(2), 123u);
+    EXPECT_EQ(array.At(-1), nullptr);
+    EXPECT_EQ(array.At(3), nullptr);
+    EXPECT_FALSE(array.Insert(4, 9));
+    EXPECT_EQ(array.Count(), 3);
 }
 
 }  // namespace

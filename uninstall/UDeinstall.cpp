@@ -15,23 +15,19 @@
 
 namespace {
 
-uint32_t Word(const char* data, uint32_t at, int bytes) {
-    uint32_t value = 0;
-    for (int i = bytes - 1; i >= 0; --i) value = value << 8 | static_cast<uint8_t>(data[at + i]);
-    return value;
-}
-
 bool IsDigit(char c) { return c >= '0' && c <= '9'; }
 
-// The record that starts at `at`, which lies whole inside the data.
-TUninstallRecord RecordAt(const char* data, uint32_t at) {
-    TUninstallRecord record;
-    record.Offset = at;
-    record.Code = Word(data, at, 4);
-    record.Arg = Word(data, at + 4, 4);
-    record.DirKind = Word(data, at + 8, 4);
-    record.Text = AnsiString(data + at + 14, Word(data, at + 12, 2));
-    return record;
+// The record that starts at `at` in the first `size` bytes, and its length;
+// 0 when it is not whole there.
+uint32_t RecordAt(const char* data, uint32_t size, uint32_t at, TUninstallRecord* record) {
+    TRecordFields fields = DecodeUninstallRecord(data, size, at);
+    if (fields.State != rsWhole) return 0;
+    record->Offset = at;
+    record->Code = fields.Code;
+    record->Arg = fields.Arg;
+    record->DirKind = fields.DirKind;
+    record->Text = AnsiString(fields.Text, fields.TextLength);
+    return fields.Length;
 }
 
 // Whether a whole run's log ends with this record: the record written after
@@ -47,9 +43,8 @@ const uint32_t MagicLength = UninstallLogMagicLength;
 // Whether the data ends with a record that holds together and starts at or
 // after `from`.
 bool WholeRecordEnds(const char* data, uint32_t from, uint32_t size) {
-    uint32_t length = Word(data, size - 2, 2);
-    return length >= UninstallRecordOverhead && length <= size - from &&
-           Word(data, size - length + 12, 2) + UninstallRecordOverhead == length;
+    uint32_t length = ReadLittleEndian16(data + size - RecordLengthSize);
+    return length <= size - from && DecodeUninstallRecord(data, size, size - length).State == rsWhole;
 }
 
 }  // namespace
@@ -57,7 +52,6 @@ bool WholeRecordEnds(const char* data, uint32_t from, uint32_t size) {
 TDeinstall::~TDeinstall() {
     CloseLogFile();
     free(LogData);
-    free(selects_);
 }
 
 void TDeinstall::CloseLogFile() {
@@ -86,12 +80,9 @@ int32_t TDeinstall::AdoptLogData(char* data, uint32_t size) {
     // read in either direction then always lies inside the data.
     uint32_t end = MagicLength, last = 0;
     while (end < size) {
-        uint32_t left = size - end;
-        if (left < UninstallRecordOverhead) break;
-        uint32_t textLength = Word(data, end + 12, 2);
-        uint32_t recordLength = textLength + UninstallRecordOverhead;
-        if (recordLength > left) break;
-        if (Word(data, end + 14 + textLength, 2) != recordLength) {
+        TRecordFields fields = DecodeUninstallRecord(data, size, end);
+        if (fields.State == rsCut) break;
+        if (fields.State == rsLengthDisagrees) {
             // What a power cut leaves after the last record that reached the
             // disk (zeros, old clusters) ends the log there; a damaged record
             // with whole ones after it, the log's last among them, does not.
@@ -99,27 +90,24 @@ int32_t TDeinstall::AdoptLogData(char* data, uint32_t size) {
             break;
         }
         last = end;
-        end += recordLength;
+        end += fields.Length;
     }
     LogSize = end;
-    CutShort = end < size || last == 0 || !EndsRun(RecordAt(data, last));
+    TUninstallRecord lastRecord;
+    CutShort = end < size || last == 0 || !RecordAt(data, end, last, &lastRecord) || !EndsRun(lastRecord);
     return 0;
 }
 
 bool TDeinstall::NextRecord(TUninstallRecord* record) {
-    uint32_t start;
     if (!Backward) {
-        if (Cursor >= ReplayBound || LogSize - Cursor < UninstallRecordOverhead) return false;
-        start = Cursor;
-        Cursor += Word(LogData, start + 12, 2) + UninstallRecordOverhead;
-    } else {
-        if (Cursor < ReplayBound + 2) return false;
-        uint32_t length = Word(LogData, Cursor - 2, 2);
-        if (length < UninstallRecordOverhead || length > Cursor - ReplayBound) return false;
-        start = Cursor - length;
-        Cursor = start;
+        uint32_t length = Cursor < ReplayBound ? RecordAt(LogData, LogSize, Cursor, record) : 0;
+        Cursor += length;
+        return length != 0;
     }
-    *record = RecordAt(LogData, start);
+    if (Cursor < ReplayBound + RecordLengthSize) return false;
+    uint32_t length = ReadLittleEndian16(LogData + Cursor - RecordLengthSize);
+    if (length > Cursor - ReplayBound || !RecordAt(LogData, Cursor, Cursor - length, record)) return false;
+    Cursor -= length;
     return true;
 }
 
@@ -169,26 +157,14 @@ int32_t TDeinstall::ReadHeader() {
 }
 
 void TDeinstall::IndexBlocks() {
-    free(selects_);
-    selects_ = nullptr;
-    selectCount_ = 0;
+    selects_.Clear();
     uint32_t body = Backward ? ReplayBound : ReplayStart;
-    uint32_t count = 0;
-    for (int pass = 0; pass < 2; ++pass) {
-        count = 0;
-        for (uint32_t at = body; at + UninstallRecordOverhead <= LogSize;
-             at += Word(LogData, at + 12, 2) + UninstallRecordOverhead) {
-            if ((Word(LogData, at, 4) & OpcodeMask) != siSelectIde) continue;
-            if (pass == 1) selects_[count] = TSelect{at, static_cast<int32_t>(Word(LogData, at + 4, 4))};
-            ++count;
-        }
-        if (pass == 0) {
-            if (count == 0) return;
-            selects_ = static_cast<TSelect*>(malloc(count * sizeof(TSelect)));
-            if (!selects_) EndOutOfMemory();
-        }
+    TRecordFields fields;
+    for (uint32_t at = body; (fields = DecodeUninstallRecord(LogData, LogSize, at)).State == rsWhole;
+         at += fields.Length) {
+        if ((fields.Code & OpcodeMask) != siSelectIde) continue;
+        if (!selects_.Append(TSelect{at, static_cast<int32_t>(fields.Arg)})) EndOutOfMemory();
     }
-    selectCount_ = count;
 }
 
 int32_t TDeinstall::BlockIdeAt(uint32_t offset) const {
@@ -196,7 +172,8 @@ int32_t TDeinstall::BlockIdeAt(uint32_t offset) const {
     // same IDE. Select records come in pairs, so in a log cut short the last
     // one, when it is the first of a pair, opened a block that was never
     // closed: the records after it are that IDE's.
-    uint32_t lower = 0, upper = selectCount_;
+    const uint32_t count = static_cast<uint32_t>(selects_.Count());
+    uint32_t lower = 0, upper = count;
     while (lower < upper) {
         uint32_t middle = (lower + upper) / 2;
         if (selects_[middle].Offset < offset) {
@@ -205,8 +182,8 @@ int32_t TDeinstall::BlockIdeAt(uint32_t offset) const {
             upper = middle;
         }
     }
-    if (lower == selectCount_ && lower % 2 == 1 && CutShort) return selects_[lower - 1].Ide;
-    if (lower == 0 || lower >= selectCount_ || selects_[lower].Offset == offset) return 0;
+    if (lower == count && lower % 2 == 1 && CutShort) return selects_[lower - 1].Ide;
+    if (lower == 0 || lower >= count || selects_[lower].Offset == offset) return 0;
     int32_t ide = selects_[lower - 1].Ide;
     return ide == selects_[lower].Ide ? ide : 0;
 }

@@ -11,6 +11,7 @@
 #include "catalogue/UbrcStringList.h"
 #include "script/UUninstallRecord.h"
 #include "util/UAnsiString.h"
+#include "util/UArray.h"
 
 struct TUninstallRecord {
     uint32_t Code;     // opcode of the item that wrote it, with its flags
@@ -26,7 +27,6 @@ struct TUninstallRecord {
 class TLeftFiles {
 public:
     TLeftFiles() = default;
-    ~TLeftFiles();
     TLeftFiles(const TLeftFiles&) = delete;
     TLeftFiles& operator=(const TLeftFiles&) = delete;
 
@@ -44,8 +44,7 @@ public:
     AnsiString Exempt;
 
 private:
-    uint32_t* errors_ = nullptr;
-    int32_t capacity_ = 0;
+    TArray<uint32_t> errors_;  // beside Paths
 };
 
 // LoadLog's results besides 0.
@@ -166,8 +165,7 @@ private:
         uint32_t Offset;
         int32_t Ide;
     };
-    TSelect* selects_ = nullptr;  // in the order of the log
-    uint32_t selectCount_ = 0;
+    TArray<TSelect> selects_;  // in the order of the log
     // The log file from LoadLog, and how it is closed (a system handle).
     void* logFile_ = nullptr;
     void (*closeLogFile_)(void*) = nullptr;

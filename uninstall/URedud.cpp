@@ -62,9 +62,9 @@ struct TArguments {
     // In the copy: the process of the first stage, its own program file
     // (opened by the first stage for deletion on close), and the pipe that
     // takes its exit code to the first stage.
-    HANDLE Launcher = nullptr;
-    HANDLE OwnFile = nullptr;
-    HANDLE Result = nullptr;
+    TOwnedHandle Launcher;
+    TOwnedHandle OwnFile;
+    TOwnedHandle Result;
 };
 
 bool IsSwitch(const char* arg, char letter) {
@@ -73,21 +73,19 @@ bool IsSwitch(const char* arg, char letter) {
 
 HANDLE HandleArgument(const char* text) { return reinterpret_cast<HANDLE>(strtoul(text, nullptr, 10)); }
 
-TArguments ParseArguments() {
-    TArguments arguments;
+void ParseArguments(TArguments* arguments) {
     for (int i = 1; i < __argc; ++i) {
         const char* arg = __argv[i];
         if (IsSwitch(arg, 'S')) {
-            arguments.Silent = true;
+            arguments->Silent = true;
         } else if (lstrcmpiA(arg, "/RUN") == 0 && i + 3 < __argc) {
-            arguments.Launcher = HandleArgument(__argv[++i]);
-            arguments.OwnFile = HandleArgument(__argv[++i]);
-            arguments.Result = HandleArgument(__argv[++i]);
+            arguments->Launcher.Reset(HandleArgument(__argv[++i]));
+            arguments->OwnFile.Reset(HandleArgument(__argv[++i]));
+            arguments->Result.Reset(HandleArgument(__argv[++i]));
         } else {
-            arguments.LogPath = arg;
+            arguments->LogPath = arg;
         }
     }
-    return arguments;
 }
 
 AnsiString Quoted(const AnsiString& text) { return AnsiString("\"") + text + "\""; }
@@ -100,12 +98,11 @@ AnsiString HandleText(HANDLE handle) {
 
 // Gives the first stage the exit code, once; it then ends.
 void TellLauncher(TArguments* arguments, int code) {
-    if (!arguments->Result) return;
+    if (!arguments->Result.IsValid()) return;
     DWORD written;
     int32_t value = code;
-    WriteFile(arguments->Result, &value, sizeof value, &written, nullptr);
-    CloseHandle(arguments->Result);
-    arguments->Result = nullptr;
+    WriteFile(arguments->Result.Get(), &value, sizeof value, &written, nullptr);
+    arguments->Result.Close();
 }
 
 // The report of an early end; its exit code goes to the first stage as
@@ -120,7 +117,7 @@ int EndEarly(const TArguments& arguments, int code, const AnsiString& report, UI
 // made above it) if nothing else is in it. Only once the first stage has
 // ended.
 void RemoveLauncher(const TArguments& arguments, TDeinstall* log) {
-    if (arguments.Launcher) WaitForSingleObject(arguments.Launcher, 30000);
+    if (arguments.Launcher.IsValid()) WaitForSingleObject(arguments.Launcher.Get(), 30000);
     AnsiString uninstaller = JoinPath(InstallDir, UninstallerName);
     if (!LinkInProductFolders(uninstaller)) DeleteFileA(uninstaller.CStr());
     log->RemoveInstallFolder();
@@ -337,15 +334,15 @@ bool MoveOpenFile(HANDLE file, const AnsiString& target) {
 // The file itself goes when the program has ended, its handle having been
 // opened for deletion on close. Where the move fails the folder goes when
 // Windows restarts.
-void RemoveOwnCopy(const TArguments& arguments) {
+void RemoveOwnCopy(TArguments* arguments) {
     char self[MAX_PATH];
     DWORD length = GetModuleFileNameA(nullptr, self, sizeof self);
     if (length == 0 || length >= sizeof self) return;
     AnsiString folder = ParentPath(AnsiString(self, length));
     if (folder.IsEmpty()) return;
-    if (arguments.OwnFile) {
-        MoveOpenFile(arguments.OwnFile, folder + ".tmp");
-        CloseHandle(arguments.OwnFile);
+    if (arguments->OwnFile.IsValid()) {
+        MoveOpenFile(arguments->OwnFile.Get(), folder + ".tmp");
+        arguments->OwnFile.Close();
     }
     if (!RemoveDirectoryA(folder.CStr())) MoveFileExA(folder.CStr(), nullptr, MOVEFILE_DELAY_UNTIL_REBOOT);
 }
@@ -379,43 +376,43 @@ int AwaitCopy(HANDLE result, HANDLE copy, const AnsiString& folder) {
 // exit code. The copy's file stays open, refusing writing and deleting, until
 // the copy runs: nobody can put another program in its place. Nothing is
 // removed when any of this fails.
-int StartFromTemporaryCopy(TArguments arguments) {
+int StartFromTemporaryCopy(TArguments* arguments) {
     char self[MAX_PATH];
     DWORD length = GetModuleFileNameA(nullptr, self, sizeof self);
     AnsiString temp = GetKindDirectory(dkTemp);
-    if (length == 0 || length >= sizeof self || temp.IsEmpty()) return CopyNotMade(arguments, temp);
-    if (arguments.LogPath.IsEmpty()) {
-        arguments.LogPath = JoinPath(ParentPath(AnsiString(self, length)), UninstallLogName);
+    if (length == 0 || length >= sizeof self || temp.IsEmpty()) return CopyNotMade(*arguments, temp);
+    if (arguments->LogPath.IsEmpty()) {
+        arguments->LogPath = JoinPath(ParentPath(AnsiString(self, length)), UninstallLogName);
     } else {
         // The copy runs elsewhere: a relative path is taken from here.
         char full[MAX_PATH];
-        DWORD fullLength = GetFullPathNameA(arguments.LogPath.CStr(), sizeof full, full, nullptr);
-        if (fullLength > 0 && fullLength < sizeof full) arguments.LogPath = full;
+        DWORD fullLength = GetFullPathNameA(arguments->LogPath.CStr(), sizeof full, full, nullptr);
+        if (fullLength > 0 && fullLength < sizeof full) arguments->LogPath = full;
     }
     AnsiString folder;
-    if (CreatePrivateFolder(temp, "redud-", &folder) != 0) return CopyNotMade(arguments, temp);
+    if (CreatePrivateFolder(temp, "redud-", &folder) != 0) return CopyNotMade(*arguments, temp);
     AnsiString copy = JoinPath(folder, UninstallerName);
     if (!CopyFileA(self, copy.CStr(), TRUE)) {
         DeleteFileA(copy.CStr());
         RemoveDirectoryA(folder.CStr());
-        return CopyNotMade(arguments, temp);
+        return CopyNotMade(*arguments, temp);
     }
     SECURITY_ATTRIBUTES inherited{sizeof inherited, nullptr, TRUE};
-    HANDLE ownFile = CreateFileA(copy.CStr(), GENERIC_READ | DELETE, FILE_SHARE_READ, &inherited, OPEN_EXISTING,
-                                 FILE_FLAG_DELETE_ON_CLOSE, nullptr);
-    HANDLE launcher = nullptr;
-    DuplicateHandle(GetCurrentProcess(), GetCurrentProcess(), GetCurrentProcess(), &launcher, SYNCHRONIZE, TRUE,
-                    0);
-    HANDLE resultRead = nullptr, resultWrite = nullptr;
-    if (CreatePipe(&resultRead, &resultWrite, &inherited, 0)) {
-        SetHandleInformation(resultRead, HANDLE_FLAG_INHERIT, 0);
+    TScopedFile ownFile(CreateFileA(copy.CStr(), GENERIC_READ | DELETE, FILE_SHARE_READ, &inherited, OPEN_EXISTING,
+                                    FILE_FLAG_DELETE_ON_CLOSE, nullptr));
+    TOwnedHandle launcher;
+    DuplicateHandle(GetCurrentProcess(), GetCurrentProcess(), GetCurrentProcess(), launcher.Receive(), SYNCHRONIZE,
+                    TRUE, 0);
+    TOwnedHandle resultRead, resultWrite;
+    if (CreatePipe(resultRead.Receive(), resultWrite.Receive(), &inherited, 0)) {
+        SetHandleInformation(resultRead.Get(), HANDLE_FLAG_INHERIT, 0);
     }
     BOOL started = FALSE;
     PROCESS_INFORMATION process;
-    if (ownFile != INVALID_HANDLE_VALUE && launcher && resultWrite) {
-        AnsiString command = Quoted(copy) + " /RUN " + HandleText(launcher) + " " + HandleText(ownFile) + " " +
-                             HandleText(resultWrite) + " " + Quoted(arguments.LogPath) +
-                             (arguments.Silent ? " /S" : "");
+    if (ownFile.IsValid() && launcher.IsValid() && resultWrite.IsValid()) {
+        AnsiString command = Quoted(copy) + " /RUN " + HandleText(launcher.Get()) + " " + HandleText(ownFile.Get()) +
+                             " " + HandleText(resultWrite.Get()) + " " + Quoted(arguments->LogPath) +
+                             (arguments->Silent ? " /S" : "");
         STARTUPINFOA startup{};
         startup.cb = sizeof startup;
         // The copy runs in the temporary folder, so that no process holds the
@@ -423,23 +420,20 @@ int StartFromTemporaryCopy(TArguments arguments) {
         started = CreateProcessA(copy.CStr(), command.Data(), nullptr, nullptr, TRUE, 0, nullptr, temp.CStr(),
                                  &startup, &process);
     }
-    if (launcher) CloseHandle(launcher);
+    launcher.Close();
     // Without the copy, closing takes its file away.
-    if (ownFile != INVALID_HANDLE_VALUE) CloseHandle(ownFile);
+    ownFile.Close();
     // The copy holds its own end of the pipe now: a copy that ends without
     // writing leaves nothing to read.
-    if (resultWrite) CloseHandle(resultWrite);
+    resultWrite.Close();
     if (!started) {
-        if (resultRead) CloseHandle(resultRead);
+        resultRead.Close();
         DeleteFileA(copy.CStr());
         RemoveDirectoryA(folder.CStr());
-        return CopyNotMade(arguments, temp);
+        return CopyNotMade(*arguments, temp);
     }
-    CloseHandle(process.hThread);
-    int code = AwaitCopy(resultRead, process.hProcess, folder);
-    CloseHandle(resultRead);
-    CloseHandle(process.hProcess);
-    return code;
+    TOwnedHandle thread(process.hThread), copyProcess(process.hProcess);
+    return AwaitCopy(resultRead.Get(), copyProcess.Get(), folder);
 }
 
 }  // namespace
@@ -448,11 +442,12 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
     RestrictLibrarySearch();
     DetectPlatform();
     LoadSystemCodePage();
-    TArguments arguments = ParseArguments();
-    if (!arguments.Launcher) return StartFromTemporaryCopy(arguments);
+    TArguments arguments;
+    ParseArguments(&arguments);
+    if (!arguments.Launcher.IsValid()) return StartFromTemporaryCopy(&arguments);
     int exitCode = Uninstall(&arguments);
     TellLauncher(&arguments, exitCode);
-    if (arguments.Launcher) CloseHandle(arguments.Launcher);
-    RemoveOwnCopy(arguments);
+    arguments.Launcher.Close();
+    RemoveOwnCopy(&arguments);
     return exitCode;
 }

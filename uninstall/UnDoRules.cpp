@@ -1,7 +1,9 @@
 // The checks of the undo actions that need no system call.
 #include "catalogue/UConst.h"
+#include "script/UInstallLogLines.h"
 #include "script/UUninstallRecord.h"
 #include "uninstall/UnDo.h"
+#include "util/UOutOfMemory.h"
 #include "util/UPaths.h"
 #include "util/UProducts.h"
 #include "util/UText.h"
@@ -84,13 +86,10 @@ bool IsWindowsFile(const AnsiString& text) {
     return false;
 }
 
-// What each line of install.log that names a path starts and ends with.
-struct TLogLine {
-    const char* Start;
-    const char* End;
-    TbrcStringList TEarlierInstall::*List;
-    bool Copy;  // names its source, " to ", then its target
-};
+// The text after the line break that a help line starts with.
+const char* AfterLineBreak(const char* line) {
+    return line[0] == '\r' && line[1] == '\n' ? line + 2 : line;
+}
 
 }  // namespace
 
@@ -139,14 +138,13 @@ bool IsRelativeName(const AnsiString& name, bool mayBeEmpty) {
 }
 
 bool IsProductHelpLine(const AnsiString& text) {
-    const char* line = text.CStr();
-    if (line[0] == '\r' && line[1] == '\n') line += 2;
-    AnsiString rest(line);
+    AnsiString rest(AfterLineBreak(text.CStr()));
     for (size_t i = 0; i < rest.Length(); ++i) {
         if (rest[i] == '\r' || rest[i] == '\n' || rest[i] == '\0') return false;
     }
-    if (SameFileName(rest, ":link vllib.hlp")) return true;
-    return StartsWithName(rest, ":index ") && rest.Length() > 7 + 10 && EndsWithName(rest, "=vllib.hlp");
+    if (SameFileName(rest, AfterLineBreak(HelpLinkLine))) return true;
+    const AnsiString start(HelpIndexStart), end(HelpIndexEnd);
+    return StartsWithName(rest, start) && rest.Length() > start.Length() + end.Length() && EndsWithName(rest, end);
 }
 
 bool IsLeftBeside(const AnsiString& name, const AnsiString& product) {
@@ -224,13 +222,6 @@ bool MayUndo(const TUninstallRecord& record, const TReplayState& state) {
 }
 
 void ReadInstallLog(const AnsiString& text, const AnsiString& installDir, TEarlierInstall* earlier) {
-    static const TLogLine Lines[] = {
-        {"Copying file: from ", " ...Success", &TEarlierInstall::Files, true},
-        {"Copying file: ", "...Success", &TEarlierInstall::Files, false},
-        {"Creating directory: ", "...Success", &TEarlierInstall::Folders, false},
-        {"Clearing directory: ", "...Success", &TEarlierInstall::Cleared, false},
-        {"Clearing directory: ", "...Fail", &TEarlierInstall::Cleared, false},
-    };
     AnsiString base = CanonicalFolder(installDir);
     const char* data = text.CStr();
     for (size_t start = 0; start < text.Length();) {
@@ -238,30 +229,20 @@ void ReadInstallLog(const AnsiString& text, const AnsiString& installDir, TEarli
         while (end < text.Length() && data[end] != '\r' && data[end] != '\n') ++end;
         AnsiString line(data + start, end - start);
         start = end + 1;
-        for (const TLogLine& form : Lines) {
-            if (!StartsWithName(line, form.Start) || !EndsWithName(line, form.End)) continue;
-            size_t from = 0;
-            while (form.Start[from]) ++from;
-            size_t to = line.Length();
-            for (const char* c = form.End; *c; ++c) --to;
-            AnsiString path(line.CStr() + from, to > from ? to - from : 0);
-            // A copy names its source first: the target follows the last " to ".
-            if (form.Copy) {
-                size_t target = 0;
-                for (size_t i = 0; i + 4 <= path.Length(); ++i) {
-                    if (path[i] == ' ' && path[i + 1] == 't' && path[i + 2] == 'o' && path[i + 3] == ' ') target = i + 4;
-                }
-                if (target == 0) break;
-                path = AnsiString(path.CStr() + target);
-            }
-            // Kept as a canonical name below the folder, in the case it was logged in.
-            AnsiString canonical = CanonicalFolder(path);
-            size_t below = RelativeStart(base, canonical);
-            if (below == 0) break;
-            AnsiString name(canonical.CStr() + below);
-            if (IsRelativeName(name, false)) (earlier->*form.List).Append(name);
-            break;
+        AnsiString path;
+        TbrcStringList* list;
+        switch (ParseInstallLogLine(line, &path)) {
+        case ilCopiedFile: list = &earlier->Files; break;
+        case ilMadeFolder: list = &earlier->Folders; break;
+        case ilClearedFolder: list = &earlier->Cleared; break;
+        default: continue;
         }
+        // Kept as a canonical name below the folder, in the case it was logged in.
+        AnsiString canonical = CanonicalFolder(path);
+        size_t below = RelativeStart(base, canonical);
+        if (below == 0) continue;
+        AnsiString name(canonical.CStr() + below);
+        if (IsRelativeName(name, false)) list->Append(name);
     }
 }
 
@@ -331,8 +312,6 @@ const uint32_t FileNotFound = 2, PathNotFound = 3, LinkOnTheWay = 681;
 
 }  // namespace
 
-TLeftFiles::~TLeftFiles() { delete[] errors_; }
-
 bool TLeftFiles::Note(const AnsiString& path, uint32_t error) {
     if (error == FileNotFound || error == PathNotFound || error == LinkOnTheWay || SameFileName(path, Exempt)) {
         return true;
@@ -341,20 +320,21 @@ bool TLeftFiles::Note(const AnsiString& path, uint32_t error) {
     for (int32_t i = 0; i < Paths.Count(); ++i) {
         if (SameFileName(Paths.Get(i), path)) return false;
     }
-    if (Paths.Count() == capacity_) {
-        uint32_t* grown = new uint32_t[capacity_ + 16];
-        for (int32_t i = 0; i < capacity_; ++i) grown[i] = errors_[i];
-        delete[] errors_;
-        errors_ = grown;
-        capacity_ += 16;
-    }
-    errors_[Paths.Append(path)] = error;
+    // As every allocation of the programs: no memory ends the process.
+    if (!errors_.Append(error)) EndOutOfMemory();
+    Paths.Append(path);
     return false;
 }
 
-uint32_t TLeftFiles::Error(int32_t index) const { return index >= 0 && index < Paths.Count() ? errors_[index] : 0; }
+uint32_t TLeftFiles::Error(int32_t index) const {
+    const uint32_t* error = errors_.At(index);
+    return error ? *error : 0;
+}
 
-void TLeftFiles::Clear() { Paths.Clear(); }
+void TLeftFiles::Clear() {
+    Paths.Clear();
+    errors_.Clear();
+}
 
 int UninstallExitCode(bool cutShort, int32_t filesLeft, int32_t filesScheduled) {
     if (filesLeft > filesScheduled) return UninstallFilesLeft;

@@ -4,6 +4,7 @@
 
 #include "util/ULinks.h"
 #include "util/UPaths.h"
+#include "util/UScoped.h"
 #include "util/UProducts.h"
 #include "util/UText.h"
 
@@ -32,18 +33,17 @@ void Release(THeldFolder* held) {
 // (nobody may open it for deleting). It asks for no access that others'
 // sharing must allow: they may list it, read it and write in it.
 HANDLE OpenFolderToHold(const AnsiString& folder) {
-    HANDLE handle = CreateFileA(folder.CStr(), FILE_READ_ATTRIBUTES | SYNCHRONIZE, FILE_SHARE_READ | FILE_SHARE_WRITE,
-                                nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS | FILE_FLAG_OPEN_REPARSE_POINT,
-                                nullptr);
+    TScopedFile handle(CreateFileA(folder.CStr(), FILE_READ_ATTRIBUTES | SYNCHRONIZE,
+                                   FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
+                                   FILE_FLAG_BACKUP_SEMANTICS | FILE_FLAG_OPEN_REPARSE_POINT, nullptr));
     BY_HANDLE_FILE_INFORMATION information;
-    if (handle != INVALID_HANDLE_VALUE &&
-        (!GetFileInformationByHandle(handle, &information) ||
+    if (handle.IsValid() &&
+        (!GetFileInformationByHandle(handle.Get(), &information) ||
          (information.dwFileAttributes & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_REPARSE_POINT)) !=
              FILE_ATTRIBUTE_DIRECTORY)) {
-        CloseHandle(handle);
-        handle = INVALID_HANDLE_VALUE;
+        handle.Close();
     }
-    return handle;
+    return handle.Release();
 }
 
 }  // namespace
@@ -69,15 +69,14 @@ bool HoldFolder(const AnsiString& folder) {
     if (FindHeld(folder)) return true;
     for (THeldFolder& held : Held) {
         if (held.Handle != INVALID_HANDLE_VALUE) continue;
-        HANDLE handle = OpenFolderToHold(folder);
-        if (handle == INVALID_HANDLE_VALUE) return false;
-        if (!FinalPathOfHandle(handle, &held.Final)) {
-            CloseHandle(handle);
+        TScopedFile handle(OpenFolderToHold(folder));
+        if (!handle.IsValid()) return false;
+        if (!FinalPathOfHandle(handle.Get(), &held.Final)) {
             held.Final = AnsiString();
             return false;
         }
         held.Folder = folder;
-        held.Handle = handle;
+        held.Handle = handle.Release();
         return true;
     }
     return false;

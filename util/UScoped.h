@@ -3,18 +3,35 @@
 // closes early and reports the result where a caller needs it.
 #pragma once
 
+#include <stdint.h>
 #include <windows.h>
 
-template <BOOL(WINAPI* CloseFunction)(HANDLE)>
+// Windows calls tell a failure by one of two empty values: CreateFileA and
+// FindFirstFileA by INVALID_HANDLE_VALUE (-1), the others by null (0).
+template <BOOL(WINAPI* CloseFunction)(HANDLE), intptr_t EmptyValue = -1>
 class TScopedHandle {
 public:
-    explicit TScopedHandle(HANDLE handle) : handle_(handle) {}
+    static HANDLE Empty() { return reinterpret_cast<HANDLE>(EmptyValue); }
+
+    explicit TScopedHandle(HANDLE handle = Empty()) : handle_(handle) {}
     ~TScopedHandle() { Close(); }
     TScopedHandle(const TScopedHandle&) = delete;
     TScopedHandle& operator=(const TScopedHandle&) = delete;
 
-    bool IsValid() const { return handle_ != INVALID_HANDLE_VALUE; }
+    bool IsValid() const { return handle_ != Empty(); }
     HANDLE Get() const { return handle_; }
+    // For the calls that hand out a handle through a pointer; closes the one
+    // held first.
+    HANDLE* Receive() {
+        Close();
+        return &handle_;
+    }
+    // Gives the handle up without closing it.
+    HANDLE Release() {
+        HANDLE handle = handle_;
+        handle_ = Empty();
+        return handle;
+    }
     // Closes the handle held and takes on `handle`.
     void Reset(HANDLE handle) {
         Close();
@@ -23,7 +40,7 @@ public:
     bool Close() {
         if (!IsValid()) return true;
         BOOL closed = CloseFunction(handle_);
-        handle_ = INVALID_HANDLE_VALUE;
+        handle_ = Empty();
         return closed != 0;
     }
 
@@ -33,6 +50,8 @@ private:
 
 // A file from CreateFileA.
 using TScopedFile = TScopedHandle<CloseHandle>;
+// A process, thread, pipe, mutex or duplicated handle.
+using TOwnedHandle = TScopedHandle<CloseHandle, 0>;
 
 // A directory listing from FindFirstFileA.
 class TScopedFind : public TScopedHandle<FindClose> {
@@ -40,6 +59,41 @@ public:
     TScopedFind(const char* pattern, WIN32_FIND_DATAA* found)
         : TScopedHandle(FindFirstFileA(pattern, found)) {}
     bool Next(WIN32_FIND_DATAA* found) { return FindNextFileA(Get(), found) != 0; }
+};
+
+// A GDI object (pen, brush, font, bitmap), deleted when it goes or is
+// replaced.
+template <typename T>
+class TGdiObject {
+public:
+    constexpr explicit TGdiObject(T object = nullptr) : object_(object) {}
+    ~TGdiObject() { Reset(nullptr); }
+    TGdiObject(const TGdiObject&) = delete;
+    TGdiObject& operator=(const TGdiObject&) = delete;
+
+    T Get() const { return object_; }
+    void Reset(T object) {
+        if (object_) DeleteObject(object_);
+        object_ = object;
+    }
+
+private:
+    T object_;
+};
+
+// An object selected into a device context for a while: the one it
+// replaced is selected again when the guard goes, so that the object can be
+// deleted.
+class TSelectedObject {
+public:
+    TSelectedObject(HDC dc, HGDIOBJ object) : dc_(dc), previous_(SelectObject(dc, object)) {}
+    ~TSelectedObject() { SelectObject(dc_, previous_); }
+    TSelectedObject(const TSelectedObject&) = delete;
+    TSelectedObject& operator=(const TSelectedObject&) = delete;
+
+private:
+    HDC dc_;
+    HGDIOBJ previous_;
 };
 
 class TScopedRegKey {

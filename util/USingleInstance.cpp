@@ -13,23 +13,18 @@ const char AlreadyRunningText[] =
 TSingleInstance::TSingleInstance(DWORD waitMs) {
     // Without the mutex there is nothing to wait for: going on is better
     // than refusing for good.
-    HANDLE mutex = CreateMutexA(nullptr, FALSE, MutexName);
-    if (!mutex) return;
+    mutex_.Reset(CreateMutexA(nullptr, FALSE, MutexName));
+    if (!mutex_.IsValid()) return;
     // A setup or uninstall that has just done its work may still be ending:
     // it gets a while. The mutex is taken over as well when its owner ended
     // without releasing it (a setup killed half-way): it is then abandoned.
-    DWORD wait = WaitForSingleObject(mutex, waitMs);
-    if (wait == WAIT_OBJECT_0 || wait == WAIT_ABANDONED) {
-        mutex_ = mutex;
-    } else {
-        CloseHandle(mutex);
+    DWORD wait = WaitForSingleObject(mutex_.Get(), waitMs);
+    if (wait != WAIT_OBJECT_0 && wait != WAIT_ABANDONED) {
+        mutex_.Close();
         acquired_ = false;
     }
 }
 
 TSingleInstance::~TSingleInstance() {
-    if (mutex_) {
-        ReleaseMutex(mutex_);
-        CloseHandle(mutex_);
-    }
+    if (mutex_.IsValid()) ReleaseMutex(mutex_.Get());
 }

@@ -5,6 +5,8 @@
 
 #include <windows.h>
 
+#include "util/UScoped.h"
+
 // How long a second program waits for the one that holds the mutex: a
 // moment for a window, so that a user hears at once; up to a minute without
 // one, so that a build script's next step waits for the one ending before it.
@@ -22,7 +24,7 @@ public:
     bool Acquired() const { return acquired_; }
 
 private:
-    HANDLE mutex_ = nullptr;
+    TOwnedHandle mutex_;  // held only once it is taken
     bool acquired_ = true;
 };
 

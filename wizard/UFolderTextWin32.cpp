@@ -6,6 +6,7 @@
 #include "util/UPaths.h"
 #include "util/UProducts.h"
 #include "util/URegistry.h"
+#include "util/UScoped.h"
 #include "util/UText.h"
 #include "wizard/UFolderText.h"
 
@@ -16,12 +17,9 @@ namespace {
 bool CanWriteIn(const AnsiString& folder) {
     for (DWORD attempt = 0; attempt < 8; ++attempt) {
         AnsiString name = JoinPath(folder, "~vlcheck") + Decimal(static_cast<int32_t>(GetTickCount() + attempt)) + ".tmp";
-        HANDLE file = CreateFileA(name.CStr(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
-                                  FILE_ATTRIBUTE_TEMPORARY | FILE_FLAG_DELETE_ON_CLOSE, nullptr);
-        if (file != INVALID_HANDLE_VALUE) {
-            CloseHandle(file);
-            return true;
-        }
+        TScopedFile file(CreateFileA(name.CStr(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
+                                     FILE_ATTRIBUTE_TEMPORARY | FILE_FLAG_DELETE_ON_CLOSE, nullptr));
+        if (file.IsValid()) return true;
         if (GetLastError() != ERROR_FILE_EXISTS) return false;
     }
     return false;

@@ -5,6 +5,7 @@
 #include "catalogue/UConst.h"
 #include "resources/UResources.h"
 #include "util/ULateBound.h"
+#include "util/UScoped.h"
 
 TPage* Pages[PageCount] = {};
 HWND WizardWnd = nullptr;
@@ -15,14 +16,12 @@ namespace {
 
 // The maker's name at the bottom left, drawn as a link.
 void CreateLinkLabel(HWND dialog) {
-    LinkFont = CreateFontA(-11, 0, 0, 0, FW_NORMAL, FALSE, TRUE, FALSE, DEFAULT_CHARSET,
-                           OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY,
-                           DEFAULT_PITCH | FF_DONTCARE, "MS Sans Serif");
     SIZE extent{};
     HDC dc = GetDC(dialog);
-    HGDIOBJ previous = SelectObject(dc, LinkFont);
-    GetTextExtentPoint32A(dc, ProductMaker, lstrlenA(ProductMaker), &extent);
-    SelectObject(dc, previous);
+    {
+        TSelectedObject selected(dc, LinkFont);
+        GetTextExtentPoint32A(dc, ProductMaker, lstrlenA(ProductMaker), &extent);
+    }
     ReleaseDC(dialog, dc);
 
     RECT back;

@@ -38,6 +38,7 @@ extern TPage* Pages[PageCount];
 // CurrentPage, InstallCancelled and EarlierInstallRemoved are the run's state.
 extern HWND WizardWnd;
 extern HWND LinkLabel;
+// The link's underlined font, which RunWizard owns while the wizard shows.
 extern HFONT LinkFont;
 
 INT_PTR CALLBACK WizardDlgProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam);

@@ -5,6 +5,7 @@
 
 #include "resources/UResources.h"
 #include "util/ULateBound.h"
+#include "util/UScoped.h"
 #include "wizard/UPage.h"
 #include "wizard/UPageDirectory.h"
 #include "wizard/UPageInstall.h"
@@ -41,6 +42,10 @@ void RunWizard() {
     CurrentPage = 1;
     InstallCancelled = false;
     EarlierInstallRemoved = false;
+    TGdiObject<HFONT> linkFont(CreateFontA(-11, 0, 0, 0, FW_NORMAL, FALSE, TRUE, FALSE, DEFAULT_CHARSET,
+                                           OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY,
+                                           DEFAULT_PITCH | FF_DONTCARE, "MS Sans Serif"));
+    LinkFont = linkFont.Get();
     if (DialogBoxParamA(instance, MAKEINTRESOURCEA(IDD_WIZARD), nullptr, WizardDlgProc, 0) < 0) {
         MessageBoxA(nullptr, "Error in create dialog", "Error", MB_OK);
     }
