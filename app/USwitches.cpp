@@ -2,10 +2,47 @@
 
 #include <string.h>
 
+namespace {
+
+// "/NAME=value" or "-NAME=value", the name in any case: true, with the value
+// (the C runtime has already taken away the double quotes around blanks).
+bool IsParameter(const char* arg, const char* name, AnsiString* value) {
+    if (arg[0] != '/' && arg[0] != '-') return false;
+    size_t length = strlen(name);
+    for (size_t i = 0; i < length; ++i) {
+        char c = arg[1 + i];
+        if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
+        if (c != name[i]) return false;
+    }
+    if (arg[1 + length] != '=') return false;
+    *value = arg + 2 + length;
+    return true;
+}
+
+// The longer arguments, each of which may be given once or more (the last
+// one counts); others are passed over, as they always were.
+void ParseParameter(const char* arg) {
+    TCommandChoice& choice = CommandChoice;
+    if (IsParameter(arg, "DIR", &choice.Folder)) {
+        choice.HasFolder = true;
+    } else if (IsParameter(arg, "IDES", &choice.Ides)) {
+        choice.HasIdes = true;
+    } else if (IsParameter(arg, "PARTS", &choice.Parts)) {
+        choice.HasParts = true;
+    } else if (IsParameter(arg, "LOG", &choice.LogPath)) {
+        choice.HasLog = true;
+    }
+}
+
+}  // namespace
+
 void ParseSwitchList(int argc, const char* const* argv) {
     for (int i = 1; i < argc; ++i) {
         const char* arg = argv[i];
-        if (strlen(arg) != 2) continue;
+        if (strlen(arg) != 2) {
+            ParseParameter(arg);
+            continue;
+        }
         if (arg[0] != '-' && arg[0] != '/' && arg[0] != '\\') continue;
         char letter = arg[1];
         if (letter >= 'a' && letter <= 'z') letter = static_cast<char>(letter - 'a' + 'A');

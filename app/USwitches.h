@@ -10,5 +10,7 @@ void ParseSwitches();
 
 // The same over an argument list, argv[0] being the program name. A switch is
 // exactly two characters, "-", "/" or "\" and a letter; every accepted switch
-// sets all five flags, so the last one alone decides.
+// sets all five flags, so the last one alone decides. The longer arguments
+// /DIR=, /IDES=, /PARTS= and /LOG= ("-" too, the name in any case) go into
+// CommandChoice; any other argument is passed over.
 void ParseSwitchList(int argc, const char* const* argv);

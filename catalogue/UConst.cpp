@@ -50,9 +50,9 @@ namespace {
 // The selection page's row of the IDE at `position` among its IDE rows.
 constexpr TSelectionItem IdeSelectionRow(int position) {
     for (const TIdeRow& ide : IdeRows) {
-        if (ide.ItemBit != 0 && ide.Position == position) return {ide.ItemBit, ide.DisplayName, false, ide.Mask};
+        if (ide.ItemBit != 0 && ide.Position == position) return {ide.ItemBit, ide.DisplayName, false, ide.Mask, ide.Option};
     }
-    return {0, "", false, 0};
+    return {0, "", false, 0, ""};
 }
 
 // The IDE rows of the page, each at one place of 0..count-1, and item bits
@@ -70,8 +70,6 @@ constexpr bool IdeRowsFillTheirPlaces(int count) {
     }
     return rows == count;
 }
-
-const uint32_t HelpFilesItem = 0x080, DelphiDemosItem = 0x100, CBuilderDemosItem = 0x200;
 
 constexpr bool PartsApartFromIdes() {
     for (const TIdeRow& ide : IdeRows) {
@@ -95,9 +93,9 @@ TSelectionItem SelectionItems[SelectionItemCount] = {
     IdeSelectionRow(5),
     IdeSelectionRow(6),
     IdeSelectionRow(7),
-    {HelpFilesItem, "Context help files", false, 0},
-    {DelphiDemosItem, "Delphi demo projects", false, 0},
-    {CBuilderDemosItem, "C++Builder demo projects", false, 0},
+    {HelpFilesItem, "Context help files", false, 0, "help"},
+    {DelphiDemosItem, "Delphi demo projects", false, 0, "delphidemos"},
+    {CBuilderDemosItem, "C++Builder demo projects", false, 0, "cbuilderdemos"},
 };
 
 const TCustomizeOption CustomizeOptions[CustomizeOptionCount] = {{"", ""}};

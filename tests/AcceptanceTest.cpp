@@ -582,6 +582,33 @@ TEST(Acceptance, ASilentInstallWithAFailingItemEndsWithExitCodeOne) {
     UninstallSilently(work.Path());
 }
 
+// A build machine's line: the folder, the IDEs and the parts chosen on the
+// command line, and a copy of install.log where the script wants it.
+TEST(Acceptance, ASilentInstallTakesItsChoiceFromTheCommandLine) {
+    TempDir work;
+    const std::string folder = "C:\\Build Libs\\Vellorin";
+    ChildProcess setup(SetupCommand(" /S \"/DIR=" + folder + "\" /IDES=cb6 /PARTS=help /LOG=setup.txt"), work.Path());
+    ASSERT_TRUE(setup.Wait(Wait));
+    EXPECT_EQ(setup.ExitCode(), 0u);
+    const std::string record = "Software\\Brindlecraft\\Vellorin library";
+    EXPECT_EQ(RegistryString(HKEY_LOCAL_MACHINE, record, "RootDir"), folder);
+    EXPECT_EQ(RegistrySnapshot(HKEY_LOCAL_MACHINE, record + "\\InstallVersions").size(), 0u);
+    DWORD versions = 0, items = 0, size = sizeof versions;
+    RegGetValueA(HKEY_LOCAL_MACHINE, record.c_str(), "InstallVersions", RRF_RT_DWORD, nullptr, &versions, &size);
+    RegGetValueA(HKEY_LOCAL_MACHINE, record.c_str(), "InstallItems", RRF_RT_DWORD, nullptr, &items, &size);
+    EXPECT_EQ(versions, 0x080u) << "C++Builder 6 alone";
+    EXPECT_EQ(items, 0x040u | 0x080u) << "its row and the help files";
+    EXPECT_TRUE(Exists(folder + "\\CBuilder6\\vll60.bpl") && Exists(folder + "\\Help\\vllib.hlp"));
+    EXPECT_FALSE(Exists(folder + "\\Delphi7") || Exists(folder + "\\Demos"));
+    EXPECT_EQ(Delphi7->KnownPackage(folder + "\\Delphi7\\dclvll70.bpl"), "(none)");
+    std::string copied, log;
+    ReadFileBytes(work / "setup.txt", &copied);
+    ReadFileBytes(folder + "\\install.log", &log);
+    EXPECT_EQ(copied, log);
+    UninstallSilently(work.Path());
+    EXPECT_FALSE(Exists("C:\\Build Libs")) << "the folders it made went with it";
+}
+
 // The names in a folder, without what lies below them.
 Lines TopLevel(const std::string& folder) {
     Lines names;

@@ -12,6 +12,8 @@
 #include "resources/version.h"
 #include "TestSupport.h"
 #include "WizardDriver.h"
+#include "wizard/UFolderText.h"
+#include "wizard/USelection.h"
 
 namespace {
 
@@ -150,7 +152,14 @@ const char ParametersText[] =
     "  /E - Enable controls even if previous version installed;\r\n"
     "  /S - Silent install of what the wizard proposes. No dialog. Exit code 1 if anything fails;\r\n"
     "  /X - Extract files to the current directory. No dialog. No package,help registration;\r\n"
-    "  /? - Parameters description.";
+    "  /? - Parameters description.\r\n"
+    "With /S or the wizard:\r\n"
+    "  /DIR=\"folder\" - Install folder;\r\n"
+    "  /IDES=D7,CB6 - IDEs to install into: D3, D4, D5, D6, D7, CB4, CB5, CB6 or all;\r\n"
+    "  /PARTS=help,delphidemos,cbuilderdemos - Optional parts, or all or none;\r\n"
+    "  /LOG=\"file\" - A new file with the install log and the reason of a refusal.\r\n"
+    "Exit codes of /S: 0 installed, 1 an item failed or nothing was installed, 2 refused (the reason goes to the "
+    "console), 3 another setup runs, 6 out of memory.";
 
 TEST(Extraction, StartsWithoutTheWindowLibraries) {
     // The window, drawing and version libraries are bound on first use, so
@@ -388,10 +397,63 @@ TEST(BuildScript, ChainsTheProgramsByTheirExitCodes) {
     ASSERT_TRUE(script.Wait(Timeout));
     std::string result;
     ReadFileBytes(work / "result.txt", &result);
-    EXPECT_EQ(CrLfLines(result), (std::vector<std::string>{"uninstall 0", "  entry gone", "  uninstaller gone",
-                                                           "install 0", "  entry there", "  uninstaller there",
-                                                           "missing log 2", "  entry there", "  uninstaller there"}));
+    EXPECT_EQ(CrLfLines(result),
+              (std::vector<std::string>{"uninstall 0", "  entry gone", "  uninstaller gone", "install 0",
+                                        "  entry there", "  uninstaller there",
+                                        "The uninstall log " + installed + "\\missing\\uninst.log cannot be read. "
+                                        "Nothing was removed.",
+                                        "missing log 2", "  entry there", "  uninstaller there"}));
     UninstallSilently(installed, work.Path());
+}
+
+// A refusal of /S says why on the console of the script that started it,
+// and in the file that /LOG= names; nothing changes on the machine.
+TEST(BuildScript, ARefusalSaysWhyOnTheConsoleAndInTheLog) {
+    RemoveInstallTraces();
+    TempDir work;
+    WriteFileBytes(work / "taken.txt", "a file of the user's");
+    const std::vector<std::pair<std::string, std::string>> refusals = {
+        {"/IDES=D9", ChoiceProblemText(cpUnknownIde, "D9").CStr()},
+        {"/ides=d7", ChoiceProblemText(cpIdeNotFound, "D7").CStr()},
+        {"/IDES=", ChoiceProblemText(cpNoIdeNamed, "").CStr()},
+        {"/PARTS=demos", ChoiceProblemText(cpUnknownPart, "demos").CStr()},
+        {"/PARTS=help,delphidemos", ChoiceProblemText(cpPartWithoutIde, "delphidemos").CStr()},
+        {"/PARTS=none", ChoiceProblemText(cpNothingChosen, "").CStr()},
+        {"\"/DIR=C:\\Li|b\"", FolderProblemText(fpForbiddenCharacter, "C:\\Li|b", "").CStr()},
+        {"/LOG=taken.txt", "The log file taken.txt cannot be made: "},
+        {"/IDES=D9 /LOG=refused.txt", ChoiceProblemText(cpUnknownIde, "D9").CStr()},
+    };
+    std::string script = "@echo off\r\n";
+    for (const auto& refusal : refusals) {
+        script += "\"" + BuildFile("setup.exe") + "\" /S " + refusal.first + "\r\necho exit %ERRORLEVEL%\r\n";
+    }
+    WriteFileBytes(work / "build.bat", script);
+    auto product = [] {
+        std::vector<std::string> lines = RegistrySnapshot(HKEY_LOCAL_MACHINE, "Software\\Brindlecraft");
+        for (const std::string& line :
+             RegistrySnapshot(HKEY_LOCAL_MACHINE, "Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\vllLib")) {
+            lines.push_back(line);
+        }
+        return lines;
+    };
+    const std::vector<std::string> before = product();
+    char system[MAX_PATH];
+    GetSystemDirectoryA(system, MAX_PATH);
+    ChildProcess run("\"" + std::string(system) + "\\cmd.exe\" /c build.bat > result.txt", work.Path());
+    ASSERT_TRUE(run.Wait(Timeout));
+    std::string result, log;
+    ReadFileBytes(work / "result.txt", &result);
+    const std::vector<std::string> lines = CrLfLines(result);
+    ASSERT_EQ(lines.size(), 2 * refusals.size()) << result;
+    for (size_t i = 0; i < refusals.size(); ++i) {
+        EXPECT_EQ(lines[2 * i].rfind(refusals[i].second, 0), 0u) << refusals[i].first << ": " << lines[2 * i];
+        EXPECT_EQ(lines[2 * i + 1], "exit 2") << refusals[i].first;
+    }
+    ReadFileBytes(work / "refused.txt", &log);
+    EXPECT_EQ(log, refusals.back().second + "\r\n");
+    ReadFileBytes(work / "taken.txt", &log);
+    EXPECT_EQ(log, "a file of the user's");
+    EXPECT_EQ(product(), before) << "nothing installed";
 }
 
 }  // namespace

@@ -32,6 +32,7 @@
 #include "uninstall/UDeinstall.h"
 #include "uninstall/UnDo.h"
 #include "util/UCodePage.h"
+#include "util/UConsole.h"
 #include "util/UFileTree.h"
 #include "util/ULinks.h"
 #include "util/UOutOfMemory.h"
@@ -65,6 +66,9 @@ struct TArguments {
     TOwnedHandle Launcher;
     TOwnedHandle OwnFile;
     TOwnedHandle Result;
+    // What /S says of an end that is not a plain success; the first stage
+    // writes it to the console of whoever started it.
+    AnsiString Reason;
 };
 
 bool IsSwitch(const char* arg, char letter) {
@@ -96,19 +100,25 @@ AnsiString HandleText(HANDLE handle) {
     return Decimal(static_cast<int32_t>(reinterpret_cast<uintptr_t>(handle)));
 }
 
-// Gives the first stage the exit code, once; it then ends.
+// Gives the first stage the exit code, then the reason, once; it then ends.
 void TellLauncher(TArguments* arguments, int code) {
     if (!arguments->Result.IsValid()) return;
     DWORD written;
     int32_t value = code;
     WriteFile(arguments->Result.Get(), &value, sizeof value, &written, nullptr);
+    const AnsiString& reason = arguments->Reason;
+    if (!reason.IsEmpty()) WriteFile(arguments->Result.Get(), reason.CStr(), static_cast<DWORD>(reason.Length()), &written, nullptr);
     arguments->Result.Close();
 }
 
-// The report of an early end; its exit code goes to the first stage as
-// every other does.
-int EndEarly(const TArguments& arguments, int code, const AnsiString& report, UINT style) {
-    if (!arguments.Silent && !report.IsEmpty()) MessageBoxA(nullptr, report.CStr(), Caption, style);
+// The report of an early end, in a box or, with /S, as the reason; its exit
+// code goes to the first stage as every other does.
+int EndEarly(TArguments* arguments, int code, const AnsiString& report, UINT style) {
+    if (arguments->Silent) {
+        arguments->Reason = report;
+    } else if (!report.IsEmpty()) {
+        MessageBoxA(nullptr, report.CStr(), Caption, style);
+    }
     return code;
 }
 
@@ -232,23 +242,23 @@ AnsiString FilesOfIt(int32_t count, const char* one, const char* more) {
 // is gone.
 int Uninstall(TArguments* arguments) {
     TSingleInstance instance(arguments->Silent ? UnattendedWaitMs : EndingGraceMs);
-    if (!instance.Acquired()) return EndEarly(*arguments, AlreadyRunning, AlreadyRunningText, MB_OK);
+    if (!instance.Acquired()) return EndEarly(arguments, AlreadyRunning, AlreadyRunningText, MB_OK);
     AnsiString product = ProductNameAndVersion();
     // A log that cannot be read is reported before anything is asked.
     TDeinstall log;
     if (log.LoadLog(arguments->LogPath.CStr()) != 0) {
-        return EndEarly(*arguments, LogUnreadable,
+        return EndEarly(arguments, LogUnreadable,
                         AnsiString("The uninstall log ") + arguments->LogPath + " cannot be read. Nothing was removed.",
                         MB_OK | MB_ICONERROR);
     }
     // Nothing is taken back on the word of a log that lies elsewhere than in
     // the folder it names (a copy, a log of another folder).
-    if (!log.InstallDirKnown) return EndEarly(*arguments, LogUnreadable, ElsewhereText(log), MB_OK | MB_ICONERROR);
+    if (!log.InstallDirKnown) return EndEarly(arguments, LogUnreadable, ElsewhereText(log), MB_OK | MB_ICONERROR);
     if (!arguments->Silent &&
         MessageBoxA(nullptr, (AnsiString("Are you sure you want to remove ") + product +
                               " from your computer?").CStr(),
                     Caption, MB_YESNO | MB_ICONQUESTION) != IDYES) {
-        return EndEarly(*arguments, Cancelled, AnsiString(), 0);
+        return EndEarly(arguments, Cancelled, AnsiString(), 0);
     }
     log.ReadHeader();
     // The first stage runs from the uninstaller in the install folder, which
@@ -275,33 +285,35 @@ int Uninstall(TArguments* arguments) {
         }
     }
     int code = UninstallExitCode(log.CutShort, left, scheduledFiles);
+    AnsiString cut = AnsiString("The uninstall log ") + arguments->LogPath + " was cut short. What it holds of " +
+                     product + " was removed; parts of it may remain on your computer.";
+    AnsiString atRestart = FilesOfIt(left, " could not be removed now: it", " could not be removed now: they") +
+                           " will be removed when Windows restarts";
+    AnsiString unremovable = product + " could not be removed completely. " +
+                             FilesOfIt(left - scheduledFiles, "", "") +
+                             " could neither be removed nor scheduled for removal when Windows restarts. It stays in "
+                             "the list of installed programs: close the programs that may be using its files, then "
+                             "uninstall it again from there.";
+    if (arguments->Silent && code != 0) {
+        arguments->Reason = code == UninstallFilesLeft ? unremovable
+                            : log.CutShort           ? cut
+                                                     : atRestart + ".";
+    }
     TellLauncher(arguments, code);
     // The uninstaller and its log stay for the next run.
     if (code == UninstallFilesLeft) {
-        if (!arguments->Silent) {
-            MessageBoxA(nullptr,
-                        (product + " could not be removed completely. " +
-                         FilesOfIt(left - scheduledFiles, "", "") +
-                         " could neither be removed nor scheduled for removal when Windows restarts. It stays in "
-                         "the list of installed programs: close the programs that may be using its files, then "
-                         "uninstall it again from there.").CStr(),
-                        Caption, MB_OK | MB_ICONWARNING);
-        }
+        if (!arguments->Silent) MessageBoxA(nullptr, unremovable.CStr(), Caption, MB_OK | MB_ICONWARNING);
         return code;
     }
     RemoveLauncher(*arguments, &log);
     bool folderScheduled = left > 0 && ScheduleEmptiedFolders(log, &scheduled);
     if (!arguments->Silent) {
         // A log cut short has taken back what it held, and no more.
-        AnsiString done = log.CutShort ? AnsiString("The uninstall log ") + arguments->LogPath +
-                                             " was cut short. What it holds of " + product +
-                                             " was removed; parts of it may remain on your computer."
-                                       : product + " was removed from your computer.";
+        AnsiString done = log.CutShort ? cut : product + " was removed from your computer.";
         AnsiString folder = InstallDir;
         if (folder.Last() == ':') folder += '\\';
         if (left > 0) {
-            done += AnsiString(" ") + FilesOfIt(left, " could not be removed now: it", " could not be removed now: they") +
-                    " will be removed when Windows restarts" +
+            done += AnsiString(" ") + atRestart +
                     (folderScheduled ? AnsiString(", and so will the folder ") + folder + "." : AnsiString("."));
         }
         // Files the product did not make stay, and so does their folder.
@@ -348,11 +360,12 @@ void RemoveOwnCopy(TArguments* arguments) {
 }
 
 int CopyNotMade(const TArguments& arguments, const AnsiString& temp) {
-    if (!arguments.Silent) {
-        MessageBoxA(nullptr,
-                    (AnsiString("The uninstaller cannot start its copy in the temporary folder ") + temp +
-                     ". Nothing was removed.").CStr(),
-                    Caption, MB_OK | MB_ICONERROR);
+    AnsiString text = AnsiString("The uninstaller cannot start its copy in the temporary folder ") + temp +
+                      ". Nothing was removed.";
+    if (arguments.Silent) {
+        TConsoleLines().Line(text);
+    } else {
+        MessageBoxA(nullptr, text.CStr(), Caption, MB_OK | MB_ICONERROR);
     }
     return CopyNotStarted;
 }
@@ -360,10 +373,17 @@ int CopyNotMade(const TArguments& arguments, const AnsiString& temp) {
 // The copy's exit code as it sends it. A copy that ended without sending one
 // was stopped half-way (only running out of memory says so itself); its
 // folder, empty once its file went with it, goes here.
-int AwaitCopy(HANDLE result, HANDLE copy, const AnsiString& folder) {
+int AwaitCopy(HANDLE result, HANDLE copy, const AnsiString& folder, AnsiString* reason) {
     int32_t code = 0;
     DWORD read = 0;
-    if (ReadFile(result, &code, sizeof code, &read, nullptr) && read == sizeof code) return code;
+    if (ReadFile(result, &code, sizeof code, &read, nullptr) && read == sizeof code) {
+        char text[2048];
+        DWORD got = 0;
+        while (reason->Length() < sizeof text && ReadFile(result, text, sizeof text, &got, nullptr) && got > 0) {
+            *reason += AnsiString(text, got);
+        }
+        return code;
+    }
     DWORD ended = 0;
     WaitForSingleObject(copy, INFINITE);
     GetExitCodeProcess(copy, &ended);
@@ -433,7 +453,11 @@ int StartFromTemporaryCopy(TArguments* arguments) {
         return CopyNotMade(*arguments, temp);
     }
     TOwnedHandle thread(process.hThread), copyProcess(process.hProcess);
-    return AwaitCopy(resultRead.Get(), copyProcess.Get(), folder);
+    AnsiString reason;
+    int code = AwaitCopy(resultRead.Get(), copyProcess.Get(), folder, &reason);
+    if (code == CopyEnded) reason = "The uninstaller's copy ended before it was done: parts may remain. Run it again.";
+    if (arguments->Silent && !reason.IsEmpty()) TConsoleLines().Line(reason);
+    return code;
 }
 
 }  // namespace

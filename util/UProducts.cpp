@@ -1,7 +1,7 @@
 #include "util/UProducts.h"
 
 TBorlandProduct BorlandProducts[BorlandProductCount] = {
-#define VL_IDE(name, mask, compiler, item, position, display, key, file1, file2, file3) \
+#define VL_IDE(name, mask, compiler, item, position, display, option, key, file1, file2, file3) \
     {#name, mask, {}, false, false, key, {file1, file2, file3}},
 #include "util/UIdes.def"
 #undef VL_IDE

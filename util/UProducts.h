@@ -33,11 +33,12 @@ struct TIdeRow {
     uint32_t ItemBit;         // its row on the selection page; 0 for none
     int Position;             // the row's place among the IDE rows there
     const char* DisplayName;  // the row's text
+    const char* Option;       // its name on setup.exe's command line
 };
 
 constexpr TIdeRow IdeRows[] = {
-#define VL_IDE(name, mask, compiler, item, position, display, key, file1, file2, file3) \
-    {#name, mask, compiler, item, position, display},
+#define VL_IDE(name, mask, compiler, item, position, display, option, key, file1, file2, file3) \
+    {#name, mask, compiler, item, position, display, option},
 #include "util/UIdes.def"
 #undef VL_IDE
 };

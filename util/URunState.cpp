@@ -8,6 +8,8 @@ bool ShowParameters = false;
 bool ExtractOnly = false;
 bool SilentInstall = false;
 
+TCommandChoice CommandChoice;
+
 uint32_t InstallVersions = 0;
 uint32_t InstallItems = 0;
 uint32_t CustomizeItems = 5;
@@ -22,6 +24,7 @@ bool EarlierInstallRemoved = false;
 
 void ResetRunState() {
     CopyOnly = EnableControls = ShowParameters = ExtractOnly = SilentInstall = false;
+    CommandChoice = TCommandChoice();
     InstallVersions = InstallItems = 0;
     CustomizeItems = 5;
     InstallDir = AnsiString();

@@ -15,6 +15,20 @@ extern bool ShowParameters;  // /? or /H: show the parameter description
 extern bool ExtractOnly;     // /X: extract below the current directory, no window
 extern bool SilentInstall;   // /S: install as the wizard presets its pages, no window
 
+// What the longer arguments ask for (/DIR=, /IDES=, /PARTS=, /LOG=), each
+// as given; one left out leaves the page's preset as it is.
+struct TCommandChoice {
+    bool HasFolder = false;
+    bool HasIdes = false;
+    bool HasParts = false;
+    bool HasLog = false;
+    AnsiString Folder;
+    AnsiString Ides;   // a comma-separated list of the rows' options, or "all"
+    AnsiString Parts;  // the same, or "all" or "none"
+    AnsiString LogPath;
+};
+extern TCommandChoice CommandChoice;
+
 // The choice: the IDE bits and item bits of the checked rows, and the
 // Customize choice (bit 2 has no row; 5 is kept as the installation record
 // has always stored it).

@@ -46,3 +46,7 @@ struct TInstallOutcome {
 };
 
 TInstallOutcome RunInstallScript(TInstallObserver* observer);
+
+// What the user is told of a run that stopped before its end and took
+// itself back; empty for a run that went to its end.
+AnsiString StoppedRunText(const TInstallOutcome& outcome);

@@ -122,23 +122,8 @@ int32_t TPageProgress::Leave() {
 int32_t TPageProgress::RunInstall() {
     TWizardRun view(Wnd);
     TInstallOutcome outcome = RunInstallScript(&view);
-    if (outcome.Cancelled || outcome.FolderNotMade || outcome.FolderNotProtected || !outcome.DiskFullAt.IsEmpty()) {
-        AnsiString text =
-            outcome.FolderNotMade ? AnsiString("Setup cannot create the folder ") + InstallDir + ". Nothing was installed."
-            : !outcome.DiskFullAt.IsEmpty()
-                ? AnsiString("The disk is full. Setup stopped at this step:\r\n\r\n") + outcome.DiskFullAt +
-                      "\r\n\r\nEverything it had installed has been removed. Please free some space on the disk "
-                      "and run Setup again."
-            : outcome.FolderNotProtected
-                ? AnsiString("Setup cannot make the folder ") + InstallDir +
-                      " a program folder that only administrators can change, and users other than administrators "
-                      "can change it now. Nothing was installed."
-                : AnsiString("The installation of ") + ProductNameAndVersion() +
-                      " was cancelled. Everything it had installed has been removed.";
-        if (outcome.RemovedPrevious) {
-            text = text + "\r\n\r\nThe earlier installation of " + ProductName +
-                   " was removed before the install began, so " + ProductName + " is no longer installed.";
-        }
+    AnsiString text = StoppedRunText(outcome);
+    if (!text.IsEmpty()) {
         MessageBoxA(Wnd, text.CStr(), "Install", MB_OK);
         EndDialog(Wnd, IDCANCEL);
     }

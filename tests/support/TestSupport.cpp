@@ -404,6 +404,24 @@ ChildProcess::ChildProcess(const std::wstring& commandLine, const std::wstring& 
     }
 }
 
+ChildProcess::ChildProcess(const std::string& commandLine, const std::string& currentDir,
+                           const std::string& outputFile) {
+    SECURITY_ATTRIBUTES inherited{sizeof inherited, nullptr, TRUE};
+    HANDLE output = CreateFileA(outputFile.c_str(), GENERIC_WRITE, FILE_SHARE_READ, &inherited, CREATE_ALWAYS, 0,
+                                nullptr);
+    STARTUPINFOA startup{};
+    startup.cb = sizeof startup;
+    startup.dwFlags = STARTF_USESTDHANDLES;
+    startup.hStdOutput = startup.hStdError = output;
+    std::string line = commandLine;
+    if (output == INVALID_HANDLE_VALUE ||
+        !CreateProcessA(nullptr, &line[0], nullptr, nullptr, TRUE, 0, nullptr, currentDir.c_str(), &startup,
+                        &process_)) {
+        process_ = PROCESS_INFORMATION{};
+    }
+    if (output != INVALID_HANDLE_VALUE) CloseHandle(output);
+}
+
 ChildProcess::~ChildProcess() {
     if (!Started()) return;
     if (WaitForSingleObject(process_.hProcess, 0) == WAIT_TIMEOUT) {

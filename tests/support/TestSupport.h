@@ -108,6 +108,9 @@ class ChildProcess {
 public:
     ChildProcess(const std::string& commandLine, const std::string& currentDir);
     ChildProcess(const std::wstring& commandLine, const std::wstring& currentDir);
+    // The same with its standard output and error going to `outputFile`, as
+    // a build script's redirection gives them.
+    ChildProcess(const std::string& commandLine, const std::string& currentDir, const std::string& outputFile);
     ~ChildProcess();
     ChildProcess(const ChildProcess&) = delete;
     ChildProcess& operator=(const ChildProcess&) = delete;
