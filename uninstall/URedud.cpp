@@ -107,7 +107,9 @@ void TellLauncher(TArguments* arguments, int code) {
     int32_t value = code;
     WriteFile(arguments->Result.Get(), &value, sizeof value, &written, nullptr);
     const AnsiString& reason = arguments->Reason;
-    if (!reason.IsEmpty()) WriteFile(arguments->Result.Get(), reason.CStr(), static_cast<DWORD>(reason.Length()), &written, nullptr);
+    if (!reason.IsEmpty()) {
+        WriteFile(arguments->Result.Get(), reason.CStr(), static_cast<DWORD>(reason.Length()), &written, nullptr);
+    }
     arguments->Result.Close();
 }
 
