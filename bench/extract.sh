@@ -66,7 +66,7 @@ if [ "${1:-}" = --measure ]; then
     payload=$((payload + $(stat -c %s "$shipped/redud.exe")))
     size=$(stat -c %s "$shipped/setup.exe")
     echo "program size: setup.exe $size bytes - payload $payload bytes = $((size - payload)) bytes" \
-         "($(((size - payload + 1023) / 1024)) KB; target: below 184 KB)"
+         "($(((size - payload + 1023) / 1024)) KB; target: below 192 KB)"
     exit 0
 fi
 
