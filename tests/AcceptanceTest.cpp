@@ -592,7 +592,6 @@ TEST(Acceptance, ASilentInstallTakesItsChoiceFromTheCommandLine) {
     EXPECT_EQ(setup.ExitCode(), 0u);
     const std::string record = "Software\\Brindlecraft\\Vellorin library";
     EXPECT_EQ(RegistryString(HKEY_LOCAL_MACHINE, record, "RootDir"), folder);
-    EXPECT_EQ(RegistrySnapshot(HKEY_LOCAL_MACHINE, record + "\\InstallVersions").size(), 0u);
     DWORD versions = 0, items = 0, size = sizeof versions;
     RegGetValueA(HKEY_LOCAL_MACHINE, record.c_str(), "InstallVersions", RRF_RT_DWORD, nullptr, &versions, &size);
     RegGetValueA(HKEY_LOCAL_MACHINE, record.c_str(), "InstallItems", RRF_RT_DWORD, nullptr, &items, &size);
