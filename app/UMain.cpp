@@ -22,10 +22,11 @@ const char ParametersText[] =
     "  /S - Silent install of what the wizard proposes. No dialog. Exit code 1 if anything fails;\r\n"
     "  /X - Extract files to the current directory. No dialog. No package,help registration;\r\n"
     "  /? - Parameters description.\r\n"
-    "With /S:\r\n"
+    "With /S or the wizard:\r\n"
     "  /DIR=\"folder\" - Install folder;\r\n"
     "  /IDES=D7,CB6 - IDEs to install into: D3, D4, D5, D6, D7, CB4, CB5, CB6 or all;\r\n"
     "  /PARTS=help,delphidemos,cbuilderdemos - Optional parts, or all or none;\r\n"
+    "With /S:\r\n"
     "  /LOG=\"file\" - A new file with the install log and the reason of a refusal.\r\n"
     "Exit codes of /S: 0 installed, 1 an item failed or nothing was installed, 2 refused (the reason goes to the "
     "console), 3 another setup runs, 6 out of memory.";

@@ -584,28 +584,47 @@ TEST(Acceptance, ASilentInstallWithAFailingItemEndsWithExitCodeOne) {
 
 // A build machine's line: the folder, the IDEs and the parts chosen on the
 // command line, and a copy of install.log where the script wants it.
+// Each parameter alone changes only what it chooses; the wizard's proposal
+// stands for the rest (C:\Borland\Vellorin, both IDEs, every part).
 TEST(Acceptance, ASilentInstallTakesItsChoiceFromTheCommandLine) {
-    TempDir work;
-    const std::string folder = "C:\\Build Libs\\Vellorin";
-    ChildProcess setup(SetupCommand(" /S \"/DIR=" + folder + "\" /IDES=cb6 /PARTS=help /LOG=setup.txt"), work.Path());
-    ASSERT_TRUE(setup.Wait(Wait));
-    EXPECT_EQ(setup.ExitCode(), 0u);
+    const std::string chosen = "C:\\Build Libs\\Vellorin", proposed = "C:\\Borland\\Vellorin";
+    struct Case {
+        std::string arguments, folder;
+        DWORD versions, items;
+        std::vector<std::string> present, absent;
+    } cases[] = {
+        {" \"/DIR=" + chosen + "\" /IDES=cb6 /PARTS=help /LOG=setup.txt", chosen, 0x080, 0x040 | 0x080,
+         {"CBuilder6\\vll60.bpl", "Help\\vllib.hlp"}, {"Delphi7", "Demos"}},
+        {" /dir=\"" + chosen + "\"", chosen, 0x180, 0x7C0, {"Delphi7\\vll70.bpl", "CBuilder6\\vll60.bpl", "Demos"}, {}},
+        {" -IDES=D7", proposed, 0x100, 0x780, {"Delphi7\\vll70.bpl", "Help\\vllib.hlp"}, {"CBuilder6"}},
+        {" /PARTS=none", proposed, 0x180, 0x440, {"Delphi7\\vll70.bpl", "CBuilder6\\vll60.bpl"}, {"Help", "Demos"}},
+    };
     const std::string record = "Software\\Brindlecraft\\Vellorin library";
-    EXPECT_EQ(RegistryString(HKEY_LOCAL_MACHINE, record, "RootDir"), folder);
-    DWORD versions = 0, items = 0, size = sizeof versions;
-    RegGetValueA(HKEY_LOCAL_MACHINE, record.c_str(), "InstallVersions", RRF_RT_DWORD, nullptr, &versions, &size);
-    RegGetValueA(HKEY_LOCAL_MACHINE, record.c_str(), "InstallItems", RRF_RT_DWORD, nullptr, &items, &size);
-    EXPECT_EQ(versions, 0x080u) << "C++Builder 6 alone";
-    EXPECT_EQ(items, 0x040u | 0x080u) << "its row and the help files";
-    EXPECT_TRUE(Exists(folder + "\\CBuilder6\\vll60.bpl") && Exists(folder + "\\Help\\vllib.hlp"));
-    EXPECT_FALSE(Exists(folder + "\\Delphi7") || Exists(folder + "\\Demos"));
-    EXPECT_EQ(Delphi7->KnownPackage(folder + "\\Delphi7\\dclvll70.bpl"), "(none)");
-    std::string copied, log;
-    ReadFileBytes(work / "setup.txt", &copied);
-    ReadFileBytes(folder + "\\install.log", &log);
-    EXPECT_EQ(copied, log);
-    UninstallSilently(work.Path());
-    EXPECT_FALSE(Exists("C:\\Build Libs")) << "the folders it made went with it";
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.arguments);
+        TempDir work;
+        ChildProcess setup(SetupCommand(" /S" + c.arguments), work.Path());
+        ASSERT_TRUE(setup.Wait(Wait));
+        EXPECT_EQ(setup.ExitCode(), 0u);
+        EXPECT_EQ(RegistryString(HKEY_LOCAL_MACHINE, record, "RootDir"), c.folder);
+        DWORD versions = 0, items = 0, size = sizeof versions;
+        RegGetValueA(HKEY_LOCAL_MACHINE, record.c_str(), "InstallVersions", RRF_RT_DWORD, nullptr, &versions, &size);
+        RegGetValueA(HKEY_LOCAL_MACHINE, record.c_str(), "InstallItems", RRF_RT_DWORD, nullptr, &items, &size);
+        EXPECT_EQ(versions, c.versions);
+        EXPECT_EQ(items, c.items);
+        for (const std::string& name : c.present) EXPECT_TRUE(Exists(c.folder + "\\" + name)) << name;
+        for (const std::string& name : c.absent) EXPECT_FALSE(Exists(c.folder + "\\" + name)) << name;
+        EXPECT_EQ(Delphi7->KnownPackage(c.folder + "\\Delphi7\\dclvll70.bpl") == "(none)", (c.versions & 0x100) == 0);
+        if (c.arguments.find("/LOG=") != std::string::npos) {
+            std::string copied, log;
+            ReadFileBytes(work / "setup.txt", &copied);
+            ReadFileBytes(c.folder + "\\install.log", &log);
+            EXPECT_EQ(copied, log);
+        }
+        UninstallSilently(work.Path());
+        EXPECT_FALSE(Exists(c.folder)) << "the folders it made went with it";
+    }
+    EXPECT_FALSE(Exists("C:\\Build Libs"));
 }
 
 // The names in a folder, without what lies below them.

@@ -18,6 +18,7 @@
 #include "uninstall/UDeinstall.h"
 #include "wizard/UFolderText.h"
 #include "wizard/UPage.h"
+#include "wizard/USelection.h"
 #include "wizard/USilentInstall.h"
 #include "WizardDriver.h"
 
@@ -258,6 +259,59 @@ TEST_F(WizardTest, PresetsTheChoiceFromAnEarlierInstall) {
                                                          Unchecked}));
     wizard.Press(IDC_NEXT);
     EXPECT_EQ(wizard.Text(IDC_FOLDER), "D:\\Lib\\Components");
+}
+
+// The pages start from the command line's choice. A refused choice is said
+// in a box over the page it concerns, where the wizard starts with the
+// preset standing, ready for the user to choose.
+TEST_F(WizardTest, ThePagesStartFromTheCommandLine) {
+    AddIde(9, "Borland\\Delphi7");
+    AddIde(8, "Borland\\CBuilder6");
+    const std::string folder = temp_ / "Build Libs\\Vellorin", proposed = temp_ / "Borland\\Vellorin";
+    const unsigned D = Disabled, C = Checked, U = Unchecked;
+    const std::vector<unsigned> preset{D, D, D, D, C, D, D, C, C, C, C};
+    struct Case {
+        const char *ides, *parts, *dir;
+        int page;
+        std::string box, field;
+        std::vector<unsigned> rows;
+    } cases[] = {
+        {"d7", "HELP", folder.c_str(), 1, "", folder, {D, D, D, D, C, D, D, U, C, U, U}},
+        {"CB5", nullptr, nullptr, 2, ChoiceProblemText(cpIdeNotFound, "CB5").CStr(), proposed, preset},
+        {"D7", "cbuilderdemos", nullptr, 2, ChoiceProblemText(cpPartWithoutIde, "cbuilderdemos").CStr(), proposed,
+         preset},
+        {nullptr, "none", "C:\\", 3, FolderProblemText(fpDriveRoot, "C:\\").CStr(), "C:\\",
+         {D, D, D, D, C, D, D, C, U, U, U}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.box);
+        for (TSelectionItem& row : SelectionItems) row.Checked = false;
+        CommandChoice = TCommandChoice();
+        CommandChoice.HasIdes = c.ides != nullptr;
+        CommandChoice.Ides = c.ides ? c.ides : "";
+        CommandChoice.HasParts = c.parts != nullptr;
+        CommandChoice.Parts = c.parts ? c.parts : "";
+        CommandChoice.HasFolder = c.dir != nullptr;
+        CommandChoice.Folder = c.dir ? c.dir : "";
+        WizardDriver& wizard = Start();
+        if (c.box.empty()) {
+            EXPECT_TRUE(wizard.ShowsNoBox("Install"));
+        } else {
+            HWND box = wizard.WaitForBox("Install", Wait);
+            ASSERT_NE(box, nullptr);
+            EXPECT_EQ(MessageBoxText(box), c.box);
+            wizard.AnswerAndWait(box, IDOK);
+            wizard.Sync();
+        }
+        EXPECT_EQ(CurrentPage, c.page);
+        EXPECT_TRUE(wizard.HasFocus(c.page == 1 ? IDC_NEXT : c.page == 2 ? IDC_LIST : IDC_FOLDER, Wait));
+        if (c.page == 3) wizard.Press(IDC_BACK);
+        if (c.page == 1) wizard.Press(IDC_NEXT);
+        EXPECT_EQ(wizard.RowStates(), c.rows);
+        wizard.Press(IDC_NEXT);
+        EXPECT_EQ(wizard.Text(IDC_FOLDER), c.field);
+        wizard_.reset();
+    }
 }
 
 TEST_F(WizardTest, ItemsWithoutVersionsStillPresetTheRows) {

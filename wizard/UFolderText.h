@@ -86,6 +86,12 @@ AnsiString ExistingFolderQuestion(const AnsiString& folder, bool othersCanChange
 // the try made is taken back.
 TFolderProblem CheckInstallFolder(const AnsiString& typed, AnsiString* folder, AnsiString* other = nullptr);
 
+// The command line's /DIR= checked as the folder page checks a folder, and
+// against the folder of an update (`earlier`, empty on a first install),
+// which is the only one an update can use. `folder` receives it normalized.
+// Empty when accepted; else why it is refused.
+AnsiString CommandFolderRefusal(const AnsiString& earlier, AnsiString* folder);
+
 // The folder the folder page proposes at its first entry: the earlier
 // installation's folder, or a folder beside the first selected IDE, or in
 // Program Files.

@@ -1,11 +1,14 @@
 // The check of the install folder that asks the system.
 #include <windows.h>
 
+#include "catalogue/UConst.h"
 #include "util/UFileTree.h"
 #include "util/UFolderIdentity.h"
+#include "util/UPathText.h"
 #include "util/UPaths.h"
 #include "util/UProducts.h"
 #include "util/URegistry.h"
+#include "util/URunState.h"
 #include "util/UScoped.h"
 #include "util/UText.h"
 #include "wizard/UFolderText.h"
@@ -64,6 +67,17 @@ TFolderProblem CheckInstallFolder(const AnsiString& typed, AnsiString* folder, A
     RemoveCreatedFolders(*folder, created);
     if (!made) return fpCannotCreate;
     return written ? fpNone : fpCannotWrite;
+}
+
+AnsiString CommandFolderRefusal(const AnsiString& earlier, AnsiString* folder) {
+    *folder = NormalizedFolder(CommandChoice.Folder);
+    if (!earlier.IsEmpty() && !IsSameFolder(*folder, earlier)) {
+        return AnsiString(ProductName) + " is installed in " + earlier +
+               ", and an update installs into that folder. To install into " + *folder + ", uninstall it first.";
+    }
+    AnsiString other;
+    TFolderProblem problem = CheckInstallFolder(CommandChoice.Folder, folder, &other);
+    return FolderProblemText(problem, *folder, other);
 }
 
 AnsiString ProposedInstallFolder(const AnsiString& prevRootDir) {

@@ -34,7 +34,11 @@ void CreateLinkLabel(HWND dialog) {
     SendMessageA(LinkLabel, WM_SETFONT, reinterpret_cast<WPARAM>(LinkFont), FALSE);
 }
 
-void InitWizard(HWND dialog) {
+// Posted at the start when the command line's choice is refused, with the
+// reason: the box shows once the wizard does.
+const UINT WM_SAYREFUSAL = WM_APP + 1;
+
+void InitWizard(HWND dialog, const AnsiString* refusal) {
     WizardWnd = dialog;
     SetClassLongPtrA(dialog, GCLP_HICON, reinterpret_cast<LONG_PTR>(LoadIconA(
                                              GetModuleHandleA(nullptr), MAKEINTRESOURCEA(IDI_SETUP))));
@@ -42,6 +46,7 @@ void InitWizard(HWND dialog) {
     SendMessageA(dialog, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(caption.CStr()));
     CreateLinkLabel(dialog);
     Navigate(0);
+    if (refusal && !refusal->IsEmpty()) PostMessageA(dialog, WM_SAYREFUSAL, 0, reinterpret_cast<LPARAM>(refusal));
 }
 
 // Esc, the close box and Cancel; on the finish page the same button reads
@@ -116,7 +121,13 @@ INT_PTR CALLBACK WizardDlgProc(HWND dialog, UINT message, WPARAM wParam, LPARAM 
         SetBkMode(reinterpret_cast<HDC>(wParam), TRANSPARENT);
         return reinterpret_cast<INT_PTR>(GetStockObject(NULL_BRUSH));
     case WM_INITDIALOG:
-        InitWizard(dialog);
+        InitWizard(dialog, reinterpret_cast<const AnsiString*>(lParam));
+        return 1;
+    case WM_SAYREFUSAL:
+        // A dialog box shows once its queue is empty, which a box in
+        // front of it would keep from happening.
+        ShowWindow(dialog, SW_SHOW);
+        MessageBoxA(dialog, reinterpret_cast<const AnsiString*>(lParam)->CStr(), "Install", MB_OK);
         return 1;
     case WM_COMMAND:
         switch (LOWORD(wParam)) {

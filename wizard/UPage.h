@@ -41,6 +41,9 @@ extern HWND LinkLabel;
 // The link's underlined font, which RunWizard owns while the wizard shows.
 extern HFONT LinkFont;
 
+// Its creation parameter is why the command line's choice was refused (an
+// AnsiString that outlives the dialog), said in a box once the wizard shows;
+// null or empty when it was not.
 INT_PTR CALLBACK WizardDlgProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam);
 // Leaves the current page and enters the one `delta` (-1, 0 or +1) away;
 // returns the last navigation code. A move beyond the first or the last

@@ -27,7 +27,11 @@ int32_t TPageSelectDirectory::Enter() {
     if (FirstEntry) {
         PrevRootDir = ReadInstallRecord().RootDir;
         UpdateFolder = EarlierInstallFolder();
-        Folder = UpdateFolder.IsEmpty() ? ProposedInstallFolder(PrevRootDir) : UpdateFolder;
+        if (!UpdateFolder.IsEmpty()) {
+            Folder = UpdateFolder;
+        } else {
+            Folder = CommandChoice.HasFolder ? NormalizedFolder(CommandChoice.Folder) : ProposedInstallFolder(PrevRootDir);
+        }
         FirstEntry = false;
     } else {
         Folder = InstallDir;

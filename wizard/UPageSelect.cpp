@@ -106,15 +106,22 @@ uint32_t TPageSelectDelphi::CheckedMask() const {
 
 void TPageSelectDelphi::UpdateNext() { EnableWindow(GetDlgItem(Wnd, IDC_NEXT), CheckedMask() != 0); }
 
+AnsiString TPageSelectDelphi::Preset() {
+    TInstallRecord record = ReadInstallRecord();
+    PrevInstallVersions = record.InstallVersions;
+    PrevInstallItems = record.InstallItems;
+    PresetChoice(record);
+    AnsiString name;
+    TChoiceProblem problem = ApplyCommandChoice(&name);
+    // The pages after this one read the masks even when it is never left.
+    ComputeSelectionMasks();
+    return ChoiceProblemText(problem, name);
+}
+
 int32_t TPageSelectDelphi::Enter() {
-    if (FirstEntry) {
+    if (!list_) {
         list_ = new TbrcCheckListBox(GetDlgItem(Wnd, IDC_LIST));
         list_->OnCheckChange = TNotifyEvent{CheckChanged, this};
-        TInstallRecord record = ReadInstallRecord();
-        PrevInstallVersions = record.InstallVersions;
-        PrevInstallItems = record.InstallItems;
-        PresetChoice(record);
-        FirstEntry = false;
     }
     ShowTextArea(Wnd, 1, 3);
     if (PrevInstallVersions > 0) {

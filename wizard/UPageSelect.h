@@ -1,6 +1,7 @@
 // Pages 1 and 2: the welcome text, and the choice of IDEs and optional parts.
 #pragma once
 
+#include "util/UAnsiString.h"
 #include "wizard/UPage.h"
 
 class TbrcCheckListBox;
@@ -15,6 +16,11 @@ class TPageSelectDelphi : public TPage {
 public:
     TPageSelectDelphi();
     ~TPageSelectDelphi() override;
+    // Presets the rows, once, before the page first shows: from the IDEs
+    // found and the earlier installation, then as the command line chooses.
+    // Returns why the command line's choice is refused (the preset then
+    // stands), or empty.
+    AnsiString Preset();
     int32_t Enter() override;
     // Turns the check marks into InstallVersions and InstallItems.
     int32_t Leave() override;
@@ -26,7 +32,6 @@ public:
 
     int32_t PrevInstallVersions = 0;
     int32_t PrevInstallItems = 0;
-    bool FirstEntry = true;
 
 private:
     void UpdateNext();

@@ -91,21 +91,15 @@ private:
 // there), else /DIR=, else what the folder page proposes; checked as the
 // page checks it. Empty, with the reason said, when refused.
 AnsiString ChosenFolder(const TInstallRecord& record, TSilentReport* report) {
-    AnsiString earlier = EarlierInstallFolder(), proposed = earlier, folder, other;
+    AnsiString earlier = EarlierInstallFolder(), folder, other, refusal;
     if (CommandChoice.HasFolder) {
-        AnsiString asked = NormalizedFolder(CommandChoice.Folder);
-        if (!earlier.IsEmpty() && !IsSameFolder(asked, earlier)) {
-            report->Say(AnsiString(ProductName) + " is installed in " + earlier +
-                        ", and an update installs into that folder. To install into " + asked +
-                        ", uninstall it first.");
-            return AnsiString();
-        }
-        proposed = CommandChoice.Folder;
+        refusal = CommandFolderRefusal(earlier, &folder);
+    } else {
+        AnsiString proposed = earlier.IsEmpty() ? ProposedInstallFolder(record.RootDir) : earlier;
+        refusal = FolderProblemText(CheckInstallFolder(proposed, &folder, &other), folder, other);
     }
-    if (proposed.IsEmpty()) proposed = ProposedInstallFolder(record.RootDir);
-    TFolderProblem problem = CheckInstallFolder(proposed, &folder, &other);
-    if (problem == fpNone) return folder;
-    report->Say(FolderProblemText(problem, NormalizedFolder(proposed), other.CStr()));
+    if (refusal.IsEmpty()) return folder;
+    report->Say(refusal);
     return AnsiString();
 }
 

@@ -4,8 +4,10 @@
 #include <commctrl.h>
 
 #include "resources/UResources.h"
+#include "uninstall/UDeinstall.h"
 #include "util/ULateBound.h"
 #include "util/UScoped.h"
+#include "wizard/UFolderText.h"
 #include "wizard/UPage.h"
 #include "wizard/UPageDirectory.h"
 #include "wizard/UPageInstall.h"
@@ -33,20 +35,30 @@ void RunWizard() {
         initCommonControls();
     }
     RegisterLinkLabelClass(instance);
+    TPageSelectDelphi* select = new TPageSelectDelphi;
     Pages[0] = new TPageWelcome;
-    Pages[1] = new TPageSelectDelphi;
+    Pages[1] = select;
     Pages[2] = new TPageSelectDirectory;
     Pages[3] = new TPageReadyForInstall;
     Pages[4] = new TPageProgress;
     Pages[5] = new TPageFinish;
-    CurrentPage = 1;
+    // The pages start from the command line's choice. One that refuses it is
+    // where the wizard starts, saying why in a box over it.
+    AnsiString refusal = select->Preset();
+    CurrentPage = refusal.IsEmpty() ? 1 : 2;
+    if (refusal.IsEmpty() && CommandChoice.HasFolder) {
+        AnsiString folder;
+        refusal = CommandFolderRefusal(EarlierInstallFolder(), &folder);
+        if (!refusal.IsEmpty()) CurrentPage = 3;
+    }
     InstallCancelled = false;
     EarlierInstallRemoved = false;
     TGdiObject<HFONT> linkFont(CreateFontA(-11, 0, 0, 0, FW_NORMAL, FALSE, TRUE, FALSE, DEFAULT_CHARSET,
                                            OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY,
                                            DEFAULT_PITCH | FF_DONTCARE, "MS Sans Serif"));
     LinkFont = linkFont.Get();
-    if (DialogBoxParamA(instance, MAKEINTRESOURCEA(IDD_WIZARD), nullptr, WizardDlgProc, 0) < 0) {
+    if (DialogBoxParamA(instance, MAKEINTRESOURCEA(IDD_WIZARD), nullptr, WizardDlgProc,
+                        reinterpret_cast<LPARAM>(&refusal)) < 0) {
         MessageBoxA(nullptr, "Error in create dialog", "Error", MB_OK);
     }
     for (TPage*& page : Pages) {
