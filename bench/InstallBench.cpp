@@ -171,7 +171,7 @@ int main(int argc, char** argv) {
     double worstOfAll = 0;
     for (int run = 0; run < runs; ++run) {
         RemoveInstallTraces();
-        for (TSelectionItem& row : SelectionItems) row.Checked = false;
+        CheckedRows = 0;
         CurrentPage = 1;
         InstallFigures figures = WizardInstall(machine / ("Install" + std::to_string(run)));
         SetCurrentDirectoryA(machine.Path().c_str());

@@ -50,9 +50,9 @@ namespace {
 // The selection page's row of the IDE at `position` among its IDE rows.
 constexpr TSelectionItem IdeSelectionRow(int position) {
     for (const TIdeRow& ide : IdeRows) {
-        if (ide.ItemBit != 0 && ide.Position == position) return {ide.ItemBit, ide.DisplayName, false, ide.Mask, ide.Option};
+        if (ide.ItemBit != 0 && ide.Position == position) return {ide.ItemBit, ide.DisplayName, ide.Mask, ide.Option};
     }
-    return {0, "", false, 0, ""};
+    return {0, "", 0, ""};
 }
 
 // The IDE rows of the page, each at one place of 0..count-1, and item bits
@@ -84,7 +84,7 @@ constexpr bool PartsApartFromIdes() {
 static_assert(IdeRowsFillTheirPlaces(SelectionItemCount - 3) && PartsApartFromIdes(),
               "the selection page's IDE rows do not match the IDE table");
 
-TSelectionItem SelectionItems[SelectionItemCount] = {
+const TSelectionItem SelectionItems[SelectionItemCount] = {
     IdeSelectionRow(0),
     IdeSelectionRow(1),
     IdeSelectionRow(2),
@@ -93,9 +93,9 @@ TSelectionItem SelectionItems[SelectionItemCount] = {
     IdeSelectionRow(5),
     IdeSelectionRow(6),
     IdeSelectionRow(7),
-    {HelpFilesItem, "Context help files", false, 0, "help"},
-    {DelphiDemosItem, "Delphi demo projects", false, 0, "delphidemos"},
-    {CBuilderDemosItem, "C++Builder demo projects", false, 0, "cbuilderdemos"},
+    {HelpFilesItem, "Context help files", 0, "help"},
+    {DelphiDemosItem, "Delphi demo projects", 0, "delphidemos"},
+    {CBuilderDemosItem, "C++Builder demo projects", 0, "cbuilderdemos"},
 };
 
 const TCustomizeOption CustomizeOptions[CustomizeOptionCount] = {{"", ""}};

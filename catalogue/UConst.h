@@ -54,14 +54,13 @@ extern const char HelpIndexEnd[];
 struct TSelectionItem {
     uint32_t ItemBit;         // bit in InstallItems
     const char* DisplayName;
-    bool Checked;             // kept by the selection page
     uint32_t IdeBit;          // Mask of the IDE; 0 for an optional part
     const char* Option;       // its name in setup.exe's /IDES= or /PARTS= list
 };
 const int SelectionItemCount = 11;
 // The item bits of the optional parts, the last three rows.
 const uint32_t HelpFilesItem = 0x080, DelphiDemosItem = 0x100, CBuilderDemosItem = 0x200;
-extern TSelectionItem SelectionItems[SelectionItemCount];
+extern const TSelectionItem SelectionItems[SelectionItemCount];
 
 // The rows of the Customize dialog; bit i of CustomizeItems stands for row i.
 struct TCustomizeOption {

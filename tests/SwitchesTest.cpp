@@ -128,7 +128,6 @@ TEST_P(ChoiceCases, CheckExactlyTheRowsNamedOrSayWhichNameIsRefused) {
     EXPECT_EQ(InstallItems, c.items) << "refused, the preset stays";
     EXPECT_EQ(InstallVersions & ~0x180u, 0u);
     ResetRunState();
-    for (TSelectionItem& row : SelectionItems) row.Checked = false;
 }
 
 const uint32_t Preset = 0x400 | 0x040 | 0x080 | 0x100 | 0x200;

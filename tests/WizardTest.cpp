@@ -68,13 +68,11 @@ protected:
     void SetUp() override {
         EngineFixture::SetUp();
         InitCheckListBoxes();
-        for (TSelectionItem& row : SelectionItems) row.Checked = false;
     }
     void TearDown() override {
         wizard_.reset();
         ides_.clear();
         DoneCheckListBoxes();
-        for (TSelectionItem& row : SelectionItems) row.Checked = false;
         EngineFixture::TearDown();
     }
     FakeIde& AddIde(int index, const std::string& root, const FakeIdeOptions& options = {}) {
@@ -285,8 +283,7 @@ TEST_F(WizardTest, ThePagesStartFromTheCommandLine) {
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.box);
-        for (TSelectionItem& row : SelectionItems) row.Checked = false;
-        CommandChoice = TCommandChoice();
+        ResetRunState();
         CommandChoice.HasIdes = c.ides != nullptr;
         CommandChoice.Ides = c.ides ? c.ides : "";
         CommandChoice.HasParts = c.parts != nullptr;
@@ -695,7 +692,7 @@ TEST_F(WizardTest, EscDuringTheInstallAsksTheSameQuestion) {
         ASSERT_TRUE(wizard.WaitForEnd(Wait));
         EXPECT_NE(RegistryString(HKEY_LOCAL_MACHINE, RecordKey, "RootDir"), "(none)") << "No lets it finish";
         wizard_.reset();
-        for (TSelectionItem& row : SelectionItems) row.Checked = false;
+        CheckedRows = 0;
         CurrentPage = 1;
     }
 }
@@ -757,7 +754,7 @@ TEST_F(WizardTest, ASecondInstallStartsFromTheFirst) {
     }
     EXPECT_EQ(RecordDword("InstallVersions"), 0x100u);
     EXPECT_EQ(RecordDword("InstallItems"), 0x480u);
-    for (TSelectionItem& row : SelectionItems) row.Checked = false;
+    CheckedRows = 0;
     CurrentPage = 1;
 
     WizardDriver& wizard = Start();

@@ -163,39 +163,38 @@ UNINSTALLER = Sym("UninstallerName", "redud.exe")
 
 # The IDE blocks in script order, each named by its row in util/UIdes.def,
 # which gives its folder, masks, index and compiler (ide_rows below). `units`
-# is how many of UNITS the block carries precompiled; `refs` are the
-# FileReferences of its runtime packages, in package order.
+# is how many of UNITS the block carries precompiled.
 IDE_BLOCKS = [
     dict(ide="Delphi3", ver="30", clx=False, units=16,
-         dcr="d3", about="d3", project=".dpk", package=".dpl", refs=[0],
+         dcr="d3", about="d3", project=".dpk", package=".dpl",
          mods=[(INDEX_LINE, 1), (LINK_LINE, 1)],
          gid="delphi3.gid", alias=None),
     dict(ide="Delphi4", ver="40", clx=False, units=18,
-         dcr="32", about="d4", project=".dpk", package=".bpl", refs=[1],
+         dcr="32", about="d4", project=".dpk", package=".bpl",
          mods=[(INDEX_LINE, 1), (LINK_LINE, 1), (INDEX_LINE, 2), (LINK_LINE, 3)],
          gid="delphi4.gid", alias=None),
     dict(ide="Delphi5", ver="50", clx=False, units=20,
-         dcr="32", about="d5", project=".dpk", package=".bpl", refs=[2],
+         dcr="32", about="d5", project=".dpk", package=".bpl",
          mods=[(INDEX_LINE, 1), (LINK_LINE, 2)],
          gid="delphi5.gid", alias=None),
     dict(ide="Delphi6", ver="60", clx=True, units=24,
-         dcr="clx", about="clx", project=".dpk", package=".bpl", refs=[5, 6],
+         dcr="clx", about="clx", project=".dpk", package=".bpl",
          mods=[(INDEX_LINE, 1), (LINK_LINE, 2)],
          gid="delphi6.gid", alias="delphi6.als"),
     dict(ide="Delphi7", ver="70", clx=True, units=27,
-         dcr="clx", about="clx", project=".dpk", package=".bpl", refs=[10, 11],
+         dcr="clx", about="clx", project=".dpk", package=".bpl",
          mods=[(INDEX_LINE, 1), (LINK_LINE, 2)],
          gid="d7.gid", alias="d7.als"),
     dict(ide="CBuilder4", ver="40", clx=False, units=20,
-         dcr="32", about="cb4", project=".bpk", package=".bpl", refs=[3],
+         dcr="32", about="cb4", project=".bpk", package=".bpl",
          mods=[(LINK_LINE, 1), (INDEX_LINE, 2), (LINK_LINE, 3)],
          gid="bcb4.gid", alias=None),
     dict(ide="CBuilder5", ver="50", clx=False, units=21,
-         dcr="cb5", about="cb5", project=".mak", package=".bpl", refs=[4],
+         dcr="cb5", about="cb5", project=".mak", package=".bpl",
          mods=[(INDEX_LINE, 1), (LINK_LINE, 2)],
          gid="bcb5.gid", alias=None),
     dict(ide="CBuilder6", ver="60", clx=True, units=29,
-         dcr="clx", about="clx", project=".mak", package=".bpl", refs=[7, 8],
+         dcr="clx", about="clx", project=".mak", package=".bpl",
          mods=[(INDEX_LINE, 1), (LINK_LINE, 2)],
          gid="bcb6.gid", alias="bcb6.als"),
 ]
@@ -242,17 +241,47 @@ def complete_ide_blocks(blocks, ides):
                  "%s" % (named, wanted))
 
 
+def read_part_items():
+    """The item bits of the optional parts, by their names in
+    catalogue/UConst.h (HelpFilesItem, DelphiDemosItem, CBuilderDemosItem)."""
+    path = os.path.join(os.path.dirname(os.path.abspath(__file__)), "..",
+                        "catalogue", "UConst.h")
+    with open(path) as f:
+        parts = {name: int(bit, 16) for name, bit in
+                 re.findall(r"(\w+Item) = (0x[0-9A-Fa-f]+)", f.read())}
+    for name in ("HelpFilesItem", "DelphiDemosItem", "CBuilderDemosItem"):
+        if name not in parts:
+            sys.exit("gen_product.py: %s: no %s" % (path, name))
+    return parts
+
+
 complete_ide_blocks(IDE_BLOCKS, read_ides())
+PARTS = read_part_items()
 # The items of the IDEs with CLX: their sources and help aliases.
 CLX_ITEMS = sum(ide["item"] for ide in IDE_BLOCKS if ide["clx"])
 
+# The script's file references, in the order of the table that the script
+# items point into: the IDE whose block copies each runtime package to the
+# system folder, or None for the include file that Delphi 3's block copies.
 FILE_REFERENCES = [
-    ("vll30.dpl", 6), ("vll40.bpl", 6), ("vll50.bpl", 6), ("vll40.bpl", 6),
-    ("vll50.bpl", 6), ("vll60.bpl", 6), ("clxvll60.bpl", 6), ("vll60.bpl", 6),
-    ("clxvll60.bpl", 6), ("delphi3\\vlVellorin.inc", 3), ("vll70.bpl", 6),
-    ("clxvll70.bpl", 6),
+    ("Delphi3", "vll30.dpl", 6), ("Delphi4", "vll40.bpl", 6),
+    ("Delphi5", "vll50.bpl", 6), ("CBuilder4", "vll40.bpl", 6),
+    ("CBuilder5", "vll50.bpl", 6), ("Delphi6", "vll60.bpl", 6),
+    ("Delphi6", "clxvll60.bpl", 6), ("CBuilder6", "vll60.bpl", 6),
+    ("CBuilder6", "clxvll60.bpl", 6), (None, "delphi3\\vlVellorin.inc", 3),
+    ("Delphi7", "vll70.bpl", 6), ("Delphi7", "clxvll70.bpl", 6),
 ]
-INCLUDE_REF = 9
+
+
+def file_reference(ide, name):
+    """The index of the one reference of `ide` (None for no IDE) to `name`."""
+    found = [i for i, (owner, ref, _) in enumerate(FILE_REFERENCES)
+             if owner == ide and ref == name]
+    assert len(found) == 1, (ide, name)
+    return found[0]
+
+
+INCLUDE_REF = file_reference(None, "delphi3\\vlVellorin.inc")
 
 DEMO_PROJECTS = ["IniDemo", "RegDemo", "XmlDemo", "FormDemo", "PropDemo",
                  "CryptDemo", "EventsDemo", "DbDemo"]
@@ -341,7 +370,7 @@ def build_script(release):
         s.add("siSetHelpDir", "Help", dk=3)
         s.add("siRegisterWinHelp", "vllib.hlp", flags=(REC,))
         s.add("siRegisterWinHelp", "vllib.cnt", flags=(REC,))
-    s.block(0x080, help_files)
+    s.block(PARTS["HelpFilesItem"], help_files)
 
     s.add("siExtractIfAbsent", "vllib.ini", dk=1, flags=(REC, KEEP),
           payload=s.content("vllib.ini"))
@@ -355,8 +384,8 @@ def build_script(release):
 
     def demos():
         s.add("siCreateDirectory", "Demos", dk=3, flags=(REC,))
-        s.block(0x100, delphi_demos)
-        s.block(0x200, cbuilder_demos)
+        s.block(PARTS["DelphiDemosItem"], delphi_demos)
+        s.block(PARTS["CBuilderDemosItem"], cbuilder_demos)
 
     def delphi_demos():
         s.add("siCreateDirectory", "Demos\\Delphi", dk=3, flags=(REC,))
@@ -388,7 +417,7 @@ def build_script(release):
             for data in CB_DEMO_DATA:
                 if data.startswith(p + "\\"):
                     s.extract("Demos\\CBuilder\\" + data)
-    s.block(0x300, demos)
+    s.block(PARTS["DelphiDemosItem"] | PARTS["CBuilderDemosItem"], demos)
     s.content(SMALLEST_FILE).size = SMALLEST
 
     s.add("siCreateRegKey", Sym("ProductRegistryKey"), value=HKEY_LOCAL_MACHINE,
@@ -438,7 +467,6 @@ def ide_block(s, ide, release):
         s.add("siCopyFile", "Source\\vlVellorin.inc", dk=3, target=INCLUDE_REF)
 
     s.add("siSetCurrentDir", folder, dk=3)
-    runtime_refs = iter(ide["refs"])
     for package, design in packages:
         built = "%s\\%s%s" % (folder, package, ide["package"])
         s.add("siCompilePackage", package + ide["project"], value=ide["bit"])
@@ -446,7 +474,8 @@ def ide_block(s, ide, release):
         if design:
             s.add("siRegisterPackage", built, dk=3, flags=(REC,))
         else:
-            s.add("siCopyFile", built, dk=3, target=next(runtime_refs))
+            s.add("siCopyFile", built, dk=3,
+                  target=file_reference(ide["ide"], package + ide["package"]))
     if ide["cb"]:
         s.add("siAddSearchPath", "Source", dk=3, flags=(REC,))
     for text, slot in ide["mods"]:
@@ -873,6 +902,10 @@ def main():
 
     script = build_script(RELEASES[args.release])
     items = script.items
+    unused = set(range(len(FILE_REFERENCES))) - {item.target for item in items}
+    if unused:
+        sys.exit("gen_product.py: file references no item copies to: %s"
+                 % [FILE_REFERENCES[i][1] for i in sorted(unused)])
     payloads = []
     for item in items:
         if item.payload and item.payload not in payloads:
@@ -900,7 +933,7 @@ def main():
     table = ["// Generated by tools/gen_product.py: the install script table.",
              "const TFileReference FileReferences[FileReferenceCount] = {"]
     table += ["    {%s, %s}," % (c_string(name), DK[dk])
-              for name, dk in FILE_REFERENCES]
+              for _, name, dk in FILE_REFERENCES]
     table += ["};", "", "const ScriptItem ScriptItems[ScriptItemCount] = {"]
     table += [c_item(i, item, item.payload.id if item.payload else None)
               for i, item in enumerate(items)]
@@ -909,7 +942,7 @@ def main():
     # wizard keeps the folder short enough for the deepest path below it.
     below = [item.name for item in items if item.dk == 3]
     below += [item.name2 for item in items if item.dk2 == 3]
-    below += [name for name, dk in FILE_REFERENCES if dk == 3]
+    below += [name for _, name, dk in FILE_REFERENCES if dk == 3]
     deepest = max(len(name.text if isinstance(name, Sym) else name)
                   for name in below)
     table += ["", "const size_t DeepestInstallName = %d;" % deepest]

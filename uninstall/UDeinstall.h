@@ -10,42 +10,9 @@
 
 #include "catalogue/UbrcStringList.h"
 #include "script/UUninstallRecord.h"
+#include "uninstall/UnDo.h"
 #include "util/UAnsiString.h"
 #include "util/UArray.h"
-
-struct TUninstallRecord {
-    uint32_t Code;     // opcode of the item that wrote it, with its flags
-    uint32_t Arg;
-    uint32_t DirKind;
-    AnsiString Text;
-    uint32_t Offset = 0;  // where it starts in the log
-    uint32_t Kind() const { return Code & 0xFFFF; }
-};
-
-// The product's files that undo actions could not delete, each with the
-// Windows error that the deletion failed with.
-class TLeftFiles {
-public:
-    TLeftFiles() = default;
-    TLeftFiles(const TLeftFiles&) = delete;
-    TLeftFiles& operator=(const TLeftFiles&) = delete;
-
-    // Notes `path` with `error`, unless the error says that the file is not
-    // there (2, 3) or lies behind a link (which is never the product's to
-    // delete), or it is Exempt; false when it was noted or is already.
-    bool Note(const AnsiString& path, uint32_t error);
-    int32_t Count() const { return Paths.Count(); }
-    uint32_t Error(int32_t index) const;
-    void Clear();
-
-    TbrcStringList Paths;
-    // A file that is never noted: the uninstaller that started the replay,
-    // which goes once it has ended.
-    AnsiString Exempt;
-
-private:
-    TArray<uint32_t> errors_;  // beside Paths
-};
 
 // LoadLog's results besides 0.
 const int32_t dlCannotOpen = -2;

@@ -13,6 +13,7 @@ TCommandChoice CommandChoice;
 uint32_t InstallVersions = 0;
 uint32_t InstallItems = 0;
 uint32_t CustomizeItems = 5;
+uint32_t CheckedRows = 0;
 
 AnsiString InstallDir;
 int32_t CurrentIdeIndex = 0;
@@ -27,6 +28,7 @@ void ResetRunState() {
     CommandChoice = TCommandChoice();
     InstallVersions = InstallItems = 0;
     CustomizeItems = 5;
+    CheckedRows = 0;
     InstallDir = AnsiString();
     CurrentIdeIndex = 0;
     HelpDir = AnsiString();

@@ -35,6 +35,8 @@ extern TCommandChoice CommandChoice;
 extern uint32_t InstallVersions;
 extern uint32_t InstallItems;
 extern uint32_t CustomizeItems;
+// The selection page's check marks: bit i for row i of its list.
+extern uint32_t CheckedRows;
 
 // The install folder, without a trailing separator; empty until set.
 extern AnsiString InstallDir;
@@ -53,6 +55,5 @@ extern bool InstallCancelled;
 extern bool EarlierInstallRemoved;
 
 // All of the above as at program start, and what the IDE detection found
-// (the IDE table's run-time fields). The selection table's check marks are
-// the IDE page's, which presets them on its first entry.
+// (the IDE table's run-time fields).
 void ResetRunState();

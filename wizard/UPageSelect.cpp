@@ -136,7 +136,7 @@ int32_t TPageSelectDelphi::Enter() {
     for (int row = 0; row < SelectionItemCount; ++row) {
         int line = list_->AddItem(SelectionItems[row].DisplayName);
         list_->SetEnabled(line, SelectionRowAvailable(row));
-        if (SelectionItems[row].Checked) list_->SetChecked(line, true);
+        if (RowChecked(row)) list_->SetChecked(line, true);
     }
     SetFocus(list_->ListBox());
     ShowControl(Wnd, IDC_CUSTOMIZE, false);
@@ -148,7 +148,7 @@ int32_t TPageSelectDelphi::Leave() {
     ShowControl(Wnd, IDC_LIST, false);
     ShowControl(Wnd, IDC_CUSTOMIZE, false);
     for (int row = 0; row < SelectionItemCount; ++row) {
-        SelectionItems[row].Checked = list_->GetChecked(row);
+        SetRowChecked(row, list_->GetChecked(row));
     }
     ComputeSelectionMasks();
     return 1;

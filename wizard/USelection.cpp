@@ -6,6 +6,16 @@
 #include "util/UProducts.h"
 #include "util/URunState.h"
 
+bool RowChecked(int row) { return (CheckedRows >> row & 1) != 0; }
+
+void SetRowChecked(int row, bool checked) {
+    if (checked) {
+        CheckedRows |= 1u << row;
+    } else {
+        CheckedRows &= ~(1u << row);
+    }
+}
+
 void PresetSelection(int32_t prevInstallVersions, int32_t prevInstallItems) {
     for (TBorlandProduct& product : BorlandProducts) {
         product.Selected = prevInstallVersions > 0
@@ -13,14 +23,14 @@ void PresetSelection(int32_t prevInstallVersions, int32_t prevInstallItems) {
                                      product.Installed
                                : product.Installed;
     }
-    for (TSelectionItem& row : SelectionItems) {
-        const TBorlandProduct* product = FindProduct(row.IdeBit);
+    for (int row = 0; row < SelectionItemCount; ++row) {
+        const TBorlandProduct* product = FindProduct(SelectionItems[row].IdeBit);
         if (prevInstallItems > 0) {
-            if (row.ItemBit & static_cast<uint32_t>(prevInstallItems)) {
-                row.Checked = !product || product->Installed;
+            if (SelectionItems[row].ItemBit & static_cast<uint32_t>(prevInstallItems)) {
+                SetRowChecked(row, !product || product->Installed);
             }
         } else {
-            row.Checked = !product || product->Selected;
+            SetRowChecked(row, !product || product->Selected);
         }
     }
 }
@@ -33,10 +43,10 @@ bool SelectionRowAvailable(int row) {
 void ComputeSelectionMasks() {
     InstallVersions = 0;
     InstallItems = 0;
-    for (const TSelectionItem& row : SelectionItems) {
-        if (!row.Checked) continue;
-        InstallItems |= row.ItemBit;
-        InstallVersions |= row.IdeBit;
+    for (int row = 0; row < SelectionItemCount; ++row) {
+        if (!RowChecked(row)) continue;
+        InstallItems |= SelectionItems[row].ItemBit;
+        InstallVersions |= SelectionItems[row].IdeBit;
     }
 }
 
@@ -113,7 +123,7 @@ AnsiString Options(int first, int last) {
 TChoiceProblem ApplyCommandChoice(AnsiString* name) {
     const TCommandChoice& choice = CommandChoice;
     bool checked[SelectionItemCount];
-    for (int row = 0; row < SelectionItemCount; ++row) checked[row] = SelectionItems[row].Checked;
+    for (int row = 0; row < SelectionItemCount; ++row) checked[row] = RowChecked(row);
     if (choice.HasIdes) {
         for (int row = 0; row < IdeRowCount; ++row) checked[row] = false;
         if (!CheckNamed(choice.Ides, 0, IdeRowCount, checked, IdeFound, 0, name)) return cpUnknownIde;
@@ -148,7 +158,7 @@ TChoiceProblem ApplyCommandChoice(AnsiString* name) {
     for (bool row : checked) any = any || row;
     if (!any && (choice.HasIdes || choice.HasParts)) return cpNothingChosen;
     for (int row = 0; row < SelectionItemCount; ++row) {
-        SelectionItems[row].Checked = checked[row];
+        SetRowChecked(row, checked[row]);
         if (TBorlandProduct* product = FindProduct(SelectionItems[row].IdeBit)) product->Selected = checked[row];
     }
     return cpNone;

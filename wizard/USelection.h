@@ -14,6 +14,10 @@
 // optional part.
 void PresetSelection(int32_t prevInstallVersions, int32_t prevInstallItems);
 
+// Row `row`'s check mark, kept in CheckedRows.
+bool RowChecked(int row);
+void SetRowChecked(int row, bool checked);
+
 // Whether row `row`'s IDE is found (always, for an optional part).
 bool SelectionRowAvailable(int row);
 
