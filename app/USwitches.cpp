@@ -2,20 +2,17 @@
 
 #include <string.h>
 
+#include "util/UText.h"
+
 namespace {
 
 // "/NAME=value" or "-NAME=value", the name in any case: true, with the value
 // (the C runtime has already taken away the double quotes around blanks).
 bool IsParameter(const char* arg, const char* name, AnsiString* value) {
     if (arg[0] != '/' && arg[0] != '-') return false;
-    size_t length = strlen(name);
-    for (size_t i = 0; i < length; ++i) {
-        char c = arg[1 + i];
-        if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
-        if (c != name[i]) return false;
-    }
-    if (arg[1 + length] != '=') return false;
-    *value = arg + 2 + length;
+    const char* equals = strchr(arg, '=');
+    if (!equals || !SameAsciiWord(arg + 1, static_cast<size_t>(equals - arg - 1), name)) return false;
+    *value = equals + 1;
     return true;
 }
 
@@ -44,8 +41,7 @@ void ParseSwitchList(int argc, const char* const* argv) {
             continue;
         }
         if (arg[0] != '-' && arg[0] != '/' && arg[0] != '\\') continue;
-        char letter = arg[1];
-        if (letter >= 'a' && letter <= 'z') letter = static_cast<char>(letter - 'a' + 'A');
+        char letter = AsciiUpper(arg[1]);
         CopyOnly = letter == 'C';
         EnableControls = letter == 'E';
         ShowParameters = letter == '?' || letter == 'H';

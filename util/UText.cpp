@@ -42,3 +42,13 @@ AnsiString Decimal(int32_t value) {
     while (n > 0) text += digits[--n];
     return text;
 }
+
+char AsciiUpper(char c) { return c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + 'A') : c; }
+
+bool SameAsciiWord(const char* text, size_t length, const char* word) {
+    if (strlen(word) != length) return false;
+    for (size_t i = 0; i < length; ++i) {
+        if (AsciiUpper(text[i]) != AsciiUpper(word[i])) return false;
+    }
+    return true;
+}

@@ -28,5 +28,12 @@ AnsiString LowerCase(const AnsiString& text);
 // mark.
 bool IsEditableText(const AnsiString& bytes);
 
+// The letter in upper case when it is an ASCII one; any other byte as it is.
+char AsciiUpper(char c);
+
+// Whether the `length` bytes at `text` are `word`, ASCII letters in any case:
+// the words of the command line, which are ASCII whatever the code page.
+bool SameAsciiWord(const char* text, size_t length, const char* word);
+
 // The value in decimal digits, with a minus sign when it is negative.
 AnsiString Decimal(int32_t value);

@@ -5,6 +5,7 @@
 #include "catalogue/UConst.h"
 #include "util/UProducts.h"
 #include "util/URunState.h"
+#include "util/UText.h"
 
 bool RowChecked(int row) { return (CheckedRows >> row & 1) != 0; }
 
@@ -54,17 +55,6 @@ namespace {
 
 const int IdeRowCount = SelectionItemCount - 3;
 
-bool IsOption(const char* text, size_t length, const char* option) {
-    if (length == 0 || strlen(option) != length) return false;
-    for (size_t i = 0; i < length; ++i) {
-        char a = text[i], b = option[i];
-        if (a >= 'a' && a <= 'z') a = static_cast<char>(a - 'a' + 'A');
-        if (b >= 'a' && b <= 'z') b = static_cast<char>(b - 'a' + 'A');
-        if (a != b) return false;
-    }
-    return true;
-}
-
 // The IDEs a part is for: Delphi's demos need a Delphi, C++Builder's a
 // C++Builder; the help files serve every IDE and need none.
 uint32_t PartIdes(uint32_t itemBit) {
@@ -82,7 +72,7 @@ bool PartFits(int row, uint32_t chosenIdes) {
 // `allowed` allows. Leaves `name` at a name that no row has.
 bool CheckNamed(const AnsiString& list, int first, int last, bool* checked, bool (*allowed)(int, uint32_t),
                 uint32_t chosenIdes, AnsiString* name) {
-    if (IsOption(list.CStr(), list.Length(), "all")) {
+    if (SameAsciiWord(list.CStr(), list.Length(), "all")) {
         for (int row = first; row < last; ++row) checked[row] = allowed(row, chosenIdes);
         return true;
     }
@@ -96,7 +86,7 @@ bool CheckNamed(const AnsiString& list, int first, int last, bool* checked, bool
         if (to > from) {
             int found = -1;
             for (int row = first; row < last && found < 0; ++row) {
-                if (IsOption(text + from, to - from, SelectionItems[row].Option)) found = row;
+                if (SameAsciiWord(text + from, to - from, SelectionItems[row].Option)) found = row;
             }
             if (found < 0) {
                 *name = AnsiString(text + from, to - from);
@@ -127,7 +117,7 @@ TChoiceProblem ApplyCommandChoice(AnsiString* name) {
     if (choice.HasIdes) {
         for (int row = 0; row < IdeRowCount; ++row) checked[row] = false;
         if (!CheckNamed(choice.Ides, 0, IdeRowCount, checked, IdeFound, 0, name)) return cpUnknownIde;
-        bool named = IsOption(choice.Ides.CStr(), choice.Ides.Length(), "all");
+        bool named = SameAsciiWord(choice.Ides.CStr(), choice.Ides.Length(), "all");
         for (int row = 0; row < IdeRowCount; ++row) named = named || checked[row];
         if (!named) return cpNoIdeNamed;
         for (int row = 0; row < IdeRowCount; ++row) {
@@ -143,7 +133,7 @@ TChoiceProblem ApplyCommandChoice(AnsiString* name) {
     }
     if (choice.HasParts) {
         for (int row = IdeRowCount; row < SelectionItemCount; ++row) checked[row] = false;
-        if (!IsOption(choice.Parts.CStr(), choice.Parts.Length(), "none") &&
+        if (!SameAsciiWord(choice.Parts.CStr(), choice.Parts.Length(), "none") &&
             !CheckNamed(choice.Parts, IdeRowCount, SelectionItemCount, checked, PartFits, chosenIdes, name)) {
             return cpUnknownPart;
         }
