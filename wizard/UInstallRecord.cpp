@@ -49,8 +49,11 @@ TInstallRecord ReadInstallRecord() {
     return record;
 }
 
-void PresetChoice(const TInstallRecord& record) {
+TChoiceProblem PresetChoice(const TInstallRecord& record, AnsiString* refused) {
     DetectIdes();
     PresetSelection(record.InstallVersions, record.InstallItems);
     if (record.HasCustomizeItems) CustomizeItems = record.CustomizeItems;
+    TChoiceProblem problem = ApplyCommandChoice(refused);
+    ComputeSelectionMasks();
+    return problem;
 }

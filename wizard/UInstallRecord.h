@@ -6,6 +6,7 @@
 #include <stdint.h>
 
 #include "util/UAnsiString.h"
+#include "wizard/USelection.h"
 
 // Writes the seven values in order and stops at the first write that fails;
 // true when all were written.
@@ -27,7 +28,9 @@ struct TInstallRecord {
 };
 TInstallRecord ReadInstallRecord();
 
-// The choice as the selection page presets it at its first entry, without
-// the page: detects the IDEs, presets the rows from the earlier
-// installation's record, and takes its Customize choice when stored.
-void PresetChoice(const TInstallRecord& record);
+// The choice as the selection page starts from it, without the page: detects
+// the IDEs, presets the rows from the earlier installation's record, takes
+// its Customize choice when stored, then applies the command line's choice
+// and computes the masks. Returns why the command line's choice is refused
+// (`refused` names what), and the preset then stands.
+TChoiceProblem PresetChoice(const TInstallRecord& record, AnsiString* refused);

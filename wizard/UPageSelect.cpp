@@ -110,11 +110,8 @@ AnsiString TPageSelectDelphi::Preset() {
     TInstallRecord record = ReadInstallRecord();
     PrevInstallVersions = record.InstallVersions;
     PrevInstallItems = record.InstallItems;
-    PresetChoice(record);
     AnsiString name;
-    TChoiceProblem problem = ApplyCommandChoice(&name);
-    // The pages after this one read the masks even when it is never left.
-    ComputeSelectionMasks();
+    TChoiceProblem problem = PresetChoice(record, &name);
     return ChoiceProblemText(problem, name);
 }
 

@@ -108,17 +108,14 @@ AnsiString ChosenFolder(const TInstallRecord& record, TSilentReport* report) {
 int RunSilentInstall() {
     TSilentReport report;
     if (!report.Open()) return SilentRefused;
-    // The IDE page: preset at its first entry, then as the command line
-    // chooses.
+    // The choice the IDE page starts from.
     TInstallRecord record = ReadInstallRecord();
-    PresetChoice(record);
     AnsiString name;
-    TChoiceProblem problem = ApplyCommandChoice(&name);
+    TChoiceProblem problem = PresetChoice(record, &name);
     if (problem != cpNone) {
         report.Say(ChoiceProblemText(problem, name));
         return SilentRefused;
     }
-    ComputeSelectionMasks();
     // With no row checked the page would not let the user go on.
     if (InstallItems == 0) {
         report.Say(ChoiceProblemText(cpNothingChosen, name));
