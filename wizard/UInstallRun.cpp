@@ -29,10 +29,12 @@ void RecordInstalledSize() {
                   kilobytes > 0xFFFFFFFFu ? 0xFFFFFFFFu : static_cast<uint32_t>(kilobytes));
 }
 
-// Takes back what this run did by replaying its own uninstall log, as an
-// update takes back an earlier installation, then its logs and the folders
-// it made for them while they stay empty. The logs must be closed.
-void TakeBackRun(const AnsiString& createdFolder) {
+// Ends the run and takes back what it did by replaying its own uninstall
+// log, as an update takes back an earlier installation, then its logs and
+// the folders it made for them while they stay empty; last the journal puts
+// back what the replay cannot (it deletes the help index files again).
+void TakeBackRun(TScript* script) {
+    script->Finish();
     // The script leaves the process in one of the folders it made, which
     // could then not go.
     SetCurrentDirectoryA(GetKindDirectory(dkTemp).CStr());
@@ -51,7 +53,8 @@ void TakeBackRun(const AnsiString& createdFolder) {
         AnsiString log = JoinPath(InstallDir, name);
         if (!LinkInProductFolders(log)) DeleteFileA(log.CStr());
     }
-    RemoveCreatedFolders(InstallDir, createdFolder);
+    RemoveCreatedFolders(InstallDir, script->CreatedFolder);
+    script->Journal.Restore();
 }
 
 // Whether the item failed on a file that another program holds open (an IDE
@@ -85,9 +88,7 @@ TInstallOutcome RunInstallScript(TInstallObserver* observer) {
     // Without its folder every item would fail, one by one, and in a folder
     // that others can change nothing of the product is safe: the run stops.
     if (!script.FolderMade) {
-        script.Finish();
-        TakeBackRun(script.CreatedFolder);
-        script.Journal.Restore();
+        TakeBackRun(&script);
         outcome.FolderNotMade = true;
         return outcome;
     }
@@ -108,9 +109,7 @@ TInstallOutcome RunInstallScript(TInstallObserver* observer) {
         // and leave an installation cut short: the run stops here, once.
         if (code == ERROR_DISK_FULL || code == ERROR_HANDLE_DISK_FULL) {
             outcome.DiskFullAt = script.LogLine;
-            script.Finish();
-            TakeBackRun(script.CreatedFolder);
-            script.Journal.Restore();
+            TakeBackRun(&script);
             return outcome;
         }
         const ScriptItem& item = ScriptItems[script.Index];
@@ -122,10 +121,7 @@ TInstallOutcome RunInstallScript(TInstallObserver* observer) {
         observer->ItemDone(script.ItemStep());
         ++script.Index;
         if (observer->CancelRequested()) {
-            script.Finish();
-            TakeBackRun(script.CreatedFolder);
-            // After the replay: it deletes the help index files again.
-            script.Journal.Restore();
+            TakeBackRun(&script);
             outcome.Cancelled = true;
             return outcome;
         }
