@@ -3,7 +3,9 @@
 // cancelled run.
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "script/URunJournal.h"
@@ -53,6 +55,46 @@ TEST(ReplaceFileWhole, WritesTheFileWholeAndLeavesNothingBesideIt) {
         EXPECT_EQ(Read(path), c.after) << c.name;
         EXPECT_EQ(ListTree(temp.Path()), std::vector<std::string>{"d7.als"}) << c.name;
     }
+    TempDir temp;
+    const std::string path = temp / "d7.als";
+    WriteFileBytes(path, "old");
+    SetFileAttributesA(path.c_str(), FILE_ATTRIBUTE_HIDDEN);
+    EXPECT_EQ(ReplaceFileWhole(AnsiString(path.c_str()), "new"), 0u);
+    EXPECT_EQ(GetFileAttributesA(path.c_str()) & (FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_READONLY),
+              DWORD(FILE_ATTRIBUTE_HIDDEN)) << "its attributes kept";
+}
+
+// Whoever looks at the file while it is rewritten, again and again, finds it
+// there with the old bytes or the new ones: a run ended at any moment leaves
+// it whole.
+TEST(ReplaceFileWhole, TheFileIsThereWholeAtEveryMoment) {
+    TempDir temp;
+    const std::string path = temp / "bcb6.als";
+    const std::string old = "TButton=vcl.hlp>main\r\n", added = old + "TVlGrid=vllib.hlp>main\r\n";
+    WriteFileBytes(path, old);
+    std::atomic<bool> done{false};
+    std::vector<std::string> seen;
+    std::thread watcher([&] {
+        while (!done) {
+            HANDLE file = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                                      nullptr, OPEN_EXISTING, 0, nullptr);
+            if (file == INVALID_HANDLE_VALUE) {
+                if (GetLastError() != ERROR_SHARING_VIOLATION) seen.push_back("missing");
+                continue;
+            }
+            char bytes[256];
+            DWORD read = 0;
+            ReadFile(file, bytes, sizeof bytes, &read, nullptr);
+            CloseHandle(file);
+            std::string text(bytes, read);
+            if (text != old && text != added) seen.push_back(text);
+        }
+    });
+    for (int i = 0; i < 300; ++i) ReplaceFileWhole(AnsiString(path.c_str()), AnsiString((i % 2 ? old : added).c_str()));
+    done = true;
+    watcher.join();
+    EXPECT_EQ(seen, std::vector<std::string>{});
+    EXPECT_EQ(ListTree(temp.Path()), std::vector<std::string>{"bcb6.als"});
 }
 
 // A file that cannot be replaced stays byte for byte, and the new file

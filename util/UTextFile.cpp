@@ -1,5 +1,8 @@
 #include "util/UTextFile.h"
 
+#include <stddef.h>
+#include <stdlib.h>
+
 #include "util/ULinks.h"
 #include "util/UPaths.h"
 #include "util/UProducts.h"
@@ -8,11 +11,6 @@
 #include "util/UText.h"
 
 namespace {
-
-bool SameFile(const BY_HANDLE_FILE_INFORMATION& a, const BY_HANDLE_FILE_INFORMATION& b) {
-    return a.dwVolumeSerialNumber == b.dwVolumeSerialNumber && a.nFileIndexHigh == b.nFileIndexHigh &&
-           a.nFileIndexLow == b.nFileIndexLow;
-}
 
 // Writes all of `bytes` and flushes them to the disk: 0 or the Windows error.
 uint32_t WriteWhole(HANDLE file, const AnsiString& bytes) {
@@ -31,45 +29,74 @@ uint32_t WriteWhole(HANDLE file, const AnsiString& bytes) {
 // anything at the name, a link planted there included, so that nothing but a
 // file of our own is written. Nobody else may write it; the system may move
 // it.
-uint32_t CreateFresh(const AnsiString& path, AnsiString* fresh, TScopedFile* file) {
+uint32_t CreateFresh(const AnsiString& path, TScopedFile* file) {
     DWORD error = ERROR_FILE_EXISTS;
     for (int attempt = 0; attempt < 8 && (error == ERROR_FILE_EXISTS || error == ERROR_ALREADY_EXISTS); ++attempt) {
-        if (!RandomName((path + RewriteMarker).CStr(), fresh)) return ERROR_GEN_FAILURE;
-        *fresh += ".tmp";
-        file->Reset(CreateFileA(fresh->CStr(), GENERIC_WRITE | DELETE, FILE_SHARE_READ | FILE_SHARE_DELETE, nullptr,
+        AnsiString fresh;
+        if (!RandomName((path + RewriteMarker).CStr(), &fresh)) return ERROR_GEN_FAILURE;
+        fresh += ".tmp";
+        file->Reset(CreateFileA(fresh.CStr(), GENERIC_WRITE | DELETE | WRITE_DAC | WRITE_OWNER,
+                                FILE_SHARE_READ | FILE_SHARE_DELETE, nullptr,
                                 CREATE_NEW, FILE_ATTRIBUTE_NORMAL | FILE_FLAG_OPEN_REPARSE_POINT, nullptr));
         error = file->IsValid() ? 0 : GetLastError();
     }
     return error;
 }
 
+// Gives the file held as `file` the name `path`, over a file there when
+// `replace` says so, in one step: 0, or the Windows error. By its handle, so
+// that the file renamed is the one written, whatever was done meanwhile to
+// the names in its folder. The handle is closed once it has the name.
+uint32_t RenameHeld(TScopedFile* file, const AnsiString& path, bool replace) {
+    int characters = MultiByteToWideChar(CP_ACP, 0, path.CStr(), -1, nullptr, 0);
+    if (characters <= 0) return GetLastError();
+    size_t size = offsetof(FILE_RENAME_INFO, FileName) + sizeof(WCHAR) * static_cast<size_t>(characters);
+    auto* rename = static_cast<FILE_RENAME_INFO*>(calloc(1, size));
+    if (!rename) return ERROR_NOT_ENOUGH_MEMORY;
+    rename->ReplaceIfExists = replace;
+    rename->FileNameLength = static_cast<DWORD>(sizeof(WCHAR) * static_cast<size_t>(characters - 1));
+    MultiByteToWideChar(CP_ACP, 0, path.CStr(), -1, rename->FileName, characters);
+    uint32_t error = SetFileInformationByHandle(file->Get(), FileRenameInfo, rename, static_cast<DWORD>(size))
+                         ? 0
+                         : GetLastError();
+    free(rename);
+    if (error == 0) {
+        FlushFileBuffers(file->Get());
+        file->Close();
+    }
+    return error;
+}
+
 // Puts the new file, written and held as `file`, in place of the file at
-// `path`. ReplaceFileA keeps the target's attributes, owner, permissions and
-// streams, but refuses a new file that any handle with access to its data
-// holds (Wine with ERROR_SHARING_VIOLATION, whatever the sharing), so `file`
-// is closed first. Should the replacement fail, `file` is the new file again
-// if it is still ours, for its disposal.
-uint32_t PutInPlace(const AnsiString& path, const AnsiString& fresh, TScopedFile* file) {
-    BY_HANDLE_FILE_INFORMATION own, found;
-    if (!GetFileInformationByHandle(file->Get(), &own)) return GetLastError();
-    // A target held open fails here rather than inside ReplaceFileA, which
-    // under Wine then leaves a file of its own beside it.
-    TScopedFile target(CreateFileA(path.CStr(), GENERIC_READ | GENERIC_WRITE | DELETE,
+// `path` in one rename of that handle, so that the name holds the old bytes
+// or the new ones at every moment: a run ended on the way leaves the file
+// whole. (ReplaceFile does not promise that; under Wine it deletes the target
+// before it moves the new file in.) The new file takes the target's
+// attributes, and its owner and permissions where the system lets it.
+uint32_t PutInPlace(const AnsiString& path, TScopedFile* file) {
+    // A read-only target, or one held open, fails here as it would for
+    // ReplaceFile, before anything changes.
+    TScopedFile target(CreateFileA(path.CStr(), GENERIC_READ | GENERIC_WRITE | DELETE | READ_CONTROL,
                                    FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
                                    FILE_FLAG_OPEN_REPARSE_POINT, nullptr));
     if (!target.IsValid()) return GetLastError();
-    target.Close();
-    file->Close();
-    if (ReplaceFileA(path.CStr(), fresh.CStr(), nullptr, REPLACEFILE_WRITE_THROUGH, nullptr, nullptr)) return 0;
-    DWORD error = GetLastError();
-    // The target has gone already: the new bytes are better than none.
-    if (error == ERROR_UNABLE_TO_MOVE_REPLACEMENT && MoveFileExA(fresh.CStr(), path.CStr(), MOVEFILE_WRITE_THROUGH)) {
-        return 0;
+    FILE_BASIC_INFO basic{};
+    if (!GetFileInformationByHandleEx(target.Get(), FileBasicInfo, &basic, sizeof basic)) return GetLastError();
+    basic.CreationTime.QuadPart = basic.LastAccessTime.QuadPart = 0;
+    basic.LastWriteTime.QuadPart = basic.ChangeTime.QuadPart = 0;
+    SetFileInformationByHandle(file->Get(), FileBasicInfo, &basic, sizeof basic);
+    const SECURITY_INFORMATION kept[] = {OWNER_SECURITY_INFORMATION, DACL_SECURITY_INFORMATION};
+    for (SECURITY_INFORMATION part : kept) {
+        DWORD size = 0;
+        GetKernelObjectSecurity(target.Get(), part, nullptr, 0, &size);
+        void* descriptor = size ? malloc(size) : nullptr;
+        if (descriptor && GetKernelObjectSecurity(target.Get(), part, descriptor, size, &size)) {
+            SetKernelObjectSecurity(file->Get(), part, descriptor);
+        }
+        free(descriptor);
     }
-    file->Reset(CreateFileA(fresh.CStr(), DELETE, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
-                            OPEN_EXISTING, FILE_FLAG_OPEN_REPARSE_POINT, nullptr));
-    if (file->IsValid() && (!GetFileInformationByHandle(file->Get(), &found) || !SameFile(own, found))) file->Close();
-    return error;
+    target.Close();
+    return RenameHeld(file, path, true);
 }
 
 }  // namespace
@@ -110,17 +137,15 @@ int32_t ReadTextFile(const AnsiString& path, AnsiString* content, bool* missing)
 }
 
 uint32_t ReplaceFileWhole(const AnsiString& path, const AnsiString& bytes) {
-    AnsiString fresh;
     TScopedFile file(INVALID_HANDLE_VALUE);
-    uint32_t error = CreateFresh(path, &fresh, &file);
+    uint32_t error = CreateFresh(path, &file);
     if (error != 0) return error;
     error = WriteWhole(file.Get(), bytes);
     if (error == 0 && GetFileAttributesA(path.CStr()) == INVALID_FILE_ATTRIBUTES) {
-        // Nothing to keep: moved while still held, so that nobody can change
-        // it on the way. Not over a file that has appeared meanwhile.
-        if (!MoveFileExA(fresh.CStr(), path.CStr(), MOVEFILE_WRITE_THROUGH)) error = GetLastError();
+        // Nothing to keep; not over a file that has appeared meanwhile.
+        error = RenameHeld(&file, path, false);
     } else if (error == 0) {
-        error = PutInPlace(path, fresh, &file);
+        error = PutInPlace(path, &file);
     }
     if (error != 0 && file.IsValid()) {
         FILE_DISPOSITION_INFO disposition{TRUE};

@@ -33,8 +33,9 @@ int32_t ReadTextFile(const AnsiString& path, AnsiString* content, bool* missing 
 
 // Puts `bytes` in place of the file at `path` (or creates it): written to a
 // new file in the same folder, named after it (see IsRewriteLeftover),
-// flushed, then put in its place, keeping the file's attributes, owner and
-// permissions where the system can. 0, or the Windows error with the file as
+// flushed, then put in its place in one rename, so that the name holds the
+// old bytes or the new ones at every moment, even for a run ended on the way;
+// keeping the file's attributes, owner and permissions where the system can. 0, or the Windows error with the file as
 // it was and no new file left behind.
 uint32_t ReplaceFileWhole(const AnsiString& path, const AnsiString& bytes);
 
