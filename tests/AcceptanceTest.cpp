@@ -729,7 +729,8 @@ TEST(Acceptance, ASilentInstallEndedAnywhereIsTakenBackByTheWayOut) {
             ChildProcess setup(SetupCommand(" /S"), work.Path());
             ASSERT_TRUE(setup.Started());
             bool reached = false;
-            while (!(reached = point.reached()) && !setup.Wait(0)) {
+            for (DWORD start = GetTickCount(); !(reached = point.reached()) && !setup.Wait(0);) {
+                ASSERT_LT(GetTickCount() - start, Wait) << "setup.exe neither reached the point nor ended";
             }
             EndProcessesNamed("setup.exe");
             EndProcessesNamed("dcc32.exe");

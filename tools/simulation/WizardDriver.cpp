@@ -148,8 +148,9 @@ const DWORD GraceMs = 500;
 bool WizardDriver::Press(int id) {
     HWND button = Control(id);
     if (!button || !IsWindowEnabled(button) || !IsWindowVisible(button)) return false;
-    SendMessageA(dialog_, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED), reinterpret_cast<LPARAM>(button));
-    return true;
+    DWORD_PTR result;
+    return SendMessageTimeoutA(dialog_, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED), reinterpret_cast<LPARAM>(button),
+                               SMTO_NORMAL, 60000, &result) != 0;
 }
 
 void WizardDriver::Sync() const {

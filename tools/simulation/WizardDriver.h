@@ -38,6 +38,8 @@ public:
 
     // A click on a button, handled before this returns; false, and nothing
     // sent, when the button is disabled or hidden, as a user could not click it.
+    // Also false when the click is not handled within a minute (a box that
+    // nobody answers), so that a test fails rather than hangs.
     bool Press(int id);
     // Returns once the wizard has handled what it was sent before.
     void Sync() const;
