@@ -124,8 +124,12 @@ WizardDriver::~WizardDriver() {
 
 std::string WizardDriver::Text(int id) const {
     char text[4096];
-    LRESULT length = SendMessageA(Control(id), WM_GETTEXT, sizeof text, reinterpret_cast<LPARAM>(text));
-    return std::string(text, length > 0 ? static_cast<size_t>(length) : 0);
+    DWORD_PTR length = 0;
+    if (!SendMessageTimeoutA(Control(id), WM_GETTEXT, sizeof text, reinterpret_cast<LPARAM>(text), SMTO_NORMAL,
+                             60000, &length)) {
+        return std::string();
+    }
+    return std::string(text, length < sizeof text ? static_cast<size_t>(length) : 0);
 }
 
 bool WizardDriver::HasFocus(int id, DWORD waitMs) const {

@@ -30,6 +30,7 @@ public:
 
     HWND Dialog() const { return dialog_; }
     HWND Control(int id) const { return GetDlgItem(dialog_, id); }
+    // The control's text; empty when the wizard does not answer within a minute.
     std::string Text(int id) const;
     bool Visible(int id) const { return IsWindowVisible(Control(id)) != 0; }
     bool Enabled(int id) const { return IsWindowEnabled(Control(id)) != 0; }
