@@ -8,6 +8,9 @@
 #include <thread>
 #include <vector>
 
+#include <windows.h>
+#include <sddl.h>
+
 #include "script/URunJournal.h"
 #include "TestSupport.h"
 #include "util/ULinks.h"
@@ -20,6 +23,21 @@ std::string Read(const std::string& path) {
     std::string data;
     ReadFileBytes(path, &data);
     return data;
+}
+
+// The file's permissions as SDDL text.
+std::string Permissions(const std::string& path) {
+    char descriptor[4096];
+    DWORD size = 0;
+    char* text = nullptr;
+    if (!GetFileSecurityA(path.c_str(), DACL_SECURITY_INFORMATION, descriptor, sizeof descriptor, &size) ||
+        !ConvertSecurityDescriptorToStringSecurityDescriptorA(descriptor, SDDL_REVISION_1, DACL_SECURITY_INFORMATION,
+                                                              &text, nullptr)) {
+        return "(unreadable)";
+    }
+    std::string permissions = text;
+    LocalFree(text);
+    return permissions;
 }
 
 // A file of `size` bytes, all NUL, made without writing them.
@@ -55,13 +73,22 @@ TEST(ReplaceFileWhole, WritesTheFileWholeAndLeavesNothingBesideIt) {
         EXPECT_EQ(Read(path), c.after) << c.name;
         EXPECT_EQ(ListTree(temp.Path()), std::vector<std::string>{"d7.als"}) << c.name;
     }
+    // What the file was given besides its bytes stays with it.
     TempDir temp;
     const std::string path = temp / "d7.als";
     WriteFileBytes(path, "old");
     SetFileAttributesA(path.c_str(), FILE_ATTRIBUTE_HIDDEN);
+    PSECURITY_DESCRIPTOR own = nullptr;
+    ASSERT_TRUE(ConvertStringSecurityDescriptorToSecurityDescriptorA("D:P(A;;FA;;;BA)(A;;FR;;;BU)", SDDL_REVISION_1,
+                                                                     &own, nullptr));
+    ASSERT_TRUE(SetFileSecurityA(path.c_str(), DACL_SECURITY_INFORMATION, own));
+    LocalFree(own);
+    const std::string permissions = Permissions(path);
     EXPECT_EQ(ReplaceFileWhole(AnsiString(path.c_str()), "new"), 0u);
+    EXPECT_EQ(Read(path), "new");
     EXPECT_EQ(GetFileAttributesA(path.c_str()) & (FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_READONLY),
-              DWORD(FILE_ATTRIBUTE_HIDDEN)) << "its attributes kept";
+              DWORD(FILE_ATTRIBUTE_HIDDEN)) << "its attributes";
+    EXPECT_EQ(Permissions(path), permissions);
 }
 
 // Whoever looks at the file while it is rewritten, again and again, finds it

@@ -35,9 +35,8 @@ uint32_t CreateFresh(const AnsiString& path, TScopedFile* file) {
         AnsiString fresh;
         if (!RandomName((path + RewriteMarker).CStr(), &fresh)) return ERROR_GEN_FAILURE;
         fresh += ".tmp";
-        file->Reset(CreateFileA(fresh.CStr(), GENERIC_WRITE | DELETE | WRITE_DAC | WRITE_OWNER,
-                                FILE_SHARE_READ | FILE_SHARE_DELETE, nullptr,
-                                CREATE_NEW, FILE_ATTRIBUTE_NORMAL | FILE_FLAG_OPEN_REPARSE_POINT, nullptr));
+        file->Reset(CreateFileA(fresh.CStr(), GENERIC_WRITE | DELETE | WRITE_DAC, FILE_SHARE_READ | FILE_SHARE_DELETE,
+                                nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL | FILE_FLAG_OPEN_REPARSE_POINT, nullptr));
         error = file->IsValid() ? 0 : GetLastError();
     }
     return error;
@@ -85,13 +84,20 @@ uint32_t PutInPlace(const AnsiString& path, TScopedFile* file) {
     basic.CreationTime.QuadPart = basic.LastAccessTime.QuadPart = 0;
     basic.LastWriteTime.QuadPart = basic.ChangeTime.QuadPart = 0;
     SetFileInformationByHandle(file->Get(), FileBasicInfo, &basic, sizeof basic);
-    const SECURITY_INFORMATION kept[] = {OWNER_SECURITY_INFORMATION, DACL_SECURITY_INFORMATION};
-    for (SECURITY_INFORMATION part : kept) {
+    // The owner through a handle of its own: the system grants WRITE_OWNER
+    // less often than the creator's WRITE_DAC, and the file is made without it.
+    TScopedFile owner(ReOpenFile(file->Get(), WRITE_OWNER, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, 0));
+    const struct {
+        SECURITY_INFORMATION part;
+        HANDLE handle;
+    } kept[] = {{DACL_SECURITY_INFORMATION, file->Get()}, {OWNER_SECURITY_INFORMATION, owner.Get()}};
+    for (const auto& k : kept) {
         DWORD size = 0;
-        GetKernelObjectSecurity(target.Get(), part, nullptr, 0, &size);
+        GetKernelObjectSecurity(target.Get(), k.part, nullptr, 0, &size);
         void* descriptor = size ? malloc(size) : nullptr;
-        if (descriptor && GetKernelObjectSecurity(target.Get(), part, descriptor, size, &size)) {
-            SetKernelObjectSecurity(file->Get(), part, descriptor);
+        if (descriptor && k.handle != INVALID_HANDLE_VALUE &&
+            GetKernelObjectSecurity(target.Get(), k.part, descriptor, size, &size)) {
+            SetKernelObjectSecurity(k.handle, k.part, descriptor);
         }
         free(descriptor);
     }
